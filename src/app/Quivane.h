@@ -1,0 +1,44 @@
+#pragma once
+// The application object: everything that lives for the whole run and that both the viewer
+// and the batch tool drive. Knows nothing of Qt or OpenGL.
+#include <string>
+
+#include "data/DataSetList.h"
+#include "shell/settings/DisplayOptions.h"
+#include "shell/settings/Settings.h"
+
+enum PlayState : int { kStopped = 0, kPlayingForward = 1, kPlayingBackward = 3 };
+
+class Quivane {
+ public:
+  virtual ~Quivane() = default;
+
+  DataSetList dataSets;
+  int drawWidth = 0;
+  int drawHeight = 0;
+  int selectedAtom = -1;
+  DisplayOptions options;
+  DisplayOptions* displayOptions = &options;
+
+  Settings settings;
+  int currentFrame = 0;
+  int frameSkip = 1;
+  int playState = kStopped;
+
+  // What the loaders need from the settings, with the bond builder of the analysis layer.
+  LoadOptions MakeLoadOptions() const;
+
+  // Loads a file through the dispatch; then, when the new entry is a trajectory and the
+  // colour mode is pressure, colours its current frame by pressure. Returns 1 always.
+  int OpenAndPrepare(const std::string& path);
+
+  // After a load: the large-data check with the first data set's atom count (0 when it is
+  // not a trajectory). Camera fitting is the caller's (it owns the camera).
+  void ApplyLargeDataCheck();
+
+  // Set frame of all data sets with trace recording and pressure colouring.
+  int SetFrameAll(int target);
+
+  // Atom count of the first data set's current frame, 0 when it is not a trajectory.
+  int FirstAtomCount() const;
+};

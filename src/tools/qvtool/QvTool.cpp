@@ -1,0 +1,149 @@
+#include "tools/qvtool/QvTool.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+// Command implementations, one file each.
+int CmdInfo(Quivane& app, const ParsedArgs& args);
+int CmdDump(Quivane& app, const ParsedArgs& args);
+
+const std::vector<CommandSpec>& Commands() {
+  static const std::vector<CommandSpec> commands = {
+      {"info", "info FILE [--json]",
+       "Load FILE as the viewer would, step through every frame and print the data-set type,\n"
+       "the frame count and, per frame, index, atom count, box, origin and atoms per element.",
+       {}, {"json"}, 1, 1, CmdInfo},
+      {"dump", "dump FILE [--frame N]",
+       "Print the selected frame's atoms, one line each: index atomic_number x y z (%.9g).", {},
+       {}, 1, 1, CmdDump},
+  };
+  return commands;
+}
+
+bool ParsedArgs::Flag(const std::string& name) const {
+  return std::find(flags.begin(), flags.end(), name) != flags.end();
+}
+
+namespace {
+
+const char* kCommonValueOptions[] = {"settings", "set", "frame", "cutoff"};
+
+void PrintHelp(FILE* f) {
+  std::fprintf(f,
+               "usage: qvtool COMMAND FILE [options]\n"
+               "\n"
+               "Options every command takes:\n"
+               "  --settings PATH            read this settings file instead of setting.ini\n"
+               "                             (default: the current directory, then beside qvtool)\n"
+               "  --set SECTION:KEY=VALUE    override one setting after the file is read\n"
+               "                             (repeatable)\n"
+               "  --frame N                  select frame N (default 0) as stepping in the viewer does\n"
+               "  --cutoff C                 same as --set VISUAL:BondCutoff=C\n"
+               "\n"
+               "Commands:\n");
+  for (const auto& c : Commands()) {
+    std::fprintf(f, "  qvtool %s\n", c.usage);
+    std::string s = c.summary;
+    size_t pos = 0;
+    while (pos <= s.size()) {
+      size_t nl = s.find('\n', pos);
+      if (nl == std::string::npos) nl = s.size();
+      std::fprintf(f, "      %s\n", s.substr(pos, nl - pos).c_str());
+      pos = nl + 1;
+    }
+  }
+  std::fprintf(f,
+               "\nExit status: 0 success, 1 nothing loaded or the work failed (reason on "
+               "standard error),\n2 usage error.\n");
+}
+
+bool Contains(const std::vector<std::string>& v, const std::string& s) {
+  return std::find(v.begin(), v.end(), s) != v.end();
+}
+
+}  // namespace
+
+int RunQvTool(int argc, char** argv) {
+  if (argc < 2) {
+    PrintHelp(stderr);
+    return 2;
+  }
+  std::string first = argv[1];
+  if (first == "--help" || first == "-h" || first == "help") {
+    PrintHelp(stdout);
+    return 0;
+  }
+  const CommandSpec* spec = nullptr;
+  for (const auto& c : Commands()) {
+    if (first == c.name) spec = &c;
+  }
+  if (!spec) {
+    std::fprintf(stderr, "qvtool: unknown command '%s' (see qvtool --help)\n", first.c_str());
+    return 2;
+  }
+
+  ParsedArgs args;
+  args.command = first;
+  for (int i = 2; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      PrintHelp(stdout);
+      return 0;
+    }
+    if (a.size() > 1 && a[0] == '-' && !(a.size() > 1 && (std::isdigit(static_cast<unsigned char>(a[1])) || a[1] == '.'))) {
+      std::string name = a.substr(a[1] == '-' ? 2 : 1);
+      std::string value;
+      bool inlineValue = false;
+      if (size_t eq = name.find('='); eq != std::string::npos) {
+        value = name.substr(eq + 1);
+        name = name.substr(0, eq);
+        inlineValue = true;
+      }
+      const bool isValue = std::find(std::begin(kCommonValueOptions), std::end(kCommonValueOptions),
+                                     name) != std::end(kCommonValueOptions) ||
+                           Contains(spec->valueOptions, name);
+      if (isValue) {
+        if (!inlineValue) {
+          if (i + 1 >= argc) {
+            std::fprintf(stderr, "qvtool: option --%s needs a value\n", name.c_str());
+            return 2;
+          }
+          value = argv[++i];
+        }
+        if (name == "set") {
+          args.sets.push_back(value);
+        } else if (name == "cutoff") {
+          args.sets.push_back("VISUAL:BondCutoff=" + value);
+          args.values[name] = value;
+        } else {
+          args.values[name] = value;
+        }
+      } else if (Contains(spec->flagOptions, name) && !inlineValue) {
+        args.flags.push_back(name);
+      } else {
+        std::fprintf(stderr, "qvtool %s: unknown option '%s'\n", spec->name, a.c_str());
+        return 2;
+      }
+    } else {
+      args.positional.push_back(a);
+    }
+  }
+  const int np = static_cast<int>(args.positional.size());
+  if (np < spec->minPositional || np > spec->maxPositional) {
+    std::fprintf(stderr, "usage: qvtool %s\n", spec->usage);
+    return 2;
+  }
+
+  Quivane app;
+  const std::string settingsPath =
+      args.Has("settings") ? args.Value("settings") : SettingsFileLocation();
+  ReadSettings(settingsPath, app.settings);
+  for (const auto& s : args.sets) {
+    if (!ApplySettingOverride(s, app.settings)) {
+      std::fprintf(stderr, "qvtool: --set needs SECTION:KEY=VALUE, got '%s'\n", s.c_str());
+      return 2;
+    }
+  }
+  return spec->run(app, args);
+}

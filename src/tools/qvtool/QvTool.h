@@ -1,0 +1,49 @@
+#pragma once
+// The batch tool: every command that needs no window, driving the same code as the viewer.
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/Quivane.h"
+
+struct ParsedArgs {
+  std::string command;
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> values;  // last value of each value option
+  std::vector<std::string> sets;              // every --set, in order
+  std::vector<std::string> flags;             // flag options given
+
+  bool Flag(const std::string& name) const;
+  bool Has(const std::string& name) const { return values.count(name) != 0; }
+  const std::string& Value(const std::string& name) const { return values.at(name); }
+};
+
+struct CommandSpec {
+  const char* name;
+  const char* usage;    // one line, after "qvtool "
+  const char* summary;  // what it does, for --help
+  std::vector<std::string> valueOptions;  // beside the common ones
+  std::vector<std::string> flagOptions;
+  int minPositional;
+  int maxPositional;
+  int (*run)(Quivane& app, const ParsedArgs& args);
+};
+
+// Every command; defined in QvTool.cpp.
+const std::vector<CommandSpec>& Commands();
+
+// Entry point shared by main() and the tests. Returns the exit status:
+// 0 success, 1 nothing loaded or the work failed, 2 usage error.
+int RunQvTool(int argc, char** argv);
+
+// Helpers for commands.
+namespace qvtool {
+// Parses an integer option; false (with a message on stderr) when it is not a number.
+bool IntOption(const ParsedArgs& args, const std::string& name, int& out);
+bool DoubleOption(const ParsedArgs& args, const std::string& name, double& out);
+// Loads FILE as the viewer would, then steps to --frame through set frame of all data sets.
+// Returns false (reason on stderr) when nothing was loaded.
+bool LoadAndSelectFrame(Quivane& app, const ParsedArgs& args);
+// Formats a double with %.9g.
+std::string Num(double v);
+}  // namespace qvtool

@@ -1,0 +1,66 @@
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+
+#include "tools/qvtool/QvTool.h"
+
+namespace qvtool {
+
+bool IntOption(const ParsedArgs& args, const std::string& name, int& out) {
+  if (!args.Has(name)) return true;
+  const std::string& v = args.Value(name);
+  int parsed = 0;
+  auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), parsed);
+  if (ec != std::errc() || p != v.data() + v.size()) {
+    std::fprintf(stderr, "qvtool: --%s needs an integer, got '%s'\n", name.c_str(), v.c_str());
+    return false;
+  }
+  out = parsed;
+  return true;
+}
+
+bool DoubleOption(const ParsedArgs& args, const std::string& name, double& out) {
+  if (!args.Has(name)) return true;
+  const std::string& v = args.Value(name);
+  char* end = nullptr;
+  errno = 0;
+  double parsed = std::strtod(v.c_str(), &end);
+  if (v.empty() || *end != '\0' || errno == ERANGE) {
+    std::fprintf(stderr, "qvtool: --%s needs a number, got '%s'\n", name.c_str(), v.c_str());
+    return false;
+  }
+  out = parsed;
+  return true;
+}
+
+bool LoadAndSelectFrame(Quivane& app, const ParsedArgs& args) {
+  int frame = 0;
+  if (!IntOption(args, "frame", frame)) return false;
+  const std::string& path = args.positional.at(0);
+  app.OpenAndPrepare(path);
+  if (app.dataSets.Empty()) {
+    std::fprintf(stderr, "qvtool: nothing loaded from '%s'\n", path.c_str());
+    return false;
+  }
+  app.ApplyLargeDataCheck();
+  if (frame < 0) {
+    std::fprintf(stderr, "qvtool: --frame must not be negative\n");
+    return false;
+  }
+  if (frame != 0) app.currentFrame = app.SetFrameAll(frame);
+  if (app.currentFrame != frame) {
+    std::fprintf(stderr, "qvtool: '%s' has no frame %d (the last frame is %d)\n", path.c_str(),
+                 frame, app.currentFrame);
+    return false;
+  }
+  return true;
+}
+
+std::string Num(double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.9g", v);
+  return buf;
+}
+
+}  // namespace qvtool
