@@ -1,0 +1,465 @@
+#include "app/Commands.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <numbers>
+#include <system_error>
+
+#include "app/MenuTable.h"
+#include "app/Title.h"
+#include "rendering/AtomPicking.h"
+
+namespace qv::cmd {
+namespace {
+
+constexpr double kTwoDegrees = 0.03490658503988659;
+constexpr const char* kStopMovie = "Prease stop movie.\n";
+
+bool EndsWith(std::string_view s, std::string_view suffix) {
+  return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
+}
+
+bool CanOpen(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return static_cast<bool>(in);
+}
+
+// Why a file gave no data set, as far as the shell can tell without the loader's console.
+std::string LoadFailureText(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return "The file does not exist:\n" + path;
+  if (std::filesystem::is_directory(path, ec)) return "This is a folder, not a data file:\n" + path;
+  if (!CanOpen(path)) return "The file cannot be opened:\n" + path;
+  const auto dot = path.find_last_of('.');
+  const auto slash = path.find_last_of('/');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    return "The file has no extension, so its format is unknown:\n" + path;
+  return "The file could not be loaded (see the console for the reader's message):\n" + path;
+}
+
+}  // namespace
+
+Commands::Commands(Quivane& app, IShellServices& shell, ICameraControl& camera)
+    : app_(app),
+      shell_(shell),
+      camera_(camera),
+      movie_(app.currentFrame, app.frameSkip, app.playState,
+             [this](int target) { return app_.SetFrameAll(target); }) {
+  pacingMode = app.settings.vsync;
+}
+
+Commands::~Commands() { DetachMenu(); }
+
+void Commands::AttachMenu(IMenuItemState* menu) {
+  menu_ = menu;
+  if (menu_) {
+    groups_ = std::make_unique<MenuRadioGroups>(menu_, distributer_);
+    MarkFrameSkip(*menu_, kSkip1);
+    menu_->SetItemChecked(kMovieSimple, true);
+  }
+  app_.options.listener = &distributer_;
+  LargeDataCheck(app_.settings, 1, app_.options);
+}
+
+void Commands::DetachMenu() {
+  if (app_.options.listener == &distributer_) app_.options.listener = nullptr;
+  groups_.reset();
+  menu_ = nullptr;
+}
+
+bool Commands::FirstIsAtomistic() const {
+  const LawData* first = app_.dataSets.First();
+  return first && first->type == kTypeMD;
+}
+
+void Commands::DisplayOption(int property, int value) {
+  app_.options.Set(property, value);
+  shell_.Redraw();
+}
+
+void Commands::Command(int id) {
+  const bool loaded = !app_.dataSets.Empty();
+  if (const int skip = FrameSkipForCommand(id)) {
+    app_.frameSkip = skip;
+    if (menu_) MarkFrameSkip(*menu_, id);
+    return;
+  }
+  switch (id) {
+    case kOpen: {
+      std::string path;
+      if (!shell_.ChooseFileToOpen(path)) return;
+      OpenFiles({path});
+      return;
+    }
+    case kEditMode:
+      if (loaded) EnterEditMode();
+      return;
+    case kExit:
+      shell_.CloseWindow();
+      return;
+    case kBoxShow: return DisplayOption(kPropBox, 1);
+    case kBoxHide: return DisplayOption(kPropBox, 0);
+    case kPerspective: return DisplayOption(kPropProjection, 0);
+    case kOrthographic: return DisplayOption(kPropProjection, 1);
+    case kMultiOverlaid: return DisplayOption(kPropMultiData, 0);
+    case kMultiSideBySide: return DisplayOption(kPropMultiData, 1);
+    case kAtomsPolygons: return DisplayOption(kPropAtomStyle, 1);
+    case kAtomsPointSprites: return DisplayOption(kPropAtomStyle, 2);
+    case kAtomsHidden: return DisplayOption(kPropAtomStyle, 0);
+    case kColourAtomicNumber: return DisplayOption(kPropColorMode, 0);
+    case kColourBondCount: return DisplayOption(kPropColorMode, 1);
+    case kBondsShow: return DisplayOption(kPropBondStyle, 1);
+    case kBondsHide: return DisplayOption(kPropBondStyle, 0);
+    case kColourPressure:
+    case kColourHeight:
+      app_.options.Set(kPropColorMode, id == kColourPressure ? 2 : 3);
+      if (work.colourAllFrames) work.colourAllFrames();
+      shell_.Redraw();
+      return;
+    case kSectionCentre:
+      sectionStep = 0;
+      camera_.SetNearFactor(1.0);
+      shell_.Redraw();
+      return;
+    case kSectionReset:
+      camera_.ResetClipping();
+      shell_.Redraw();
+      return;
+    case kRedetermineBonds:
+      if (movie_.Playing()) {
+        shell_.ShowMessage(kStopMovie, kProgramTitle);
+        return;
+      }
+      if (work.redetermineBonds) work.redetermineBonds();
+      shell_.Redraw();
+      return;
+    case kClassifyMolecules:
+      if (movie_.Playing()) {
+        std::fputs(kStopMovie, stdout);
+      } else if (FirstIsAtomistic() && work.moleculeReport) {
+        work.moleculeReport();
+      }
+      [[fallthrough]];
+    case kCoordination:
+      if (movie_.Playing()) {
+        std::fputs(kStopMovie, stdout);
+        std::fflush(stdout);
+      } else if (FirstIsAtomistic() && work.coordinationReport) {
+        work.coordinationReport();
+      }
+      return;
+    case kCoordinationSeries:
+      if (movie_.Playing()) {
+        std::fputs(kStopMovie, stdout);
+        std::fflush(stdout);
+      } else if (FirstIsAtomistic() && work.coordinationSeries) {
+        shell_.Progress("Bond coordination number (time series)", 0);
+        work.coordinationSeries();
+        shell_.ProgressDone();
+        RefreshTitle();
+        shell_.Redraw();
+      }
+      return;
+    case kBmp:
+      if (loaded && work.writeBitmap) {
+        work.writeBitmap(app_.currentFrame);
+        shell_.Redraw();
+      }
+      return;
+    case kLargeBmp:
+      if (loaded && work.writeLargeBitmap) {
+        work.writeLargeBitmap();
+        shell_.Redraw();
+      }
+      return;
+    case kEps:
+      if (FirstIsAtomistic() && work.writeEps) work.writeEps();
+      return;
+    case kMd3:
+      if (FirstIsAtomistic() && work.writeMd3) work.writeMd3(app_.currentFrame);
+      return;
+    case kFa2:
+      if (FirstIsAtomistic() && work.writeFa2) work.writeFa2(app_.currentFrame);
+      return;
+    case kStl:
+    case kStlGrid:
+      if (FirstIsAtomistic() && work.writeStl) work.writeStl(app_.currentFrame, id == kStlGrid);
+      return;
+    case kBitmapSequence:
+    case kRightRotation:
+    case kLeadTrace:
+    case kSequenceRight:
+    case kSequenceDown:
+    case kSequenceUp:
+    case kMd3Sequence:
+      RunSequence(id);
+      return;
+    case kMovieSimple:
+      if (menu_) {
+        menu_->SetItemChecked(kMovieSimple, true);
+        menu_->SetItemChecked(kMovieCheckpoints, false);
+        for (int off : {kAddCheckpoint, kSaveCheckpoints, kLoadCheckpoints}) menu_->SetItemEnabled(off, false);
+        menu_->RedrawMenuBar();
+      }
+      return;
+    case kVersion:
+      shell_.ShowVersionDialog();
+      return;
+    case kOpenSettings:
+      shell_.OpenWithSystem(SettingsFileLocation());
+      return;
+    case kReloadSettings:
+      ReadSettings(SettingsFileLocation(), app_.settings);
+      return;
+    default:
+      return;  // inert items (stereo output, checkpoints, disabled analyses, ...)
+  }
+}
+
+void Commands::OpenFiles(const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) {
+    const size_t before = app_.dataSets.Size();
+    shell_.Progress("Loading " + path, 0);
+    app_.OpenAndPrepare(path);
+    shell_.ProgressDone();
+    if (app_.dataSets.Size() == before) shell_.ShowMessage(LoadFailureText(path), "Error");
+    RefreshAfterLoad();
+  }
+  shell_.Redraw();
+}
+
+void Commands::RefreshAfterLoad() {
+  const LawData* first = app_.dataSets.First();
+  if (first) {
+    camera_.FitToData();
+    app_.ApplyLargeDataCheck();
+  }
+  if (menu_) EnableMenusForType(*menu_, first ? first->type : 0);
+  RefreshTitle();
+}
+
+std::string Commands::TitleText() const {
+  const LawData* first = app_.dataSets.First();
+  if (!first) return kProgramTitle;
+  TitleInputs in;
+  in.fileName = first->Name();
+  in.currentFrame = app_.currentFrame;
+  in.fps = fps;
+  in.pacingMode = pacingMode;
+  in.editMode = editMode;
+  in.selectedAtom = app_.selectedAtom;
+  if (editMode && app_.selectedAtom >= 0) in.frame = first->CurrentAtoms();
+  return FormatTitle(in);
+}
+
+void Commands::RefreshTitle() {
+  if (app_.dataSets.Empty()) return;
+  shell_.SetTitle(TitleText());
+}
+
+void Commands::Resize(int width, int height) {
+  clientWidth = width;
+  clientHeight = height;
+  app_.drawWidth = width;
+  app_.drawHeight = height;
+}
+
+void Commands::StepAndShow(int direction) {
+  movie_.Step(direction);
+  RefreshTitle();
+  shell_.Redraw();
+}
+
+bool Commands::OnKey(Key key, bool ctrl, bool shift) {
+  if (app_.dataSets.Empty()) return false;
+  switch (key) {
+    case Key::PageUp: camera_.Zoom(-0.1); break;
+    case Key::PageDown: camera_.Zoom(0.1); break;
+    case Key::Left: ctrl ? camera_.ShiftRight(-0.2) : camera_.OrbitUp(-kTwoDegrees); break;
+    case Key::Right: ctrl ? camera_.ShiftRight(0.2) : camera_.OrbitUp(kTwoDegrees); break;
+    case Key::Up: ctrl ? camera_.ShiftUp(-0.2) : camera_.OrbitRight(kTwoDegrees); break;
+    case Key::Down: ctrl ? camera_.ShiftUp(0.2) : camera_.OrbitRight(-kTwoDegrees); break;
+    case Key::Q: camera_.SetSectionStep(--sectionStep); break;
+    case Key::W: camera_.SetSectionStep(++sectionStep); break;
+    case Key::X:
+    case Key::Z:
+      if (movie_.Playing()) {
+        movie_.Stop();
+      } else if (shift) {
+        key == Key::X ? movie_.StartForward() : movie_.StartBackward();
+        shell_.StartMovieTimer();
+      } else {
+        StepAndShow(key == Key::X ? 1 : -1);
+        return true;
+      }
+      break;
+    case Key::Other:
+      return false;
+  }
+  shell_.Redraw();
+  return true;
+}
+
+void Commands::OnWheel(int delta) {
+  camera_.Zoom(static_cast<double>(static_cast<int16_t>(delta) / 120));
+  shell_.Redraw();
+}
+
+void Commands::OnLeftDown(int x, int y, bool ctrl) {
+  if (editMode && ctrl) {
+    PickAt(x, y);
+    RefreshTitle();
+    shell_.Redraw();
+    return;
+  }
+  if (dragState != 0) return;
+  const int dx = x - clientWidth / 2;
+  const int dy = y - clientHeight / 2;
+  dragState = (dx >= -99 && dx <= 99 && dy >= -99 && dy <= 99) ? 10 : 20;
+  dragX = x;
+  dragY = y;
+  camera_.BeginDrag(x, y);
+}
+
+void Commands::OnMouseMove(int x, int y) {
+  bool changed = false;
+  if (dragState == 10) changed = camera_.DragPan(x, y, clientWidth, clientHeight);
+  else if (dragState == 20) changed = camera_.DragRotate(x, y, clientWidth, clientHeight);
+  if (changed) shell_.Redraw();
+}
+
+void Commands::OnLeftUp(int, int) {
+  if (dragState == 10 || dragState == 20) dragState = 0;
+}
+
+void Commands::OnTimer() {
+  if (!movie_.Tick()) {
+    shell_.StopMovieTimer();
+    RefreshTitle();
+    return;
+  }
+  shell_.Redraw();
+  RefreshTitle();
+}
+
+void Commands::OnActivated() {
+  if (!editMode) return;
+  const LawData* first = app_.dataSets.First();
+  if (!first) return;
+  const std::string path = first->path;
+  if (!CanOpen(path)) {
+    shell_.ShowMessage("The file does not exist.", "Error");
+    return;
+  }
+  std::error_code ec;
+  const auto time = std::filesystem::last_write_time(path, ec);
+  if (ec || time <= watchedFileTime) return;
+  watchedFileTime = time;
+  app_.dataSets.OpenDataFile(path, app_.MakeLoadOptions());
+  if (FirstIsAtomistic() && app_.options.values.colorMode == 2 && work.colourAllFrames)
+    work.colourAllFrames();
+  shell_.Redraw();
+}
+
+void Commands::EnterEditMode() {
+  const LawData* first = app_.dataSets.First();
+  if (!EndsWith(first->path, ".md3")) {
+    shell_.ShowMessage("You can edit md3 only during viewing.", "Error");
+    return;
+  }
+  editMode = true;
+  std::error_code ec;
+  if (!CanOpen(first->path)) {
+    shell_.ShowMessage("The file does not exist.", "Error");
+  } else {
+    watchedFileTime = std::filesystem::last_write_time(first->path, ec);
+  }
+  RefreshTitle();
+}
+
+void Commands::PickAt(int x, int y) {
+  if (!FirstIsAtomistic()) return;
+  const ATOMS_DATA* frame = app_.dataSets.First()->CurrentAtoms();
+  if (!frame || frame->atomCount <= 0) return;
+  const size_t n = std::min(static_cast<size_t>(frame->atomCount), frame->positions.size() / 3);
+  double eye[3], target[3], up[3];
+  camera_.Pose(eye, target, up);
+  PickRay ray;
+  if (!MakePickRay(eye, target, up, app_.settings.viewAngleRadians, clientWidth, clientHeight, x, y, ray))
+    return;
+  app_.selectedAtom = PickAtom(ray, frame->positions.data(), n, app_.options.values.atomRadius,
+                               app_.selectedAtom);
+}
+
+void Commands::CountFrame(double nowMs) {
+  if (intervalStartMs_ < 0) intervalStartMs_ = nowMs;
+  if (++framesCounted_ < 100) return;
+  const double elapsed = nowMs - intervalStartMs_;
+  fps = elapsed > 0 ? 100000.0 / elapsed : 0.0;
+  RefreshTitle();
+  intervalStartMs_ = nowMs;
+  framesCounted_ = 0;
+}
+
+void Commands::RunSequence(int id) {
+  if (app_.dataSets.Empty()) return;
+  const std::string caption = id == kMd3Sequence ? "md3 sequence output" : "Bitmap sequence output";
+  const StepFn onStep = [&](int written) { shell_.Progress(caption, written); };
+  const BitmapWriterFn write = [&](int n) {
+    if (work.writeBitmap) work.writeBitmap(n);
+  };
+  const double delta = app_.settings.rotationAngleDelta * std::numbers::pi / 180.0;
+  if (id != kMd3Sequence && !work.writeBitmap) return;  // no bitmap writer in this program
+  shell_.Progress(caption, 0);
+  switch (id) {
+    case kBitmapSequence:
+      RunBitmapSequence(movie_, counters.bitmap, write, onStep);
+      break;
+    case kRightRotation:
+      RunRightRotation(app_.settings.rotationAngleDelta, write,
+                       [&](double a) { camera_.OrbitUp(a); }, onStep);
+      break;
+    case kLeadTrace:
+      if (!FirstIsAtomistic()) break;
+      RunLeadTrace(
+          movie_, counters.trace,
+          [&] {
+            const ATOMS_DATA* f = app_.dataSets.First()->CurrentAtoms();
+            if (!f || f->atomCount <= 0 || f->positions.size() < 3) return false;
+            const double x = f->positions[0], y = f->positions[1], z = f->positions[2];
+            const double eye[3] = {x, y + 1, z + 3};
+            const double target[3] = {x, y + 1, z + 3 - 10};
+            const double up[3] = {0, 1, 0};
+            camera_.Place(eye, target, up);
+            return true;
+          },
+          write, onStep);
+      break;
+    case kSequenceRight:
+      RunRotatingSequence(movie_, counters.rotation, -delta, write,
+                          [&](double a) { camera_.OrbitUp(a); }, onStep);
+      break;
+    case kSequenceDown:
+      RunRotatingSequence(movie_, counters.rotation, delta, write,
+                          [&](double a) { camera_.OrbitRight(a); }, onStep);
+      break;
+    case kSequenceUp:
+      RunRotatingSequence(movie_, counters.rotation, -delta, write,
+                          [&](double a) { camera_.OrbitRight(a); }, onStep);
+      break;
+    case kMd3Sequence:
+      if (FirstIsAtomistic() && work.writeMd3Sequence)
+        work.writeMd3Sequence(qv::BaseName(app_.dataSets.First()->path) + "_all.md3");
+      RefreshTitle();
+      shell_.Redraw();
+      if (!app_.dataSets.Empty() && work.writeBitmap) work.writeBitmap(app_.currentFrame);
+      break;
+  }
+  shell_.ProgressDone();
+  RefreshTitle();
+  shell_.Redraw();
+}
+
+}  // namespace qv::cmd

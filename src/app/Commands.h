@@ -1,0 +1,143 @@
+#pragma once
+// The viewer's behaviour without its toolkit: menu commands by id, keys, mouse, the movie
+// timer, the title and md3 edit mode. The Qt shell turns its events into these calls and
+// implements the few services below; tests drive the same object directly.
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/CommandIds.h"
+#include "app/MenuState.h"
+#include "app/Movie.h"
+#include "app/Quivane.h"
+
+namespace qv::cmd {
+
+// What the commands need from the window system.
+class IShellServices {
+ public:
+  virtual ~IShellServices() = default;
+  virtual void Redraw() = 0;  // draw one frame soon
+  virtual void SetTitle(const std::string& text) = 0;
+  virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
+  virtual void StartMovieTimer() = 0;  // 20 ms period
+  virtual void StopMovieTimer() = 0;
+  virtual bool ChooseFileToOpen(std::string& path) = 0;  // false when cancelled
+  virtual void ShowVersionDialog() = 0;
+  virtual void OpenWithSystem(const std::string& path) = 0;
+  virtual void CloseWindow() = 0;
+  // Long commands report each step; the shell may show it and repaint.
+  virtual void Progress(const std::string& what, int step) {}
+  virtual void ProgressDone() {}
+};
+
+// The camera operations input and sequences use. Bound to the program's camera by the shell
+// (and to a recording fake by tests).
+class ICameraControl {
+ public:
+  virtual ~ICameraControl() = default;
+  virtual void FitToData() = 0;  // to the first data set's view bounds
+  virtual void Zoom(double steps) = 0;
+  virtual void OrbitUp(double radians) = 0;
+  virtual void OrbitRight(double radians) = 0;
+  virtual void ShiftRight(double amount) = 0;
+  virtual void ShiftUp(double amount) = 0;
+  virtual void SetSectionStep(int step) = 0;
+  virtual void SetNearFactor(double factor) = 0;
+  virtual void ResetClipping() = 0;
+  virtual void BeginDrag(int x, int y) = 0;
+  virtual bool DragPan(int x, int y, int width, int height) = 0;
+  virtual bool DragRotate(int x, int y, int width, int height) = 0;
+  virtual void Place(const double eye[3], const double target[3], const double up[3]) = 0;
+  virtual void Pose(double eye[3], double target[3], double up[3]) const = 0;
+};
+
+enum class Key { PageUp, PageDown, Left, Right, Up, Down, Q, W, X, Z, Other };
+
+// Work done by other layers, reached through callables so that a command whose work is not
+// built (or not available in this program) simply stays empty.
+struct CommandWork {
+  std::function<void(int number)> writeBitmap;
+  std::function<void()> writeLargeBitmap;
+  std::function<void()> writeEps;
+  std::function<void(int frame)> writeMd3;  // base name + "_%d.md3"
+  std::function<void(int frame)> writeFa2;
+  std::function<void(int frame, bool grid)> writeStl;
+  std::function<bool(const std::string& path)> writeMd3Sequence;  // opens, writes frames, closes
+  std::function<void()> redetermineBonds;
+  std::function<void()> moleculeReport;
+  std::function<void()> coordinationReport;
+  std::function<void()> coordinationSeries;
+  std::function<void()> colourAllFrames;  // pressure/height colours of every atomistic set
+};
+
+class Commands {
+ public:
+  Commands(Quivane& app, IShellServices& shell, ICameraControl& camera);
+  ~Commands();
+
+  CommandWork work;
+  int pacingMode = 2;  // "Vsync" after start-up adjustments
+  double fps = 0.0;
+  bool editMode = false;
+  std::filesystem::file_time_type watchedFileTime{};
+  int sectionStep = 0;
+  SequenceCounters counters;
+  int dragState = 0;  // 0 idle, 10 panning, 20 rotating
+  int dragX = 0, dragY = 0;
+  int clientWidth = 0, clientHeight = 0;
+
+  // Window creation: radio groups on the menu, the distributer as the options' listener,
+  // the large-data check for one atom. Detach on close.
+  void AttachMenu(IMenuItemState* menu);
+  void DetachMenu();
+
+  // Runs a menu command. Unknown and inert ids do nothing.
+  void Command(int id);
+
+  // Opening from the command line, a drop or the open dialog, then the refresh.
+  void OpenFiles(const std::vector<std::string>& paths);
+  void RefreshAfterLoad();
+  void RefreshTitle();
+  std::string TitleText() const;
+
+  void Resize(int width, int height);
+  bool OnKey(Key key, bool ctrl, bool shift);  // false: not handled (nothing loaded)
+  void OnWheel(int delta);
+  void OnLeftDown(int x, int y, bool ctrl);
+  void OnMouseMove(int x, int y);
+  void OnLeftUp(int x, int y);
+  void OnTimer();
+  void OnActivated();
+
+  // Counts one drawn frame at `nowMs`; every 100 frames updates fps and the title.
+  void CountFrame(double nowMs);
+
+  Movie& movie() { return movie_; }
+  NotifyDistributer& distributer() { return distributer_; }
+
+ private:
+  void DisplayOption(int property, int value);
+  void StepAndShow(int direction);
+  void EnterEditMode();
+  void PickAt(int x, int y);
+  void RunSequence(int id);
+  bool FirstIsAtomistic() const;
+  void EndOfSequence();
+
+  Quivane& app_;
+  IShellServices& shell_;
+  ICameraControl& camera_;
+  IMenuItemState* menu_ = nullptr;
+  NotifyDistributer distributer_;
+  std::unique_ptr<MenuRadioGroups> groups_;
+  Movie movie_;
+  int framesCounted_ = 0;
+  double intervalStartMs_ = -1.0;
+};
+
+}  // namespace qv::cmd
