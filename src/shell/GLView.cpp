@@ -1,0 +1,162 @@
+#include "GLView.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QExposeEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QOffscreenSurface>
+#include <QPlatformSurfaceEvent>
+#include <QUrl>
+#include <QWheelEvent>
+#include <cmath>
+
+#include "app/Commands.h"
+
+using qv::cmd::Key;
+
+GLView::GLView(qv::cmd::Commands& commands, int depthBits) : commands_(commands) {
+  setSurfaceType(QSurface::OpenGLSurface);
+  QSurfaceFormat format;
+  format.setRenderableType(QSurfaceFormat::OpenGL);
+  format.setProfile(QSurfaceFormat::CompatibilityProfile);
+  format.setRedBufferSize(8);
+  format.setGreenBufferSize(8);
+  format.setBlueBufferSize(8);
+  format.setAlphaBufferSize(8);
+  format.setDepthBufferSize(depthBits);
+  format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+  setFormat(format);
+}
+
+GLView::~GLView() = default;
+
+int GLView::PixelWidth() const { return static_cast<int>(std::lround(width() * devicePixelRatio())); }
+int GLView::PixelHeight() const { return static_cast<int>(std::lround(height() * devicePixelRatio())); }
+
+bool GLView::EnsureContext() {
+  if (context_) return true;
+  auto context = std::make_unique<QOpenGLContext>();
+  context->setFormat(requestedFormat());
+  if (!context->create()) return false;
+  context_ = std::move(context);
+  return true;
+}
+
+bool GLView::MakeCurrent() {
+  if (released_ || !handle() || !EnsureContext()) return false;
+  return context_->makeCurrent(this);
+}
+
+void GLView::DoneCurrent() {
+  if (context_) context_->doneCurrent();
+}
+
+bool GLView::RenderFrame() {
+  if (!isExposed() || !MakeCurrent()) return false;
+  needsFrame = false;
+  if (hooks.draw) hooks.draw(context_->defaultFramebufferObject(), PixelWidth(), PixelHeight());
+  context_->swapBuffers(this);
+  context_->doneCurrent();
+  return true;
+}
+
+void GLView::Release() {
+  if (released_) return;
+  if (context_ && handle() && context_->makeCurrent(this)) {
+    if (hooks.releaseResources) hooks.releaseResources();
+    context_->doneCurrent();
+  }
+  released_ = true;
+}
+
+bool GLView::event(QEvent* e) {
+  switch (e->type()) {
+    case QEvent::PlatformSurface:
+      if (static_cast<QPlatformSurfaceEvent*>(e)->surfaceEventType() ==
+          QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed)
+        Release();
+      break;
+    case QEvent::DragEnter: {
+      auto* d = static_cast<QDragEnterEvent*>(e);
+      if (d->mimeData()->hasUrls()) d->acceptProposedAction();
+      return true;
+    }
+    case QEvent::DragMove: {
+      auto* d = static_cast<QDragMoveEvent*>(e);
+      if (d->mimeData()->hasUrls()) d->acceptProposedAction();
+      return true;
+    }
+    case QEvent::Drop: {
+      auto* d = static_cast<QDropEvent*>(e);
+      QStringList paths;
+      for (const QUrl& url : d->mimeData()->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+      d->acceptProposedAction();
+      if (!paths.isEmpty()) emit filesDropped(paths);
+      return true;
+    }
+    case QEvent::UpdateRequest:
+      needsFrame = true;
+      return true;
+    default:
+      break;
+  }
+  return QWindow::event(e);
+}
+
+void GLView::exposeEvent(QExposeEvent*) { needsFrame = true; }
+
+void GLView::resizeEvent(QResizeEvent*) {
+  commands_.Resize(PixelWidth(), PixelHeight());
+  needsFrame = true;
+}
+
+void GLView::keyPressEvent(QKeyEvent* e) {
+  Key key = Key::Other;
+  switch (e->key()) {
+    case Qt::Key_PageUp: key = Key::PageUp; break;
+    case Qt::Key_PageDown: key = Key::PageDown; break;
+    case Qt::Key_Left: key = Key::Left; break;
+    case Qt::Key_Right: key = Key::Right; break;
+    case Qt::Key_Up: key = Key::Up; break;
+    case Qt::Key_Down: key = Key::Down; break;
+    case Qt::Key_Q: key = Key::Q; break;
+    case Qt::Key_W: key = Key::W; break;
+    case Qt::Key_X: key = Key::X; break;
+    case Qt::Key_Z: key = Key::Z; break;
+    default: break;
+  }
+  const Qt::KeyboardModifiers m = e->modifiers();
+  if (key == Key::Other || (m & Qt::AltModifier) ||
+      !commands_.OnKey(key, m & Qt::ControlModifier, m & Qt::ShiftModifier)) {
+    e->ignore();
+    return;
+  }
+  e->accept();
+}
+
+void GLView::mousePressEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton) return;
+  const QPointF p = e->position() * devicePixelRatio();
+  commands_.OnLeftDown(static_cast<int>(p.x()), static_cast<int>(p.y()),
+                       e->modifiers() & Qt::ControlModifier);
+}
+
+void GLView::mouseMoveEvent(QMouseEvent* e) {
+  const QPointF p = e->position() * devicePixelRatio();
+  commands_.OnMouseMove(static_cast<int>(p.x()), static_cast<int>(p.y()));
+}
+
+void GLView::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton) return;
+  const QPointF p = e->position() * devicePixelRatio();
+  commands_.OnLeftUp(static_cast<int>(p.x()), static_cast<int>(p.y()));
+}
+
+void GLView::wheelEvent(QWheelEvent* e) {
+  const int delta = e->angleDelta().y();
+  if (delta == 0) return;
+  commands_.OnWheel(delta);
+}

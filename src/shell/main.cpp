@@ -1,0 +1,16 @@
+// The viewer's entry point.
+#include <QApplication>
+#include <memory>
+
+#include "Viewer.h"
+#include "app/Quivane.h"
+
+int main(int argc, char** argv) {
+  QApplication qapp(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Quivane"));
+  QApplication::setDesktopFileName(QStringLiteral("quivane"));
+  static Quivane app;  // lives until the process ends, as the data sets do
+  Viewer viewer(app, nullptr);
+  if (!viewer.Start(CommandLineFile(argc, argv))) return 0;
+  return viewer.Run();
+}
