@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the project needs on Debian 12, configures, builds, and then:
-#   run       (default) runs the main job on the bundled example
+#   run       (default) opens the viewer on the bundled example (the batch tool's summary of
+#             it when there is no display)
 #   test      runs every test
 #   sanitize  builds and runs the tests with AddressSanitizer + UndefinedBehaviorSanitizer
 #   fuzz      builds the fuzz targets with clang and runs each for a few seconds
@@ -42,6 +43,10 @@ install_packages
 case "$mode" in
   run)
     build build -DQV_BENCH=OFF
+    if [ -x build/quivane ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+      exec ./build/quivane examples/water.fa2
+    fi
+    echo "No display (or no viewer built): showing the example with the batch tool instead."
     ./build/qvtool info examples/water.fa2
     ;;
   test)

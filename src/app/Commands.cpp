@@ -393,6 +393,11 @@ void Commands::PickAt(int x, int y) {
                                app_.selectedAtom);
 }
 
+void Commands::StartFrameClock(double nowMs) {
+  intervalStartMs_ = nowMs;
+  framesCounted_ = 0;
+}
+
 void Commands::CountFrame(double nowMs) {
   if (intervalStartMs_ < 0) intervalStartMs_ = nowMs;
   if (++framesCounted_ < 100) return;

@@ -114,6 +114,8 @@ class Commands {
   void OnTimer();
   void OnActivated();
 
+  // The first frame-rate interval starts at `nowMs`.
+  void StartFrameClock(double nowMs);
   // Counts one drawn frame at `nowMs`; every 100 frames updates fps and the title.
   void CountFrame(double nowMs);
 

@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QOffscreenSurface>
 #include <QPlatformSurfaceEvent>
 #include <QUrl>
 #include <QWheelEvent>
@@ -16,7 +15,7 @@
 
 using qv::cmd::Key;
 
-GLView::GLView(qv::cmd::Commands& commands, int depthBits) : commands_(commands) {
+GLView::GLView(qv::cmd::Commands& commands, int swapInterval) : commands_(commands) {
   setSurfaceType(QSurface::OpenGLSurface);
   QSurfaceFormat format;
   format.setRenderableType(QSurfaceFormat::OpenGL);
@@ -25,7 +24,8 @@ GLView::GLView(qv::cmd::Commands& commands, int depthBits) : commands_(commands)
   format.setGreenBufferSize(8);
   format.setBlueBufferSize(8);
   format.setAlphaBufferSize(8);
-  format.setDepthBufferSize(depthBits);
+  format.setDepthBufferSize(24);
+  format.setSwapInterval(swapInterval);
   format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
   setFormat(format);
 }
@@ -35,39 +35,15 @@ GLView::~GLView() = default;
 int GLView::PixelWidth() const { return static_cast<int>(std::lround(width() * devicePixelRatio())); }
 int GLView::PixelHeight() const { return static_cast<int>(std::lround(height() * devicePixelRatio())); }
 
-bool GLView::EnsureContext() {
-  if (context_) return true;
-  auto context = std::make_unique<QOpenGLContext>();
-  context->setFormat(requestedFormat());
-  if (!context->create()) return false;
-  context_ = std::move(context);
-  return true;
-}
-
-bool GLView::MakeCurrent() {
-  if (released_ || !handle() || !EnsureContext()) return false;
-  return context_->makeCurrent(this);
-}
-
-void GLView::DoneCurrent() {
-  if (context_) context_->doneCurrent();
-}
-
 bool GLView::RenderFrame() {
-  if (!isExposed() || !MakeCurrent()) return false;
+  if (released_ || !isExposed() || !hooks.draw) return false;
   needsFrame = false;
-  if (hooks.draw) hooks.draw(context_->defaultFramebufferObject(), PixelWidth(), PixelHeight());
-  context_->swapBuffers(this);
-  context_->doneCurrent();
-  return true;
+  return hooks.draw();
 }
 
 void GLView::Release() {
   if (released_) return;
-  if (context_ && handle() && context_->makeCurrent(this)) {
-    if (hooks.releaseResources) hooks.releaseResources();
-    context_->doneCurrent();
-  }
+  if (hooks.releaseResources) hooks.releaseResources();
   released_ = true;
 }
 

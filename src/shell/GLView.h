@@ -1,8 +1,7 @@
 #pragma once
-// The drawing area: a native OpenGL window with its own context, presented explicitly.
-// It draws nothing itself: the Qt-free renderer is handed a current context and the id of
-// the framebuffer to draw into.
-#include <QOpenGLContext>
+// The drawing area: a native OpenGL window, presented explicitly. It draws nothing itself:
+// the Qt-free device creates its context on this window through the surface layer and
+// draws into the framebuffer that layer names.
 #include <QWindow>
 #include <functional>
 #include <memory>
@@ -15,23 +14,19 @@ class GLView : public QWindow {
   Q_OBJECT
  public:
   struct Hooks {
-    // Called with the context current: draw into `framebuffer` (w x h device pixels).
-    std::function<void(unsigned framebuffer, int width, int height)> draw;
-    // The context is current for the last time before the surface goes away.
+    // Draws and presents one frame; false when nothing was drawn.
+    std::function<bool()> draw;
+    // The surface is about to go away: release every GL resource now.
     std::function<void()> releaseResources;
   };
 
-  GLView(qv::cmd::Commands& commands, int depthBits);
+  GLView(qv::cmd::Commands& commands, int swapInterval);
   ~GLView() override;
 
   Hooks hooks;
 
-  // Makes the context current on this window; false when there is no surface yet.
-  bool MakeCurrent();
-  void DoneCurrent();
   // Draws one frame and presents it. False when nothing could be drawn (not exposed).
   bool RenderFrame();
-  QOpenGLContext* Context() const { return context_.get(); }
   int PixelWidth() const;
   int PixelHeight() const;
   // Set by expose events and Redraw requests; cleared by RenderFrame.
@@ -51,10 +46,8 @@ class GLView : public QWindow {
   void wheelEvent(QWheelEvent* e) override;
 
  private:
-  bool EnsureContext();
   void Release();
 
   qv::cmd::Commands& commands_;
-  std::unique_ptr<QOpenGLContext> context_;
   bool released_ = false;
 };

@@ -33,7 +33,7 @@ MainWindow::MainWindow(Quivane& app, ICameraControl& camera, bool english) : eng
   setWindowIcon(QIcon(QStringLiteral(":/quivane.png")));
   commands_ = std::make_unique<Commands>(app, *this, camera);
 
-  view_ = new GLView(*commands_, 24);
+  view_ = new GLView(*commands_, app.settings.vsync == 1 ? 1 : 0);
   container_ = QWidget::createWindowContainer(view_, this);
   container_->setFocusPolicy(Qt::StrongFocus);
   container_->setAcceptDrops(true);

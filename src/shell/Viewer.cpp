@@ -37,7 +37,7 @@ bool Viewer::Start(const std::string& commandLineFile) {
   gl_->pacingTimer.setInterval(33);
   if (commands.pacingMode == 3) gl_->pacingTimer.start();
   gl_->clock.start();
-  commands.CountFrame(0.0);  // the first interval starts now
+  commands.StartFrameClock(0.0);
   return true;
 }
 

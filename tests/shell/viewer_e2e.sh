@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# The viewer as a user meets it, on a virtual X server: open a file from the command line,
+# turn the picture with a drag, play and stop the movie, write a bitmap from the menu,
+# open the version dialog, quit from the menu. Usage: viewer_e2e.sh QUIVANE TRAJECTORY
+set -euo pipefail
+
+if [ -z "${QV_E2E_INSIDE:-}" ]; then
+  export QV_E2E_INSIDE=1
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+
+quivane=$(realpath "$1")
+trajectory=$(realpath "$2")
+work=$(mktemp -d)
+pid=""
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+  if [ -n "${QV_E2E_KEEP:-}" ]; then echo "kept $work"; else rm -rf "$work"; fi
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  import -window root "$work/failure.png" 2>/dev/null || true
+  exit 1
+}
+
+cp "$trajectory" "$work/water.fa2"
+cat > "$work/setting.ini" <<'INI'
+[GPUDriver]
+DirectX11=0
+Vsync=2
+[WINDOW]
+Width=480
+Height=360
+INI
+cd "$work"
+
+"$quivane" water.fa2 >"$work/console.txt" 2>&1 &
+pid=$!
+
+wid=$(timeout 30 xdotool search --sync --onlyvisible --name "^Quivane 3.7.3 - water.fa2" | head -n1) ||
+  fail "no window titled after the file"
+title() { xdotool getwindowname "$wid"; }
+frame_of() { sed -n 's/^Quivane 3.7.3 - water.fa2: \([0-9]*\), .*/\1/p' <<<"$1"; }
+[ "$(title)" = "Quivane 3.7.3 - water.fa2: 0, 0.000fps(eco)" ] || fail "title after start: $(title)"
+
+eval "$(xdotool getwindowgeometry --shell "$wid")"  # X Y WIDTH HEIGHT
+xdotool windowfocus --sync "$wid" 2>/dev/null || true
+sleep 1
+
+# The drawing area is the window below the menu bar; compare only the area's middle.
+shot() {
+  import -window root -crop "200x160+$((X + WIDTH / 2 - 100))+$((Y + HEIGHT / 2 - 80))" +repage "$1"
+}
+shot before.png
+mean=$(convert before.png -colorspace Gray -format "%[fx:mean]" info:)
+awk -v m="$mean" 'BEGIN { exit !(m > 0.02) }' || fail "the picture is empty (mean $mean)"
+
+# A drag that starts outside the centre square turns the picture.
+xdotool mousemove $((X + 30)) $((Y + HEIGHT / 2)) mousedown 1
+for dx in 40 80 120 160; do
+  xdotool mousemove $((X + 30 + dx)) $((Y + HEIGHT / 2 + dx / 4))
+  sleep 0.1
+done
+xdotool mouseup 1
+sleep 1
+shot after.png
+diff=$(compare -metric AE before.png after.png null: 2>&1 || true)
+[ "${diff%% *}" != "0" ] || fail "the drag did not change the picture"
+
+# Shift+X plays the movie, X stops it where it is.
+xdotool key shift+x
+sleep 1.5
+xdotool key x
+sleep 0.3
+stopped=$(frame_of "$(title)")
+[ -n "$stopped" ] && [ "$stopped" -gt 0 ] || fail "no frame advanced: $(title)"
+sleep 0.5
+[ "$(frame_of "$(title)")" = "$stopped" ] || fail "the movie went on after X: $(title)"
+
+# Output -> BMP output writes the frame shown at the drawing area's size.
+xdotool key alt+o
+sleep 0.5
+xdotool key b
+bmp=$(printf "water%04d.bmp" "$stopped")
+for _ in $(seq 50); do [ -s "$bmp" ] && break; sleep 0.2; done
+[ -s "$bmp" ] || fail "no $bmp after the menu command"
+read -r w h < <(od -An -t d4 -j 18 -N 8 "$bmp")
+[ "$w" = 480 ] && [ "$h" = 360 ] || fail "$bmp is ${w}x$h, not the 480x360 drawing area"
+
+# Alt+/ opens the version dialog; Return closes it.
+xdotool key alt+slash
+timeout 10 xdotool search --sync --onlyvisible --name "^バージョン情報$" >/dev/null || fail "no version dialog"
+xdotool key Return
+sleep 0.5
+
+# File -> Exit ends the program normally.
+xdotool key alt+f
+sleep 0.5
+xdotool key x
+for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
+if kill -0 "$pid" 2>/dev/null; then fail "still running after Exit"; fi
+wait "$pid" || fail "exit status $?"
+pid=""
+echo "viewer end-to-end: ok"
