@@ -67,7 +67,7 @@ std::vector<MenuNode> Build() {
            {Radio(kColourAtomicNumber, "原子番号", "Atomic number"),
             Radio(kColourBondCount, "結合数", "Bond count"),
             Radio(kColourPressure, "圧力（一部未対応）", "Pressure (partly unavailable)"),
-            Radio(kColourHeight, "高さ（z軸）", "Height (z axis)")}),
+            Item(kColourHeight, "高さ（z軸）", "Height (z axis)")}),
        Sub("結合の表示(&B)", "&Bond display",
            {Radio(kBondsShow, "表示する", "Show"), Radio(kBondsHide, "表示しない", "Hide"),
             Off(kBondsEnergyFlux, "エネルギー流束", "Energy flux")}),

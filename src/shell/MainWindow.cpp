@@ -168,6 +168,7 @@ void MainWindow::SetTitle(const std::string& text) { setWindowTitle(Q(text)); }
 void MainWindow::ShowMessage(const std::string& text, const std::string& caption) {
   if (quietMessages) {
     std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
+    shownMessages.push_back(caption + "|" + text);
     return;
   }
   QMessageBox box(caption == "Error" ? QMessageBox::Critical : QMessageBox::Warning, Q(caption),

@@ -49,8 +49,9 @@ class MainWindow : public QMainWindow, public qv::cmd::IShellServices, public qv
   void SetItemEnabled(int id, bool enabled) override;
   void SetTopMenuEnabled(int index, bool enabled) override;
 
-  // Message boxes are modal; tests and scripted runs can turn them into console lines.
+  // Message boxes are modal; tests turn them into console lines kept here.
   static bool quietMessages;
+  std::vector<std::string> shownMessages;
 
  protected:
   void closeEvent(QCloseEvent* e) override;
