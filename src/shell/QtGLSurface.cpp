@@ -1,6 +1,5 @@
 #include "QtGLSurface.h"
 
-#if QV_WITH_GL
 #include <QOpenGLContext>
 #include <cmath>
 
@@ -47,4 +46,3 @@ unsigned QtGLSurface::Framebuffer() const {
 
 int QtGLSurface::Width() const { return static_cast<int>(std::lround(window_->width() * window_->devicePixelRatio())); }
 int QtGLSurface::Height() const { return static_cast<int>(std::lround(window_->height() * window_->devicePixelRatio())); }
-#endif

@@ -1,7 +1,6 @@
 #pragma once
 // The window-system layer of the GL device in the viewer: contexts made with Qt on the
 // drawing window. Holds no GL calls.
-#if QV_WITH_GL
 #include <QWindow>
 
 #include "rendering/gl/GLSurfaceProvider.h"
@@ -23,4 +22,3 @@ class QtGLSurface : public IGLSurfaceProvider {
  private:
   QWindow* window_;
 };
-#endif

@@ -4,16 +4,24 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <cstdio>
+
 #include "MainWindow.h"
+#include "QtGLSurface.h"
 #include "app/Commands.h"
+#include "output/BitmapFile.h"
+#include "rendering/gl/ViewerGL.h"
 
 struct Viewer::Gl {
+  explicit Gl(QWindow* window) : surface(window), viewer(&surface) {}
+  QtGLSurface surface;
+  ViewerGL viewer;
   QElapsedTimer clock;
   QTimer pacingTimer;  // wakes the blocking wait in pacing mode 3
 };
 
 Viewer::Viewer(Quivane& app, std::unique_ptr<qv::cmd::ICameraControl> camera)
-    : app_(app), camera_(std::move(camera)), gl_(std::make_unique<Gl>()) {}
+    : app_(app), camera_(std::move(camera)) {}
 
 Viewer::~Viewer() = default;
 
@@ -33,6 +41,20 @@ bool Viewer::Start(const std::string& commandLineFile) {
   window_->SetClientSize(app_.settings.width > 0 ? app_.settings.width : 640,
                          app_.settings.height > 0 ? app_.settings.height : 480);
   window_->show();
+
+  gl_ = std::make_unique<Gl>(window_->view());
+  GLView* view = window_->view();
+  view->hooks.draw = [this] { return DrawFrame(); };
+  view->hooks.releaseResources = [this] { gl_->viewer.Release(); };
+  const int result = gl_->viewer.Initialize(view->PixelWidth(), view->PixelHeight(), mode);
+  if (result == 3) {
+    commands.pacingMode = 3;
+  } else if (result != 0) {
+    std::fprintf(stderr, "error: no OpenGL context for the window\n");
+    return false;
+  }
+  WireWork();
+
   if (!commandLineFile.empty()) commands.OpenFiles({commandLineFile});
   gl_->pacingTimer.setInterval(33);
   if (commands.pacingMode == 3) gl_->pacingTimer.start();
@@ -42,8 +64,38 @@ bool Viewer::Start(const std::string& commandLineFile) {
 }
 
 bool Viewer::DrawFrame() {
+  GLView* view = window_->view();
+  return gl_->viewer.DrawFrame(app_.dataSets, app_.options.values, CameraState(), app_.settings,
+                               view->PixelWidth(), view->PixelHeight());
+}
+
+bool Viewer::RenderIfLoaded() {
+  // With nothing loaded nothing is drawn or presented.
   if (app_.dataSets.Empty()) return false;
   return window_->view()->RenderFrame();
+}
+
+void Viewer::WireWork() {
+  qv::cmd::CommandWork& work = window_->commands().work;
+  auto bitmapBase = [this] {
+    const LawData* first = app_.dataSets.First();
+    return first ? qv::BitmapBaseName(first->path, app_.settings.defaultPath) : std::string();
+  };
+  auto render = [this](const std::string& path, int magnify) {
+    GLView* view = window_->view();
+    gl_->viewer.WriteBitmap(path, magnify, app_.dataSets, app_.options.values, CameraState(),
+                            app_.settings, view->PixelWidth(), view->PixelHeight());
+  };
+  work.writeBitmap = [=, this](int n) {
+    if (app_.dataSets.Empty()) return;
+    render(qv::BitmapFileName(bitmapBase(), n), app_.settings.defaultBmpMagnify);
+  };
+  work.writeLargeBitmap = [=, this] {
+    if (app_.dataSets.Empty()) return;
+    const int m = app_.settings.largeBmpMagnify;
+    render(qv::LargeBitmapFileName(bitmapBase(), m, app_.currentFrame), m);
+  };
+  work.colourAllFrames = [this] { app_.SetColorMode(app_.options.values.colorMode); };
 }
 
 void Viewer::Iterate(bool wait) {
@@ -57,7 +109,7 @@ void Viewer::Iterate(bool wait) {
 int Viewer::Run() {
   bool render = true;
   while (!window_->closed()) {
-    if (render && DrawFrame()) window_->commands().CountFrame(static_cast<double>(gl_->clock.elapsed()));
+    if (render && RenderIfLoaded()) window_->commands().CountFrame(static_cast<double>(gl_->clock.elapsed()));
     const int mode = window_->commands().pacingMode;
     Iterate(false);
     if (window_->closed()) break;

@@ -3,14 +3,12 @@
 #include <memory>
 #include <string>
 
+#include "app/Commands.h"
 #include "app/Quivane.h"
 
 class MainWindow;
 class QApplication;
 
-namespace qv::cmd {
-class ICameraControl;
-}
 
 class Viewer {
  public:
@@ -29,6 +27,9 @@ class Viewer {
 
  private:
   bool DrawFrame();
+  bool RenderIfLoaded();
+  void WireWork();
+  struct ViewerCamera CameraState() const;
 
   Quivane& app_;
   std::unique_ptr<qv::cmd::ICameraControl> camera_;

@@ -1,0 +1,406 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FakeMenu.h"
+#include "TestSupport.h"
+#include "app/Commands.h"
+#include "app/MenuTable.h"
+#include "data/DataSetList.h"
+
+using namespace qv::cmd;
+
+namespace {
+
+// A trajectory of n frames of three atoms; atom i of frame k sits at (i, k, 0).
+class FakeTrajectory : public IMDContainer {
+ public:
+  explicit FakeTrajectory(int n) : count_(n) { Fill(); }
+  int GetFrameIndex() const override { return index_; }
+  int SetFrame(int target) override {
+    index_ = target < 0 ? 0 : std::min(target, count_ - 1);
+    Fill();
+    return index_;
+  }
+  ATOMS_DATA* GetCurrentFrame() override { return &frame_; }
+  bool GetBox(double box[9], double origin[3]) override {
+    for (int i = 0; i < 9; ++i) box[i] = frame_.box[i];
+    for (int i = 0; i < 3; ++i) origin[i] = 0;
+    return true;
+  }
+  BOND_INFO* GetBonds() override { return &frame_.bonds; }
+  void SetBondCutoff(double) override {}
+
+ private:
+  void Fill() {
+    frame_.Allocate(3);
+    frame_.index = index_;
+    for (int i = 0; i < 3; ++i) {
+      frame_.atomicNumbers[i] = i == 0 ? 8 : 1;
+      frame_.positions[3 * i] = static_cast<float>(i);
+      frame_.positions[3 * i + 1] = static_cast<float>(index_);
+      frame_.positions[3 * i + 2] = 0;
+    }
+    frame_.box[0] = frame_.box[4] = frame_.box[8] = 10;
+  }
+  int count_;
+  int index_ = 0;
+  ATOMS_DATA frame_;
+};
+
+class FakeShell : public IShellServices {
+ public:
+  void Redraw() override { ++redraws; }
+  void SetTitle(const std::string& text) override { title = text; }
+  void ShowMessage(const std::string& text, const std::string& caption) override {
+    messages.push_back(caption + "|" + text);
+  }
+  void StartMovieTimer() override { timer = true; }
+  void StopMovieTimer() override { timer = false; }
+  bool ChooseFileToOpen(std::string& path) override {
+    if (chosen.empty()) return false;
+    path = chosen;
+    return true;
+  }
+  void ShowVersionDialog() override { ++versions; }
+  void OpenWithSystem(const std::string& path) override { opened = path; }
+  void CloseWindow() override { closed = true; }
+  void Progress(const std::string&, int step) override { lastStep = step; }
+
+  int redraws = 0, versions = 0, lastStep = -1;
+  bool timer = false, closed = false;
+  std::string title = "Quivane 3.7.3", chosen, opened;
+  std::vector<std::string> messages;
+};
+
+class FakeCamera : public ICameraControl {
+ public:
+  void FitToData() override { ++fits; }
+  void Zoom(double steps) override { zooms.push_back(steps); }
+  void OrbitUp(double a) override { orbitsUp.push_back(a); }
+  void OrbitRight(double a) override { orbitsRight.push_back(a); }
+  void ShiftRight(double d) override { shiftsRight.push_back(d); }
+  void ShiftUp(double d) override { shiftsUp.push_back(d); }
+  void SetSectionStep(int s) override { section = s; }
+  void SetNearFactor(double f) override { nearFactor = f; }
+  void ResetClipping() override { nearFactor = 0.1; }
+  void BeginDrag(int x, int y) override { drags.push_back({x, y}); }
+  bool DragPan(int, int, int, int) override { ++pans; return true; }
+  bool DragRotate(int, int, int, int) override { ++rotations; return true; }
+  void Place(const double e[3], const double t[3], const double u[3]) override {
+    for (int i = 0; i < 3; ++i) eye[i] = e[i], target[i] = t[i], up[i] = u[i];
+  }
+  void Pose(double e[3], double t[3], double u[3]) const override {
+    for (int i = 0; i < 3; ++i) e[i] = eye[i], t[i] = target[i], u[i] = up[i];
+  }
+
+  int fits = 0, pans = 0, rotations = 0, section = 0;
+  double nearFactor = 0.1;
+  std::vector<double> zooms, orbitsUp, orbitsRight, shiftsRight, shiftsUp;
+  std::vector<std::pair<int, int>> drags;
+  double eye[3] = {0, -50, 0}, target[3] = {0, 0, 0}, up[3] = {0, 0, 1};
+};
+
+struct Rig {
+  Quivane app;
+  FakeShell shell;
+  FakeCamera camera;
+  FakeMenu menu;
+  std::unique_ptr<Commands> cmds;
+  std::vector<int> bitmaps;
+
+  Rig() {
+    cmds = std::make_unique<Commands>(app, shell, camera);
+    cmds->AttachMenu(&menu);
+    cmds->work.writeBitmap = [this](int n) { bitmaps.push_back(n); };
+    cmds->Resize(640, 480);
+  }
+  void Add(const std::string& path, int frames) {
+    app.dataSets.Append(qv::MakeEntry(kTypeMD, path, std::make_shared<FakeTrajectory>(frames)));
+    cmds->RefreshAfterLoad();
+  }
+};
+
+}  // namespace
+
+TEST(Commands, DisplayCommandsMoveTheRadioMarks) {
+  Rig r;
+  // The large-data check at window creation sets the initial marks from the settings.
+  EXPECT_TRUE(r.menu.Checked(kBoxShow));
+  EXPECT_TRUE(r.menu.Checked(kAtomsPolygons));
+  EXPECT_TRUE(r.menu.Checked(kColourAtomicNumber));
+  EXPECT_TRUE(r.menu.Checked(kPerspective));
+  EXPECT_TRUE(r.menu.Checked(kSkip1));
+  struct Step {
+    int command, on;
+    std::vector<int> off;
+  };
+  const Step steps[] = {
+      {kBoxHide, kBoxHide, {kBoxShow}},
+      {kOrthographic, kOrthographic, {kPerspective}},
+      {kMultiOverlaid, kMultiOverlaid, {kMultiSideBySide}},
+      {kAtomsPointSprites, kAtomsPointSprites, {kAtomsPolygons, kAtomsHidden}},
+      {kAtomsHidden, kAtomsHidden, {kAtomsPolygons, kAtomsPointSprites}},
+      {kBondsHide, kBondsHide, {kBondsShow}},
+      {kColourBondCount, kColourBondCount, {kColourAtomicNumber, kColourPressure}},
+      {kColourPressure, kColourPressure, {kColourAtomicNumber, kColourBondCount}},
+  };
+  for (const Step& s : steps) {
+    const int before = r.shell.redraws;
+    r.cmds->Command(s.command);
+    EXPECT_TRUE(r.menu.Checked(s.on)) << s.command;
+    for (int off : s.off) EXPECT_FALSE(r.menu.Checked(off)) << s.command << " " << off;
+    EXPECT_GT(r.shell.redraws, before);
+  }
+  EXPECT_EQ(r.app.options.values.projection, 1);
+  EXPECT_EQ(r.app.options.values.atomStyle, 0);
+  r.cmds->Command(kColourHeight);
+  EXPECT_EQ(r.app.options.values.colorMode, 3);
+  for (int id : {kColourAtomicNumber, kColourBondCount, kColourPressure, kColourHeight})
+    EXPECT_FALSE(r.menu.Checked(id)) << id;
+}
+
+TEST(Commands, FrameSkipItemsSetTheSkipAndOneMark) {
+  Rig r;
+  r.cmds->Command(kSkip4);
+  EXPECT_EQ(r.app.frameSkip, 4);
+  for (int id : FrameSkipIds()) EXPECT_EQ(r.menu.Checked(id), id == kSkip4) << id;
+  r.cmds->Command(kSkip10000);
+  EXPECT_EQ(r.app.frameSkip, 10000);
+  EXPECT_FALSE(r.menu.Checked(kSkip4));
+}
+
+TEST(Commands, LoadsEnableMenusFitTheCameraAndTitleTheWindow) {
+  Rig r;
+  r.cmds->RefreshAfterLoad();
+  EXPECT_EQ(r.menu.Top(kMenuAtoms), 0);
+  EXPECT_EQ(r.camera.fits, 0);
+  EXPECT_EQ(r.shell.title, "Quivane 3.7.3");  // nothing loaded: the title stays
+  r.Add("/d/water.md3", 5);
+  EXPECT_EQ(r.camera.fits, 1);
+  EXPECT_EQ(r.menu.Top(kMenuAtoms), 1);
+  EXPECT_EQ(r.menu.Top(kMenuScattering), 0);
+  EXPECT_EQ(r.shell.title, "Quivane 3.7.3 - water.md3: 0, 0.000fps(eco)");
+}
+
+TEST(Commands, AFileThatGivesNoDataSetSaysWhy) {
+  Rig r;
+  qvtest::TempDir dir;
+  r.cmds->OpenFiles({dir.File("missing.fa2")});
+  ASSERT_EQ(r.shell.messages.size(), 1u);
+  EXPECT_NE(r.shell.messages[0].find("Error|The file does not exist"), std::string::npos);
+  qvtest::WriteText(dir.File("notes"), "x");
+  r.cmds->OpenFiles({dir.File("notes")});
+  ASSERT_EQ(r.shell.messages.size(), 2u);
+  EXPECT_NE(r.shell.messages[1].find("no extension"), std::string::npos);
+  EXPECT_TRUE(r.app.dataSets.Empty());
+  EXPECT_EQ(r.menu.Top(kMenuOutput), 0);  // the refresh still ran
+}
+
+TEST(Commands, EditModeNeedsALowerCaseMd3) {
+  Rig r;
+  r.cmds->Command(kEditMode);  // nothing loaded: nothing happens
+  EXPECT_TRUE(r.shell.messages.empty());
+  r.Add("/d/a.MD3", 1);
+  r.cmds->Command(kEditMode);
+  ASSERT_EQ(r.shell.messages.size(), 1u);
+  EXPECT_EQ(r.shell.messages[0], "Error|You can edit md3 only during viewing.");
+  EXPECT_FALSE(r.cmds->editMode);
+}
+
+TEST(Commands, EditModeTitlesPicksAndReloadsNewerFiles) {
+  Rig r;
+  qvtest::TempDir dir;
+  const std::string path = dir.File("water.md3");
+  qvtest::WriteText(path, "placeholder");
+  r.Add(path, 1);
+  r.cmds->Command(kEditMode);
+  EXPECT_TRUE(r.shell.messages.empty());
+  EXPECT_TRUE(r.cmds->editMode);
+  EXPECT_EQ(r.shell.title, "Quivane 3.7.3 - water.md3: [edit] no-selected");
+
+  // Looking along +y from (1, -50, 0) at atom 1 (1, 0, 0).
+  const double eye[3] = {1, -50, 0}, target[3] = {1, 0, 0}, up[3] = {0, 0, 1};
+  r.camera.Place(eye, target, up);
+  r.cmds->OnLeftDown(320, 240, true);
+  EXPECT_EQ(r.app.selectedAtom, 1);
+  EXPECT_EQ(r.shell.title, "Quivane 3.7.3 - water.md3: [edit] 1-H:1.000000,0.000000,0.000000");
+  EXPECT_EQ(r.cmds->dragState, 0);  // a pick is not a drag
+  r.cmds->OnLeftDown(0, 0, true);    // far from every atom
+  EXPECT_EQ(r.app.selectedAtom, 1);
+
+  // Activation reloads only a file newer than the one watched.
+  r.cmds->OnActivated();
+  EXPECT_EQ(r.app.dataSets.Size(), 1u);
+  std::filesystem::last_write_time(path, r.cmds->watchedFileTime + std::chrono::seconds(5));
+  r.cmds->OnActivated();
+  EXPECT_EQ(r.cmds->watchedFileTime, std::filesystem::last_write_time(path));
+  std::filesystem::remove(path);
+  r.cmds->OnActivated();
+  ASSERT_EQ(r.shell.messages.size(), 1u);
+  EXPECT_EQ(r.shell.messages[0], "Error|The file does not exist.");
+}
+
+TEST(Commands, KeysStepPlayAndTurn) {
+  Rig r;
+  EXPECT_FALSE(r.cmds->OnKey(Key::X, false, false));  // nothing loaded
+  r.Add("/d/run.fa2", 25);
+  r.cmds->Command(kSkip10);
+  EXPECT_TRUE(r.cmds->OnKey(Key::X, false, false));
+  EXPECT_EQ(r.app.currentFrame, 10);
+  EXPECT_EQ(r.shell.title, "Quivane 3.7.3 - run.fa2: 10, 0.000fps(eco)");
+  r.cmds->OnKey(Key::Z, false, false);
+  r.cmds->OnKey(Key::Z, false, false);
+  EXPECT_EQ(r.app.currentFrame, 0);
+
+  r.cmds->OnKey(Key::X, false, true);  // Shift+X plays
+  EXPECT_TRUE(r.shell.timer);
+  std::vector<int> frames;
+  for (int i = 0; i < 5 && r.shell.timer; ++i) {
+    r.cmds->OnTimer();
+    frames.push_back(r.app.currentFrame);
+  }
+  EXPECT_EQ(frames, (std::vector<int>{10, 20, 24, 24}));
+  EXPECT_FALSE(r.shell.timer);
+
+  r.cmds->OnKey(Key::Z, false, true);  // Shift+Z plays backward; Shift+Z again stops
+  r.cmds->OnTimer();
+  EXPECT_EQ(r.app.currentFrame, 14);
+  r.cmds->OnKey(Key::Z, false, true);
+  EXPECT_EQ(r.app.playState, 0);
+  EXPECT_EQ(r.app.currentFrame, 14);
+
+  r.cmds->OnKey(Key::Left, false, false);
+  r.cmds->OnKey(Key::Left, true, false);
+  r.cmds->OnKey(Key::Up, false, true);  // Shift does nothing special
+  r.cmds->OnKey(Key::Down, true, false);
+  r.cmds->OnKey(Key::PageUp, false, false);
+  r.cmds->OnKey(Key::Q, false, false);
+  r.cmds->OnKey(Key::Q, false, false);
+  r.cmds->OnKey(Key::W, false, false);
+  EXPECT_EQ(r.camera.orbitsUp, (std::vector<double>{-0.03490658503988659}));
+  EXPECT_EQ(r.camera.shiftsRight, (std::vector<double>{-0.2}));
+  EXPECT_EQ(r.camera.orbitsRight, (std::vector<double>{0.03490658503988659}));
+  EXPECT_EQ(r.camera.shiftsUp, (std::vector<double>{0.2}));
+  EXPECT_EQ(r.camera.zooms, (std::vector<double>{-0.1}));
+  EXPECT_EQ(r.camera.section, -1);
+  EXPECT_FALSE(r.cmds->OnKey(Key::Other, false, false));
+}
+
+TEST(Commands, WheelStepsTruncateTowardZero) {
+  Rig r;
+  for (int delta : {60, 120, 240, -60, -130}) r.cmds->OnWheel(delta);
+  EXPECT_EQ(r.camera.zooms, (std::vector<double>{0, 1, 2, 0, -1}));
+  EXPECT_EQ(r.shell.redraws, 5);
+}
+
+TEST(Commands, PressesNearTheCentrePanAndFartherOnesRotate) {
+  Rig r;  // 640 x 480: centre (320, 240)
+  r.cmds->OnLeftDown(320 + 99, 240 - 99, false);
+  EXPECT_EQ(r.cmds->dragState, 10);
+  r.cmds->OnLeftDown(0, 0, false);  // a second press does not restart the drag
+  EXPECT_EQ(r.cmds->dragState, 10);
+  EXPECT_EQ(r.camera.drags.size(), 1u);
+  r.cmds->OnMouseMove(430, 150);
+  EXPECT_EQ(r.camera.pans, 1);
+  r.cmds->OnLeftUp(430, 150);
+  EXPECT_EQ(r.cmds->dragState, 0);
+  r.cmds->OnLeftDown(320 + 100, 240, false);
+  EXPECT_EQ(r.cmds->dragState, 20);
+  r.cmds->OnMouseMove(500, 240);
+  EXPECT_EQ(r.camera.rotations, 1);
+  r.cmds->OnLeftUp(500, 240);
+  r.cmds->OnMouseMove(10, 10);  // no drag: nothing moves
+  EXPECT_EQ(r.camera.rotations, 1);
+  EXPECT_EQ(r.camera.pans, 1);
+}
+
+TEST(Commands, AnalysesWaitForTheMovieToStop) {
+  Rig r;
+  r.Add("/d/run.fa2", 5);
+  int bonds = 0, coord = 0, mol = 0;
+  r.cmds->work.redetermineBonds = [&] { ++bonds; };
+  r.cmds->work.coordinationReport = [&] { ++coord; };
+  r.cmds->work.moleculeReport = [&] { ++mol; };
+  r.cmds->OnKey(Key::X, false, true);
+  r.cmds->Command(kRedetermineBonds);
+  ASSERT_EQ(r.shell.messages.size(), 1u);
+  EXPECT_EQ(r.shell.messages[0], "Quivane 3.7.3|Prease stop movie.\n");
+  testing::internal::CaptureStdout();
+  r.cmds->Command(kClassifyMolecules);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Prease stop movie.\nPrease stop movie.\n");
+  EXPECT_EQ(bonds + coord + mol, 0);
+  r.cmds->OnKey(Key::X, false, false);  // stop
+  r.cmds->Command(kRedetermineBonds);
+  r.cmds->Command(kClassifyMolecules);
+  EXPECT_EQ(bonds, 1);
+  EXPECT_EQ(mol, 1);
+  EXPECT_EQ(coord, 1);
+}
+
+TEST(Commands, SequencesNumberOnAndTheRotatingOneStopsAfterAFullTurn) {
+  Rig r;
+  r.cmds->Command(kBitmapSequence);  // nothing loaded: nothing written
+  EXPECT_TRUE(r.bitmaps.empty());
+  r.Add("/d/one.fa2", 1);
+  r.app.settings.rotationAngleDelta = 100;
+  r.cmds->Command(kSequenceRight);
+  EXPECT_EQ(r.bitmaps, (std::vector<int>{0, 1, 2, 3}));
+  EXPECT_EQ(r.camera.orbitsUp.size(), 3u);
+  EXPECT_NEAR(r.camera.orbitsUp[0], -100 * std::acos(-1.0) / 180, 1e-12);
+  r.bitmaps.clear();
+  r.cmds->Command(kSequenceDown);  // the rotation counter carries on
+  EXPECT_EQ(r.bitmaps, (std::vector<int>{4, 5, 6, 7}));
+  r.bitmaps.clear();
+  r.cmds->Command(kBitmapSequence);
+  r.cmds->Command(kBitmapSequence);
+  EXPECT_EQ(r.bitmaps, (std::vector<int>{0, 1}));
+  r.bitmaps.clear();
+  r.cmds->Command(kRightRotation);
+  EXPECT_EQ(r.bitmaps, (std::vector<int>{0, 1, 2, 3}));
+}
+
+TEST(Commands, LeadTracePlacesTheCameraBehindAtomZero) {
+  Rig r;
+  r.Add("/d/run.fa2", 3);
+  r.cmds->Command(kLeadTrace);
+  EXPECT_EQ(r.bitmaps, (std::vector<int>{0, 1, 2}));
+  // Atom 0 of the last frame is at (0, 2, 0).
+  EXPECT_EQ(r.camera.eye[1], 3);
+  EXPECT_EQ(r.camera.eye[2], 3);
+  EXPECT_EQ(r.camera.target[2], -7);
+  EXPECT_EQ(r.camera.up[1], 1);
+}
+
+TEST(Commands, OtherCommands) {
+  Rig r;
+  r.cmds->Command(kVersion);
+  EXPECT_EQ(r.shell.versions, 1);
+  r.cmds->Command(kSectionCentre);
+  EXPECT_EQ(r.camera.nearFactor, 1.0);
+  r.cmds->Command(kSectionReset);
+  EXPECT_EQ(r.camera.nearFactor, 0.1);
+  r.cmds->Command(kMovieSimple);
+  EXPECT_TRUE(r.menu.Checked(kMovieSimple));
+  EXPECT_FALSE(r.menu.Enabled(kAddCheckpoint));
+  r.cmds->Command(kOpenSettings);
+  EXPECT_NE(r.shell.opened.find("setting.ini"), std::string::npos);
+  r.cmds->Command(kOpen);  // cancelled
+  EXPECT_TRUE(r.app.dataSets.Empty());
+  r.cmds->Command(kExit);
+  EXPECT_TRUE(r.shell.closed);
+}
+
+TEST(Commands, FrameRateIsMeasuredOverAHundredFrames) {
+  Rig r;
+  r.Add("/d/run.fa2", 1);
+  r.cmds->StartFrameClock(1000.0);
+  for (int i = 1; i < 100; ++i) r.cmds->CountFrame(1000.0 + i * 10);
+  EXPECT_EQ(r.cmds->fps, 0.0);
+  r.cmds->CountFrame(1000.0 + 1000 * 2);  // the hundredth, 2 s after the start
+  EXPECT_DOUBLE_EQ(r.cmds->fps, 50.0);
+  EXPECT_EQ(r.shell.title, "Quivane 3.7.3 - run.fa2: 0, 50.000fps(eco)");
+}
