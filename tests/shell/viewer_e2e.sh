@@ -95,6 +95,7 @@ xdotool key Return
 sleep 0.5
 
 # File -> Exit ends the program normally.
+xdotool windowfocus --sync "$wid" 2>/dev/null || true
 xdotool key alt+f
 sleep 0.5
 xdotool key x
