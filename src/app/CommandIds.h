@@ -13,8 +13,8 @@ enum CommandId : int {
 
   kBoxShow = 32828,
   kBoxHide = 32829,
-  kPerspective = 32849,
-  kOrthographic = 32850,
+  kProjectionPerspective = 32849,
+  kProjectionOrthographic = 32850,
   kMultiOverlaid = 32877,
   kMultiSideBySide = 32878,
   kSectionCentre = 32882,

@@ -9,7 +9,6 @@
 
 #include "app/MenuTable.h"
 #include "app/Title.h"
-#include "rendering/AtomPicking.h"
 
 namespace qv::cmd {
 namespace {
@@ -101,8 +100,8 @@ void Commands::Command(int id) {
       return;
     case kBoxShow: return DisplayOption(kPropBox, 1);
     case kBoxHide: return DisplayOption(kPropBox, 0);
-    case kPerspective: return DisplayOption(kPropProjection, 0);
-    case kOrthographic: return DisplayOption(kPropProjection, 1);
+    case kProjectionPerspective: return DisplayOption(kPropProjection, 0);
+    case kProjectionOrthographic: return DisplayOption(kPropProjection, 1);
     case kMultiOverlaid: return DisplayOption(kPropMultiData, 0);
     case kMultiSideBySide: return DisplayOption(kPropMultiData, 1);
     case kAtomsPolygons: return DisplayOption(kPropAtomStyle, 1);
@@ -120,7 +119,7 @@ void Commands::Command(int id) {
       return;
     case kSectionCentre:
       sectionStep = 0;
-      camera_.SetNearFactor(1.0);
+      camera_.MoveSectionToCentre();
       shell_.Redraw();
       return;
     case kSectionReset:
@@ -384,13 +383,9 @@ void Commands::PickAt(int x, int y) {
   const ATOMS_DATA* frame = app_.dataSets.First()->CurrentAtoms();
   if (!frame || frame->atomCount <= 0) return;
   const size_t n = std::min(static_cast<size_t>(frame->atomCount), frame->positions.size() / 3);
-  double eye[3], target[3], up[3];
-  camera_.Pose(eye, target, up);
-  PickRay ray;
-  if (!MakePickRay(eye, target, up, app_.settings.viewAngleRadians, clientWidth, clientHeight, x, y, ray))
-    return;
-  app_.selectedAtom = PickAtom(ray, frame->positions.data(), n, app_.options.values.atomRadius,
-                               app_.selectedAtom);
+  const int picked = camera_.PickAtom(x, y, clientWidth, clientHeight, frame->positions.data(),
+                                      static_cast<int>(n), app_.options.values.atomRadius);
+  if (picked >= 0) app_.selectedAtom = picked;
 }
 
 void Commands::StartFrameClock(double nowMs) {

@@ -47,13 +47,15 @@ class ICameraControl {
   virtual void ShiftRight(double amount) = 0;
   virtual void ShiftUp(double amount) = 0;
   virtual void SetSectionStep(int step) = 0;
-  virtual void SetNearFactor(double factor) = 0;
+  virtual void MoveSectionToCentre() = 0;  // near plane through the target
   virtual void ResetClipping() = 0;
   virtual void BeginDrag(int x, int y) = 0;
   virtual bool DragPan(int x, int y, int width, int height) = 0;
   virtual bool DragRotate(int x, int y, int width, int height) = 0;
   virtual void Place(const double eye[3], const double target[3], const double up[3]) = 0;
-  virtual void Pose(double eye[3], double target[3], double up[3]) const = 0;
+  // The atom nearest the ray through client pixel (x, y) within radius; -1 when none.
+  virtual int PickAtom(int x, int y, int width, int height, const float* positions, int count,
+                       double radius) const = 0;
 };
 
 enum class Key { PageUp, PageDown, Left, Right, Up, Down, Q, W, X, Z, Other };

@@ -38,7 +38,7 @@ MenuRadioGroups::MenuRadioGroups(IMenuItemState* menu, NotifyDistributer& distri
   };
   // The height colour mode (3) has no item: choosing it clears all three marks.
   const Group table[] = {
-      {kPropProjection, {kPerspective, kOrthographic}, {0, 1}},
+      {kPropProjection, {kProjectionPerspective, kProjectionOrthographic}, {0, 1}},
       {kPropBox, {kBoxHide, kBoxShow}, {0, 1}},
       {kPropMultiData, {kMultiOverlaid, kMultiSideBySide}, {0, 1}},
       {kPropAtomStyle, {kAtomsHidden, kAtomsPolygons, kAtomsPointSprites}, {0, 1, 2}},

@@ -31,6 +31,7 @@ int Viewer::pacingMode() const { return window_ ? window_->commands().pacingMode
 
 bool Viewer::Start(const std::string& commandLineFile) {
   ReadSettings(SettingsFileLocation(), app_.settings);
+  app_.camera.SetViewAngle(app_.settings.viewAngleRadians);
   window_ = std::make_unique<MainWindow>(app_, *camera_, app_.settings.language == "en");
   qv::cmd::Commands& commands = window_->commands();
   int mode = app_.settings.vsync;
@@ -67,6 +68,16 @@ bool Viewer::DrawFrame() {
   GLView* view = window_->view();
   return gl_->viewer.DrawFrame(app_.dataSets, app_.options.values, CameraState(), app_.settings,
                                view->PixelWidth(), view->PixelHeight());
+}
+
+ViewerCamera Viewer::CameraState() const {
+  ViewerCamera c;
+  app_.camera.ViewMatrix(c.view);
+  c.distance = app_.camera.Distance();
+  c.viewAngle = app_.camera.camera.viewAngle;
+  c.nearFactor = app_.camera.camera.nearFactor;
+  c.farFactor = app_.camera.camera.farFactor;
+  return c;
 }
 
 bool Viewer::RenderIfLoaded() {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "Viewer.h"
+#include "app/CameraControl.h"
 #include "app/Quivane.h"
 
 int main(int argc, char** argv) {
@@ -10,7 +11,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Quivane"));
   QApplication::setDesktopFileName(QStringLiteral("quivane"));
   static Quivane app;  // lives until the process ends, as the data sets do
-  Viewer viewer(app, nullptr);
+  Viewer viewer(app, std::make_unique<qv::cmd::AppCameraControl>(app));
   if (!viewer.Start(CommandLineFile(argc, argv))) return 0;
   return viewer.Run();
 }

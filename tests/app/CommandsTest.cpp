@@ -85,7 +85,7 @@ class FakeCamera : public ICameraControl {
   void ShiftRight(double d) override { shiftsRight.push_back(d); }
   void ShiftUp(double d) override { shiftsUp.push_back(d); }
   void SetSectionStep(int s) override { section = s; }
-  void SetNearFactor(double f) override { nearFactor = f; }
+  void MoveSectionToCentre() override { nearFactor = 1.0; }
   void ResetClipping() override { nearFactor = 0.1; }
   void BeginDrag(int x, int y) override { drags.push_back({x, y}); }
   bool DragPan(int, int, int, int) override { ++pans; return true; }
@@ -93,10 +93,17 @@ class FakeCamera : public ICameraControl {
   void Place(const double e[3], const double t[3], const double u[3]) override {
     for (int i = 0; i < 3; ++i) eye[i] = e[i], target[i] = t[i], up[i] = u[i];
   }
-  void Pose(double e[3], double t[3], double u[3]) const override {
-    for (int i = 0; i < 3; ++i) e[i] = eye[i], t[i] = target[i], u[i] = up[i];
+  int PickAtom(int x, int y, int w, int h, const float*, int count, double radius) const override {
+    picks.push_back({x, y, w, h, count, radius});
+    return pickResult;
   }
 
+  struct Pick {
+    int x, y, w, h, count;
+    double radius;
+  };
+  mutable std::vector<Pick> picks;
+  int pickResult = -1;
   int fits = 0, pans = 0, rotations = 0, section = 0;
   double nearFactor = 0.1;
   std::vector<double> zooms, orbitsUp, orbitsRight, shiftsRight, shiftsUp;
@@ -132,7 +139,7 @@ TEST(Commands, DisplayCommandsMoveTheRadioMarks) {
   EXPECT_TRUE(r.menu.Checked(kBoxShow));
   EXPECT_TRUE(r.menu.Checked(kAtomsPolygons));
   EXPECT_TRUE(r.menu.Checked(kColourAtomicNumber));
-  EXPECT_TRUE(r.menu.Checked(kPerspective));
+  EXPECT_TRUE(r.menu.Checked(kProjectionPerspective));
   EXPECT_TRUE(r.menu.Checked(kSkip1));
   struct Step {
     int command, on;
@@ -140,7 +147,7 @@ TEST(Commands, DisplayCommandsMoveTheRadioMarks) {
   };
   const Step steps[] = {
       {kBoxHide, kBoxHide, {kBoxShow}},
-      {kOrthographic, kOrthographic, {kPerspective}},
+      {kProjectionOrthographic, kProjectionOrthographic, {kProjectionPerspective}},
       {kMultiOverlaid, kMultiOverlaid, {kMultiSideBySide}},
       {kAtomsPointSprites, kAtomsPointSprites, {kAtomsPolygons, kAtomsHidden}},
       {kAtomsHidden, kAtomsHidden, {kAtomsPolygons, kAtomsPointSprites}},
@@ -222,14 +229,18 @@ TEST(Commands, EditModeTitlesPicksAndReloadsNewerFiles) {
   EXPECT_TRUE(r.cmds->editMode);
   EXPECT_EQ(r.shell.title, "Quivane 3.7.3 - water.md3: [edit] no-selected");
 
-  // Looking along +y from (1, -50, 0) at atom 1 (1, 0, 0).
-  const double eye[3] = {1, -50, 0}, target[3] = {1, 0, 0}, up[3] = {0, 0, 1};
-  r.camera.Place(eye, target, up);
-  r.cmds->OnLeftDown(320, 240, true);
+  r.camera.pickResult = 1;
+  r.cmds->OnLeftDown(300, 200, true);
+  ASSERT_EQ(r.camera.picks.size(), 1u);
+  EXPECT_EQ(r.camera.picks[0].x, 300);
+  EXPECT_EQ(r.camera.picks[0].w, 640);
+  EXPECT_EQ(r.camera.picks[0].count, 3);
+  EXPECT_EQ(r.camera.picks[0].radius, r.app.options.values.atomRadius);
   EXPECT_EQ(r.app.selectedAtom, 1);
   EXPECT_EQ(r.shell.title, "Quivane 3.7.3 - water.md3: [edit] 1-H:1.000000,0.000000,0.000000");
   EXPECT_EQ(r.cmds->dragState, 0);  // a pick is not a drag
-  r.cmds->OnLeftDown(0, 0, true);    // far from every atom
+  r.camera.pickResult = -1;          // far from every atom
+  r.cmds->OnLeftDown(0, 0, true);
   EXPECT_EQ(r.app.selectedAtom, 1);
 
   // Activation reloads only a file newer than the one watched.

@@ -137,13 +137,13 @@ TEST(RadioGroups, AMarkedItemIsAlsoEnabledAndGroupsGoAwayWithTheWindow) {
   NotifyDistributer distributer;
   {
     MenuRadioGroups groups(&menu, distributer);
-    menu.SetItemEnabled(kPerspective, false);
+    menu.SetItemEnabled(kProjectionPerspective, false);
     distributer.Notify(kPropProjection, 1);
-    EXPECT_TRUE(menu.Enabled(kPerspective));
-    EXPECT_TRUE(menu.Checked(kOrthographic));
+    EXPECT_TRUE(menu.Enabled(kProjectionPerspective));
+    EXPECT_TRUE(menu.Checked(kProjectionOrthographic));
   }
   distributer.Notify(kPropProjection, 0);  // after close: no listener left
-  EXPECT_TRUE(menu.Checked(kOrthographic));
+  EXPECT_TRUE(menu.Checked(kProjectionOrthographic));
 }
 
 TEST(RadioGroups, DistributerCallsEveryListenerOfAnIdInOrder) {

@@ -42,17 +42,13 @@ class StillCamera : public ICameraControl {
   void ShiftRight(double) override {}
   void ShiftUp(double) override {}
   void SetSectionStep(int) override {}
-  void SetNearFactor(double) override {}
+  void MoveSectionToCentre() override {}
   void ResetClipping() override {}
   void BeginDrag(int, int) override {}
   bool DragPan(int, int, int, int) override { return false; }
   bool DragRotate(int, int, int, int) override { return false; }
   void Place(const double*, const double*, const double*) override {}
-  void Pose(double e[3], double t[3], double u[3]) const override {
-    for (int i = 0; i < 3; ++i) e[i] = t[i] = u[i] = 0;
-    e[1] = -50;
-    u[2] = 1;
-  }
+  int PickAtom(int, int, int, int, const float*, int, double) const override { return -1; }
   int fits = 0;
 };
 
