@@ -113,8 +113,8 @@ void Commands::Command(int id) {
     case kBondsHide: return DisplayOption(kPropBondStyle, 0);
     case kColourPressure:
     case kColourHeight:
-      app_.options.Set(kPropColorMode, id == kColourPressure ? 2 : 3);
-      if (work.colourAllFrames) work.colourAllFrames();
+      if (work.setColourMode) work.setColourMode(id == kColourPressure ? 2 : 3);
+      else app_.options.Set(kPropColorMode, id == kColourPressure ? 2 : 3);
       shell_.Redraw();
       return;
     case kSectionCentre:
@@ -136,11 +136,14 @@ void Commands::Command(int id) {
       return;
     case kClassifyMolecules:
       if (movie_.Playing()) {
+        // Once for each of the two reports the command runs.
         std::fputs(kStopMovie, stdout);
-      } else if (FirstIsAtomistic() && work.moleculeReport) {
-        work.moleculeReport();
+        std::fputs(kStopMovie, stdout);
+        std::fflush(stdout);
+      } else if (FirstIsAtomistic() && work.classifyMolecules) {
+        work.classifyMolecules();
       }
-      [[fallthrough]];
+      return;
     case kCoordination:
       if (movie_.Playing()) {
         std::fputs(kStopMovie, stdout);
@@ -177,14 +180,14 @@ void Commands::Command(int id) {
       if (FirstIsAtomistic() && work.writeEps) work.writeEps();
       return;
     case kMd3:
-      if (FirstIsAtomistic() && work.writeMd3) work.writeMd3(app_.currentFrame);
+      if (FirstIsAtomistic() && work.writeMd3) work.writeMd3();
       return;
     case kFa2:
-      if (FirstIsAtomistic() && work.writeFa2) work.writeFa2(app_.currentFrame);
+      if (FirstIsAtomistic() && work.writeFa2) work.writeFa2();
       return;
     case kStl:
     case kStlGrid:
-      if (FirstIsAtomistic() && work.writeStl) work.writeStl(app_.currentFrame, id == kStlGrid);
+      if (FirstIsAtomistic() && work.writeStl) work.writeStl(id == kStlGrid);
       return;
     case kBitmapSequence:
     case kRightRotation:
@@ -357,8 +360,8 @@ void Commands::OnActivated() {
   if (ec || time <= watchedFileTime) return;
   watchedFileTime = time;
   app_.dataSets.OpenDataFile(path, app_.MakeLoadOptions());
-  if (FirstIsAtomistic() && app_.options.values.colorMode == 2 && work.colourAllFrames)
-    work.colourAllFrames();
+  if (FirstIsAtomistic() && app_.options.values.colorMode == 2 && work.recolourFirst)
+    work.recolourFirst();
   shell_.Redraw();
 }
 
@@ -411,7 +414,7 @@ void Commands::RunSequence(int id) {
     if (work.writeBitmap) work.writeBitmap(n);
   };
   const double delta = app_.settings.rotationAngleDelta * std::numbers::pi / 180.0;
-  if (id != kMd3Sequence && !work.writeBitmap) return;  // no bitmap writer in this program
+  if (id == kMd3Sequence ? !work.md3Sequence : !work.writeBitmap) return;  // not in this program
   shell_.Progress(caption, 0);
   switch (id) {
     case kBitmapSequence:
@@ -450,11 +453,7 @@ void Commands::RunSequence(int id) {
                           [&](double a) { camera_.OrbitRight(a); }, onStep);
       break;
     case kMd3Sequence:
-      if (FirstIsAtomistic() && work.writeMd3Sequence)
-        work.writeMd3Sequence(qv::BaseName(app_.dataSets.First()->path) + "_all.md3");
-      RefreshTitle();
-      shell_.Redraw();
-      if (!app_.dataSets.Empty() && work.writeBitmap) work.writeBitmap(app_.currentFrame);
+      work.md3Sequence();
       break;
   }
   shell_.ProgressDone();

@@ -63,18 +63,22 @@ enum class Key { PageUp, PageDown, Left, Right, Up, Down, Q, W, X, Z, Other };
 // Work done by other layers, reached through callables so that a command whose work is not
 // built (or not available in this program) simply stays empty.
 struct CommandWork {
-  std::function<void(int number)> writeBitmap;
+  std::function<void(int number)> writeBitmap;  // "<base>%04d.bmp"
   std::function<void()> writeLargeBitmap;
   std::function<void()> writeEps;
-  std::function<void(int frame)> writeMd3;  // base name + "_%d.md3"
-  std::function<void(int frame)> writeFa2;
-  std::function<void(int frame, bool grid)> writeStl;
-  std::function<bool(const std::string& path)> writeMd3Sequence;  // opens, writes frames, closes
+  std::function<void()> writeMd3;  // the current frame to base + "_%d.md3"
+  std::function<void()> writeFa2;
+  std::function<void(bool grid)> writeStl;
+  // Every frame from the current one into base + "_all.md3", then the final bitmap.
+  std::function<void()> md3Sequence;
   std::function<void()> redetermineBonds;
-  std::function<void()> moleculeReport;
+  std::function<void()> classifyMolecules;  // the molecule report, then the coordination report
   std::function<void()> coordinationReport;
   std::function<void()> coordinationSeries;
-  std::function<void()> colourAllFrames;  // pressure/height colours of every atomistic set
+  // Stores and announces the colour mode, then colours the current frames it needs.
+  std::function<void(int mode)> setColourMode;
+  // Pressure colours of the first data set's current frame (after the edit-mode reload).
+  std::function<void()> recolourFirst;
 };
 
 class Commands {

@@ -9,6 +9,7 @@
 #include "MainWindow.h"
 #include "QtGLSurface.h"
 #include "app/Commands.h"
+#include "app/StandardWork.h"
 #include "output/BitmapFile.h"
 #include "rendering/gl/ViewerGL.h"
 
@@ -106,7 +107,7 @@ void Viewer::WireWork() {
     const int m = app_.settings.largeBmpMagnify;
     render(qv::LargeBitmapFileName(bitmapBase(), m, app_.currentFrame), m);
   };
-  work.colourAllFrames = [this] { app_.SetColorMode(app_.options.values.colorMode); };
+  qv::cmd::BindStandardWork(window_->commands(), app_);
 }
 
 void Viewer::Iterate(bool wait) {
