@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDialog>
@@ -214,6 +217,7 @@ void MainWindow::CloseWindow() { close(); }
 
 void MainWindow::Progress(const std::string& what, int step) {
   statusBar()->showMessage(step > 0 ? QStringLiteral("%1: %2").arg(Q(what)).arg(step) : Q(what) + QStringLiteral("..."));
+  statusBar()->repaint();  // before the work blocks the loop
   const qint64 now = QDateTime::currentMSecsSinceEpoch();
   if (now - lastProgressPaint_ < 100) return;
   lastProgressPaint_ = now;
@@ -225,6 +229,21 @@ void MainWindow::Progress(const std::string& what, int step) {
 }
 
 void MainWindow::ProgressDone() { statusBar()->clearMessage(); }
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
+  if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* e) {
+  std::vector<std::string> list;
+  for (const QUrl& url : e->mimeData()->urls())
+    if (url.isLocalFile()) list.push_back(url.toLocalFile().toStdString());
+  e->acceptProposedAction();
+  if (list.empty()) return;
+  ++busy_;
+  commands_->OpenFiles(list);
+  --busy_;
+}
 
 void MainWindow::closeEvent(QCloseEvent* e) {
   commands_->DetachMenu();

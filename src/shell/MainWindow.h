@@ -55,6 +55,9 @@ class MainWindow : public QMainWindow, public qv::cmd::IShellServices, public qv
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  // Files dropped on the menu or status bar open as on the drawing area.
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
 
  private:
   void BuildMenus();
