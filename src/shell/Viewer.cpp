@@ -58,8 +58,10 @@ bool Viewer::Start(const std::string& commandLineFile) {
   WireWork();
 
   if (!commandLineFile.empty()) commands.OpenFiles({commandLineFile});
-  gl_->pacingTimer.setInterval(33);
-  if (commands.pacingMode == 3) gl_->pacingTimer.start();
+  // In mode 3 the wait is woken when the next frame is due; a periodic timer drifting
+  // against the 33 ms rule would skip every other frame.
+  gl_->pacingTimer.setSingleShot(true);
+  gl_->pacingTimer.setTimerType(Qt::PreciseTimer);
   gl_->clock.start();
   commands.StartFrameClock(0.0);
   return true;
@@ -132,9 +134,13 @@ int Viewer::Run() {
       case 3: {
         const double now = static_cast<double>(gl_->clock.elapsed());
         render = window_->view()->needsFrame;
-        if (now - lastPacedMs_ > 32.0) {
+        const double since = now - lastPacedMs_;
+        if (since > 32.0) {
           lastPacedMs_ = now;
           render = true;
+          gl_->pacingTimer.start(33);
+        } else if (!gl_->pacingTimer.isActive()) {
+          gl_->pacingTimer.start(static_cast<int>(33.0 - since));
         }
         break;
       }
