@@ -237,6 +237,7 @@ void Commands::RefreshAfterLoad() {
   if (first) {
     camera_.FitToData();
     app_.ApplyLargeDataCheck();
+    if (work.afterLoad) work.afterLoad();
   }
   if (menu_) EnableMenusForType(*menu_, first ? first->type : 0);
   RefreshTitle();

@@ -79,6 +79,8 @@ struct CommandWork {
   std::function<void(int mode)> setColourMode;
   // Pressure colours of the first data set's current frame (after the edit-mode reload).
   std::function<void()> recolourFirst;
+  // After a load that left a data set: the moment settings read since take effect.
+  std::function<void()> afterLoad;
 };
 
 class Commands {

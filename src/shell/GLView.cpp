@@ -90,6 +90,11 @@ void GLView::resizeEvent(QResizeEvent*) {
 }
 
 void GLView::keyPressEvent(QKeyEvent* e) {
+  if (HandleKey(e)) e->accept();
+  else e->ignore();
+}
+
+bool GLView::HandleKey(QKeyEvent* e) {
   Key key = Key::Other;
   switch (e->key()) {
     case Qt::Key_PageUp: key = Key::PageUp; break;
@@ -105,12 +110,8 @@ void GLView::keyPressEvent(QKeyEvent* e) {
     default: break;
   }
   const Qt::KeyboardModifiers m = e->modifiers();
-  if (key == Key::Other || (m & Qt::AltModifier) ||
-      !commands_.OnKey(key, m & Qt::ControlModifier, m & Qt::ShiftModifier)) {
-    e->ignore();
-    return;
-  }
-  e->accept();
+  if (key == Key::Other || (m & Qt::AltModifier)) return false;
+  return commands_.OnKey(key, m & Qt::ControlModifier, m & Qt::ShiftModifier);
 }
 
 void GLView::mousePressEvent(QMouseEvent* e) {

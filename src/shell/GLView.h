@@ -29,6 +29,8 @@ class GLView : public QWindow {
   bool RenderFrame();
   int PixelWidth() const;
   int PixelHeight() const;
+  // The key table; false when the key is not one of ours (or nothing is loaded).
+  bool HandleKey(QKeyEvent* e);
   // Set by expose events and Redraw requests; cleared by RenderFrame.
   bool needsFrame = true;
 

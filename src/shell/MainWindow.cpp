@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QDateTime>
 #include <QDesktopServices>
@@ -229,6 +230,10 @@ void MainWindow::Progress(const std::string& what, int step) {
 }
 
 void MainWindow::ProgressDone() { statusBar()->clearMessage(); }
+
+void MainWindow::keyPressEvent(QKeyEvent* e) {
+  if (!view_->HandleKey(e)) QMainWindow::keyPressEvent(e);
+}
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
   if (e->mimeData()->hasUrls()) e->acceptProposedAction();

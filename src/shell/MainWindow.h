@@ -55,6 +55,8 @@ class MainWindow : public QMainWindow, public qv::cmd::IShellServices, public qv
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  // Keys reach the same table when the drawing area does not have the focus.
+  void keyPressEvent(QKeyEvent* e) override;
   // Files dropped on the menu or status bar open as on the drawing area.
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dropEvent(QDropEvent* e) override;

@@ -24,7 +24,13 @@ struct Viewer::Gl {
 Viewer::Viewer(Quivane& app, std::unique_ptr<qv::cmd::ICameraControl> camera)
     : app_(app), camera_(std::move(camera)) {}
 
-Viewer::~Viewer() = default;
+Viewer::~Viewer() {
+  // The GL objects go while the window (and its context) still exist; the window's own
+  // surface event must then find nothing left to release.
+  if (window_) window_->view()->hooks = {};
+  gl_.reset();
+  window_.reset();
+}
 
 std::string CommandLineFile(int argc, char** argv) { return argc > 1 && argv[1] ? argv[1] : std::string(); }
 
@@ -70,7 +76,7 @@ bool Viewer::Start(const std::string& commandLineFile) {
 bool Viewer::DrawFrame() {
   GLView* view = window_->view();
   return gl_->viewer.DrawFrame(app_.dataSets, app_.options.values, CameraState(), app_.settings,
-                               view->PixelWidth(), view->PixelHeight());
+                               drawColors_, view->PixelWidth(), view->PixelHeight());
 }
 
 ViewerCamera Viewer::CameraState() const {
@@ -98,7 +104,7 @@ void Viewer::WireWork() {
   auto render = [this](const std::string& path, int magnify) {
     GLView* view = window_->view();
     gl_->viewer.WriteBitmap(path, magnify, app_.dataSets, app_.options.values, CameraState(),
-                            app_.settings, view->PixelWidth(), view->PixelHeight());
+                            app_.settings, drawColors_, view->PixelWidth(), view->PixelHeight());
   };
   work.writeBitmap = [=, this](int n) {
     if (app_.dataSets.Empty()) return;
@@ -110,6 +116,8 @@ void Viewer::WireWork() {
     render(qv::LargeBitmapFileName(bitmapBase(), m, app_.currentFrame), m);
   };
   qv::cmd::BindStandardWork(window_->commands(), app_);
+  drawColors_ = app_.settings.colors;
+  work.afterLoad = [this] { drawColors_ = app_.settings.colors; };
 }
 
 void Viewer::Iterate(bool wait) {

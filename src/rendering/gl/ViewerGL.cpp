@@ -24,9 +24,9 @@ SceneCamera ToScene(const ViewerCamera& c) {
   return s;
 }
 
-SceneSettings ToScene(const Settings& settings) {
+SceneSettings ToScene(const Settings& settings, const qv::ColorTables& colors) {
   SceneSettings s;
-  s.colors = &settings.colors;
+  s.colors = &colors;
   s.vramBytes = settings.vramBytes;
   s.traceColor = {settings.trajectoryColor[0], settings.trajectoryColor[1], settings.trajectoryColor[2]};
   s.traceWidth = static_cast<float>(settings.trajectoryWidth);
@@ -52,21 +52,25 @@ int ViewerGL::Initialize(int width, int height, int vsyncMode) {
 }
 
 bool ViewerGL::DrawFrame(const DataSetList& dataSets, const DisplayValues& display,
-                         const ViewerCamera& camera, const Settings& settings, int width, int height) {
+                         const ViewerCamera& camera, const Settings& settings,
+                         const qv::ColorTables& colors, int width, int height) {
   if (!impl_->device || width <= 0 || height <= 0) return false;
   impl_->device->BeginFrame();
-  impl_->scene->DrawScene(dataSets, display, ToScene(camera), SceneTile::Whole(width, height), ToScene(settings));
+  impl_->scene->DrawScene(dataSets, display, ToScene(camera), SceneTile::Whole(width, height),
+                          ToScene(settings, colors));
   impl_->device->EndFrame();
   return true;
 }
 
 bool ViewerGL::WriteBitmap(const std::string& path, int magnify, const DataSetList& dataSets,
                            const DisplayValues& display, const ViewerCamera& camera,
-                           const Settings& settings, int width, int height) {
+                           const Settings& settings, const qv::ColorTables& colors, int width,
+                           int height) {
   if (!impl_->device || width <= 0 || height <= 0) return false;
   impl_->device->BeginFrame();
   const bool ok = qvgl::RenderTiledBitmap(path, *impl_->scene, dataSets, display, ToScene(camera),
-                                          ToScene(settings), width, height, std::max(magnify, 1));
+                                          ToScene(settings, colors), width, height,
+                                          std::max(magnify, 1));
   impl_->device->EndFrame();
   return ok;
 }

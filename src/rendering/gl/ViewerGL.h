@@ -7,6 +7,9 @@
 
 class IGLSurfaceProvider;
 class DataSetList;
+namespace qv {
+struct ColorTables;
+}
 struct DisplayValues;
 struct Settings;
 
@@ -28,15 +31,19 @@ class ViewerGL {
 
   // The device's result: 0 ready, 3 pace frames in mode 3, anything else a failure.
   int Initialize(int width, int height, int vsyncMode);
-  // Begin, scene of every data set, end (present). False when there is no device.
+  // Begin, scene of every data set, end (present). False when there is no device. The
+  // element colours are passed apart from the settings: a reload of the settings file
+  // changes them only from the next load on.
   bool DrawFrame(const DataSetList& dataSets, const DisplayValues& display,
-                 const ViewerCamera& camera, const Settings& settings, int width, int height);
+                 const ViewerCamera& camera, const Settings& settings,
+                 const qv::ColorTables& colors, int width, int height);
   // Renders the scene as magnify x magnify tiles of width x height and writes the file;
   // the frame is begun and ended on the device as for a drawn frame. False when nothing
   // was written.
   bool WriteBitmap(const std::string& path, int magnify, const DataSetList& dataSets,
                    const DisplayValues& display, const ViewerCamera& camera,
-                   const Settings& settings, int width, int height);
+                   const Settings& settings, const qv::ColorTables& colors, int width,
+                   int height);
   // The surface is about to go: drop the renderers and the device (and its contexts).
   void Release();
 
