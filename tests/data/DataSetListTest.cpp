@@ -60,11 +60,14 @@ TEST(DataSetList, NothingLoadedAddsNoEntryAndNoMessage) {
   }
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(list.Size(), 0u);
-  testing::internal::CaptureStdout();
-  list.OpenDataFile(dir.File("missing.fad"), {});
-  EXPECT_NE(testing::internal::GetCapturedStdout().find("error: file cannot be opened\n"),
-            std::string::npos);
-  EXPECT_EQ(list.Size(), 0u);
+  for (const char* name : {"missing.fad", "d.fa2"}) {
+    testing::internal::CaptureStdout();
+    list.OpenDataFile(dir.File(name), {});
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "error: file cannot be opened\nファイルのオープンに失敗しました : " + dir.File(name) +
+                  "\n");
+    EXPECT_EQ(list.Size(), 0u);
+  }
 }
 
 TEST(DataSetList, PathHelpers) {

@@ -9,6 +9,12 @@ bool BinaryFile::Open(const std::string& path, const char* mode) {
   Close();
   file_ = std::fopen(path.c_str(), mode);
   if (!file_) return false;
+  // A directory opens for reading here but reads as nothing; call it what it is.
+  struct stat st;
+  if (fstat(fileno(file_), &st) == 0 && S_ISDIR(st.st_mode)) {
+    Close();
+    return false;
+  }
   path_ = path;
   return true;
 }
