@@ -217,3 +217,24 @@ TEST(FA2Format, OpenAndSeek) {
   EXPECT_EQ(f.atomicNumbers[0], 2);
   EXPECT_EQ(r.PeekAtomCount(), 0);
 }
+
+TEST(FA2Format, NonPositiveAtomCountEndsTheDataForGood) {
+  TempDir dir;
+  const std::string path = dir.File("t.fa2");
+  for (int32_t marker : {0, -1}) {
+    SCOPED_TRACE(marker);
+    Bytes b;
+    Fa2Frame(b, 0, {1}, {1, 2, 3}, 10);
+    Fa2Header(b, marker, 1, {0, 0, 0, 0, 0, 0});
+    Fa2Frame(b, 2, {6}, {1, 2, 3}, 10);  // bytes after the end marker are not frames
+    WriteFile(path, b.data);
+    FA2_Reader r;
+    ASSERT_EQ(r.Open(path), 0);
+    ATOMS_DATA f;
+    ASSERT_EQ(r.ReadFrame(f), kFrameOk);
+    EXPECT_EQ(r.PeekAtomCount(), 0);
+    EXPECT_EQ(r.PeekAtomCount(), 0);
+    EXPECT_EQ(r.SkipFrame(), kFrameEnd);
+    EXPECT_EQ(r.ReadFrame(f), kFrameEnd);
+  }
+}

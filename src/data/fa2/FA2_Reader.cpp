@@ -28,6 +28,7 @@ int FA2_Reader::Open(const std::string& path) {
   if (file_.IsOpen()) return -2;
   if (!file_.Open(path, "rb")) return -1;
   held_ = false;
+  ended_ = false;
   error_.clear();
   return 0;
 }
@@ -39,6 +40,7 @@ void FA2_Reader::Close() {
 
 bool FA2_Reader::Seek(int64_t offset) {
   held_ = false;
+  ended_ = false;
   return file_.Seek(offset);
 }
 
@@ -56,13 +58,14 @@ int64_t FA2_Reader::BodySize() const {
 
 int FA2_Reader::PeekAtomCount() {
   if (held_) return header_.atomCount;
+  if (ended_) return 0;
   if (!file_.IsOpen()) return kFrameIoError;
   headerOffset_ = file_.Tell();
   unsigned char raw[kHeaderSize];
   const int64_t before = static_cast<int64_t>(file_.stats.bytesRead);
   if (!file_.Read(raw, sizeof raw)) {
     const int64_t got = static_cast<int64_t>(file_.stats.bytesRead) - before;
-    if (got == 0) return 0;  // clean end of the file
+    if (got == 0) return End();  // clean end of the file
     return Fail(kFrameTruncated, "the file ends inside the frame header at offset " +
                                      std::to_string(headerOffset_) + " (" + std::to_string(got) +
                                      " of 32 bytes)");
@@ -71,7 +74,7 @@ int FA2_Reader::PeekAtomCount() {
   std::memcpy(&header_.atomCount, raw, 4);
   std::memcpy(&header_.counter, raw + 4, 4);
   std::memcpy(header_.width, raw + 8, 6);
-  if (header_.atomCount <= 0) return 0;  // a non-positive count ends the data
+  if (header_.atomCount <= 0) return End();  // a non-positive count ends the data
 
   for (int b = 0; b < 6; ++b) {
     if (!WidthAllowed(b, header_.width[b])) {

@@ -53,11 +53,18 @@ class FA2_Reader {
 
  private:
   int Fail(int code, std::string message);
+  // The data has ended: later peeks report the end again until a seek, instead of reading
+  // whatever follows an end marker.
+  int End() {
+    ended_ = true;
+    return 0;
+  }
   template <class Src, class Dst>
   bool ReadBlock(Dst* dest, size_t count);
 
   qv::BinaryFile file_;
   bool held_ = false;
+  bool ended_ = false;
   Header header_;
   int64_t headerOffset_ = 0;
   std::string error_;

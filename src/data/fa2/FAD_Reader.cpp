@@ -6,6 +6,7 @@ int FAD_Reader::Open(const std::string& path) {
   if (file_.IsOpen()) return -2;
   if (!file_.Open(path, "rb")) return -1;
   held_ = false;
+  ended_ = false;
   error_.clear();
   return 0;
 }
@@ -17,6 +18,7 @@ void FAD_Reader::Close() {
 
 bool FAD_Reader::Seek(int64_t offset) {
   held_ = false;
+  ended_ = false;
   return file_.Seek(offset);
 }
 
@@ -41,13 +43,14 @@ int64_t FAD_Reader::FixedBodySize() const {
 
 int FAD_Reader::PeekAtomCount() {
   if (held_) return header_.atomCount;
+  if (ended_) return 0;
   if (!file_.IsOpen()) return kFrameIoError;
   headerOffset_ = file_.Tell();
   unsigned char raw[kHeaderSize];
   const uint64_t before = file_.stats.bytesRead;
   if (!file_.Read(raw, sizeof raw)) {
     const uint64_t got = file_.stats.bytesRead - before;
-    if (got == 0) return 0;
+    if (got == 0) return End();
     return Fail(kFrameTruncated, "the file ends inside the frame header record at offset " +
                                      std::to_string(headerOffset_));
   }
@@ -64,7 +67,7 @@ int FAD_Reader::PeekAtomCount() {
                                      std::to_string(lead) + "/" + std::to_string(trail) +
                                      " instead of 12");
   }
-  if (header_.atomCount == 0) return 0;
+  if (header_.atomCount == 0) return End();
   if (header_.atomCount < 0) {
     return Fail(kFrameBadRecord, "the frame header at offset " + std::to_string(headerOffset_) +
                                      " has a negative atom count " +

@@ -52,12 +52,19 @@ class FAD_Reader {
 
  private:
   int Fail(int code, std::string message);
+  // The data has ended: later peeks report the end again until a seek, instead of reading
+  // whatever follows an end marker.
+  int End() {
+    ended_ = true;
+    return 0;
+  }
   // One record whose payload must be exactly `bytes` long; dest null seeks over it.
   bool ReadRecord(void* dest, int64_t bytes, const char* what);
   bool SkipVariableRecord();
 
   qv::BinaryFile file_;
   bool held_ = false;
+  bool ended_ = false;
   Header header_;
   int64_t headerOffset_ = 0;
   std::string error_;
