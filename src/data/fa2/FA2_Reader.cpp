@@ -112,8 +112,10 @@ bool FA2_Reader::ReadBlock(Dst* dest, size_t count) {
     // One large read straight into the final array.
     return file_.Read(dest, count * sizeof(Src));
   } else {
-    if (scratch_.size() < kScratchBytes) scratch_.resize(kScratchBytes);
-    constexpr size_t per = kScratchBytes / sizeof(Src);
+    // Converted in slices through a bounded scratch buffer, sized for small frames too.
+    const size_t want = std::min(kScratchBytes, count * sizeof(Src));
+    if (scratch_.size() < want) scratch_.resize(want);
+    const size_t per = scratch_.size() / sizeof(Src);
     for (size_t done = 0; done < count;) {
       const size_t k = std::min(per, count - done);
       if (!file_.Read(scratch_.data(), k * sizeof(Src))) return false;

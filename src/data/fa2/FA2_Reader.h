@@ -68,5 +68,5 @@ class FA2_Reader {
   Header header_;
   int64_t headerOffset_ = 0;
   std::string error_;
-  std::vector<unsigned char> scratch_;
+  qv::PodVector<unsigned char> scratch_;
 };
