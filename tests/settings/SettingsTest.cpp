@@ -164,7 +164,7 @@ TEST(SettingsAtomSection, MalformedLinesChangeNothing) {
   for (const char* line : {"Color=FE,1,0,0,1", "Color=fe,1,0,0,1", "Color=Uue,1,0,0,1",
                            "Color = Fe,1,0,0,1", "color=Fe,1,0,0,1", "Color=Fe", "Color=Fe,1e10,0,0,1",
                            "Color=Fe,1e999,0,0,1", "ColorNBond=15,1,1,1,1", "ColorNBond=-1,1,1,1,1",
-                           "ColorNBond=x,1,1,1,1", "[ATOM"}) {
+                           "ColorNBond=x,1,1,1,1", "ColorNBond=x3,1,1,1,1", "[ATOM"}) {
     const Settings s = Read(std::string("[ATOM]\n") + line + "\n");
     EXPECT_EQ(s.colors.element, defaults.element) << line;
     EXPECT_EQ(s.colors.bondCount, defaults.bondCount) << line;

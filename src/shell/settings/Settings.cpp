@@ -59,12 +59,13 @@ LeadingNumber ParseLeadingNumber(std::string_view s) {
 
 // A profile integer: optional white space and sign, then decimal digits up to the first
 // other character. No digits gives 0; values beyond 32 bits are clamped.
-int ParseProfileInt(std::string_view s) {
+int ParseProfileInt(std::string_view s, bool* hadDigits = nullptr) {
   size_t p = 0;
   while (p < s.size() && IsSpace(s[p])) ++p;
   bool negative = false;
   if (p < s.size() && (s[p] == '+' || s[p] == '-')) negative = s[p++] == '-';
   int64_t v = 0;
+  if (hadDigits) *hadDigits = p < s.size() && s[p] >= '0' && s[p] <= '9';
   for (; p < s.size() && s[p] >= '0' && s[p] <= '9'; ++p) {
     if (v <= int64_t{1} << 32) v = v * 10 + (s[p] - '0');
   }
@@ -72,13 +73,6 @@ int ParseProfileInt(std::string_view s) {
   if (v > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
   if (v < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
   return static_cast<int>(v);
-}
-
-bool HasDigit(std::string_view s) {
-  for (char c : s) {
-    if (c >= '0' && c <= '9') return true;
-  }
-  return false;
 }
 
 // Truncation toward zero that saturates instead of overflowing.
@@ -285,7 +279,8 @@ bool ColorByte(double fraction, uint8_t& out) {
 
 // One line of the ATOM section: "Color=" symbol or "ColorNBond=" n, then four numbers,
 // each parsed from one character after the end of the previous one. Missing numbers are 0.
-void ApplyAtomLine(std::string_view line, qv::ColorTables& tables) {
+// Returns whether the line changed a table entry.
+bool ApplyAtomLine(std::string_view line, qv::ColorTables& tables) {
   constexpr std::string_view kColor = "Color=";
   constexpr std::string_view kNBond = "ColorNBond=";
   bool nbond = false;
@@ -296,21 +291,21 @@ void ApplyAtomLine(std::string_view line, qv::ColorTables& tables) {
   } else if (line.substr(0, kColor.size()) == kColor) {
     rest = line.substr(kColor.size());
   } else {
-    return;
+    return false;
   }
   const size_t comma = rest.find(',');
-  if (comma == std::string_view::npos) return;
+  if (comma == std::string_view::npos) return false;
   const std::string_view name = rest.substr(0, comma);
 
   qv::Rgba* target = nullptr;
   if (nbond) {
-    if (!HasDigit(name)) return;
-    const int n = ParseProfileInt(name);
-    if (n < 0 || n >= qv::kBondCountColorCount) return;
+    bool digits = false;
+    const int n = ParseProfileInt(name, &digits);
+    if (!digits || n < 0 || n >= qv::kBondCountColorCount) return false;
     target = &tables.bondCount[n];
   } else {
     const int z = qv::AtomicNumberOf(name);
-    if (z < 0) return;
+    if (z < 0) return false;
     target = &tables.element[z];
   }
 
@@ -319,11 +314,12 @@ void ApplyAtomLine(std::string_view line, qv::ColorTables& tables) {
   for (uint8_t& b : bytes) {
     if (p > rest.size()) break;
     const LeadingNumber num = ParseLeadingNumber(rest.substr(p));
-    if (num.found && !num.inRange) return;
-    if (num.found && !ColorByte(num.value, b)) return;
+    if (num.found && !num.inRange) return false;
+    if (num.found && !ColorByte(num.value, b)) return false;
     p += (num.found ? num.end : 0) + 1;
   }
   *target = qv::Rgba{bytes[0], bytes[1], bytes[2], bytes[3]};
+  return true;
 }
 
 void ApplyModel(Settings& s) {
@@ -376,15 +372,21 @@ bool ApplySettingOverride(const std::string& assignment, Settings& settings) {
   const std::string value =
       IniModel::ParseLine(std::string(key) + "=" + std::string(all.substr(eq + 1))).value;
 
+  // A key the file would ignore is ignored here too, but said on the console: on a command
+  // line it is most likely a typing error.
   if (qv::EqualsNoCase(section, "ATOM")) {
     settings.ini.Append("ATOM", key, value);
-    ApplyAtomLine(std::string(key) + "=" + value, settings.colors);
+    if (!ApplyAtomLine(std::string(key) + "=" + value, settings.colors)) {
+      std::fprintf(stderr, "warning: setting %s ignored\n", assignment.c_str());
+    }
     return true;
   }
   settings.ini.Set(section, key, value);
+  bool known = false;
   for (const Rule& r : kRules) {
     if (qv::EqualsNoCase(r.section, section) && qv::EqualsNoCase(r.key, key)) {
       r.apply(settings.ini, settings);
+      known = true;
     }
   }
   if (qv::EqualsNoCase(section, "VISUAL")) {
@@ -392,6 +394,7 @@ bool ApplySettingOverride(const std::string& assignment, Settings& settings) {
       if (r.followsVisual && qv::EqualsNoCase(r.followsVisual, key)) r.apply(settings.ini, settings);
     }
   }
+  if (!known) std::fprintf(stderr, "warning: unknown setting %s ignored\n", assignment.c_str());
   return true;
 }
 

@@ -75,7 +75,11 @@ struct Settings {
 };
 
 // Reads every key in table order, then the ATOM section. Never fails: a missing file or key
-// keeps the current values (Periodic excepted, which falls back to 3).
+// keeps the current values (Periodic excepted, which falls back to 3; list and text keys
+// fall back to their default texts). Unusable numbers never reach a field: ints beyond 32
+// bits are clamped, reals beyond a double (or inf, nan) keep the current value, list pieces
+// beyond a float keep their slot's default, ATOM lines with such numbers are ignored. Every
+// LARGE display key (Box and BGColor included) falls back to the VISUAL value just read.
 void ReadSettings(const std::string& path, Settings& settings);
 // The same from the file's bytes (what ReadSettings does once the file is read).
 void ReadSettingsText(std::string_view text, Settings& settings);
