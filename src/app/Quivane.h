@@ -41,4 +41,12 @@ class Quivane {
 
   // Atom count of the first data set's current frame, 0 when it is not a trajectory.
   int FirstAtomCount() const;
+
+  // The colour-mode command: stores and announces 261; for pressure (2) and height (3) it
+  // then computes the pressure colours of the current frame of every trajectory.
+  void SetColorMode(int mode);
+
+  // Pressure colours of a trajectory entry's current frame, its bonds determined first
+  // (the edit-mode reopen uses it too). Nothing for other entries or without a frame.
+  void ColorCurrentFrameByPressure(LawData& entry);
 };
