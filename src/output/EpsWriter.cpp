@@ -344,10 +344,35 @@ EpsColor EpsElementColor(int z) {
 
 void AppendEpsNumber(std::string& out, double v) {
   char buf[400];
-  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 3);
-  if (ec != std::errc()) {
-    // Only infinities and NaN could get here, and none is ever passed.
-    end = buf + std::snprintf(buf, sizeof buf, "%.3f", v);
+  char* end = buf;
+  // Fast path: v * 1000 rounded to the nearest integer is the printed value unless v lies so
+  // close to a rounding tie that the product's own rounding could decide it; those few go
+  // through the exact conversion.
+  const double scaled = v * 1000.0;
+  if (std::fabs(scaled) < 1e15) {
+    const double lower = std::floor(scaled);
+    const double frac = scaled - lower;
+    if (std::fabs(frac - 0.5) > 1e-6) {
+      long long q = static_cast<long long>(lower) + (frac > 0.5 ? 1 : 0);
+      const bool negative = std::signbit(v);  // printf keeps the sign of -0.0004 and -0.0
+      unsigned long long m = static_cast<unsigned long long>(q < 0 ? -q : q);
+      char digits[24];
+      int nd = 0;
+      do {
+        digits[nd++] = static_cast<char>('0' + m % 10);
+        m /= 10;
+      } while (m != 0 || nd < 4);
+      if (negative) *end++ = '-';
+      for (int i = nd - 1; i >= 3; --i) *end++ = digits[i];
+      *end++ = '.';
+      for (int i = 2; i >= 0; --i) *end++ = digits[i];
+    } else {
+      end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 3).ptr;
+    }
+  } else {
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 3);
+    // Only infinities and NaN could fail, and none is ever passed.
+    end = r.ec == std::errc() ? r.ptr : buf + std::snprintf(buf, sizeof buf, "%.3f", v);
   }
   const size_t len = static_cast<size_t>(end - buf);
   if (len < 8) out.append(8 - len, ' ');

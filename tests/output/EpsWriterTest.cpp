@@ -144,7 +144,15 @@ TEST(EpsNumbers, FormatMatchesPrintf) {
   std::vector<double> values = {0.0, -0.0, 0.0625, -0.0625, 0.0005, -0.0004, 999.9995,
                                 1e-9, 12345678.9, -1234.5, 360.0, 0.2, 1e30};
   for (int i = 0; i < 20000; ++i) values.push_back(i % 2 ? wide(rng) : narrow(rng));
-  for (int i = 0; i < 2000; ++i) values.push_back(std::round(narrow(rng) * 2000) / 2000);  // ties
+  // Rounding ties of the third decimal and their nearest neighbours on both sides.
+  std::uniform_int_distribution<long long> thousandths(-100000000, 100000000);
+  for (int i = 0; i < 5000; ++i) {
+    const double tie = (static_cast<double>(thousandths(rng)) + 0.5) / 1000;
+    values.push_back(tie);
+    values.push_back(std::nextafter(tie, 1e300));
+    values.push_back(std::nextafter(tie, -1e300));
+    values.push_back(tie + 1e-12);
+  }
   for (double v : values) {
     char expected[512];
     std::snprintf(expected, sizeof expected, "%8.3lf", v);
