@@ -1,6 +1,13 @@
 #pragma once
 // EPS figure of one frame: atoms as outlined discs painted back to front, short bond lines,
 // and the box as three back and nine front edges, all projected with the window's camera.
+//
+// What is left out so that every figure stays drawable: atoms behind the eye (clip w <= 0)
+// and bond lines toward points behind it; atoms so close to the eye that their disc would
+// be wider than 10,000 points; atoms with non-finite coordinates. Box edges that pass
+// behind the eye are drawn only where they are in front of it (the farthest corner is
+// chosen among the corners in front), and every line is cut to a band 10,000 points
+// around the figure, which leaves everything that can be seen unchanged.
 #include <string>
 
 #include "data/AtomsData.h"
