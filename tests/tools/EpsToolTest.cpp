@@ -12,6 +12,13 @@ const char* kXyz =
     "4\nframe one\nO 5 5 5\nH 5.9 5 5.3\nH 4.2 5.1 5.4\nC 1 2 3\n"
     "4\nframe two\nO 5 5.5 5\nH 5.9 5.5 5.3\nH 4.2 5.6 5.4\nC 1 2 3\n";
 
+std::string Quoted(const std::string& path) {
+  std::string q(1, '\'');
+  q += path;
+  q += '\'';
+  return q;
+}
+
 struct ToolRun {
   int status;
   std::string out;
@@ -38,7 +45,7 @@ TEST(QvtoolEps, WritesBesideTheFileWithTheFittedCamera) {
   qvtest::TempDir dir;
   const std::string data = dir.File("water.xyz");
   qvtest::WriteText(data, kXyz);
-  const ToolRun r = Qvtool(dir, "'" + data + "'");
+  const ToolRun r = Qvtool(dir, Quoted(data));
   ASSERT_EQ(r.status, 0) << r.out;
   const std::string eps = dir.File("water0.eps");
   EXPECT_EQ(r.out, eps + "\n");
@@ -57,7 +64,7 @@ TEST(QvtoolEps, FrameSizeAndProjection) {
   qvtest::TempDir dir;
   const std::string data = dir.File("water.xyz");
   qvtest::WriteText(data, kXyz);
-  const ToolRun r = Qvtool(dir, "'" + data + "' --frame 1 --size 800x400 --ortho");
+  const ToolRun r = Qvtool(dir, Quoted(data) + " --frame 1 --size 800x400 --ortho");
   ASSERT_EQ(r.status, 0) << r.out;
   const std::string text = qvtest::ReadText(dir.File("water1.eps"));
   EXPECT_NE(text.find("\r\n%%BoundingBox: 0 0 200 100\r\n"), std::string::npos);
@@ -70,11 +77,11 @@ TEST(QvtoolEps, BadArguments) {
   const std::string data = dir.File("water.xyz");
   qvtest::WriteText(data, kXyz);
   for (const char* size : {"640", "0x480", "640x", "x480", "axb", "640x480x2", "200000x1", "-5x4"}) {
-    const ToolRun r = Qvtool(dir, "'" + data + "' --size " + size);
+    const ToolRun r = Qvtool(dir, Quoted(data) + " --size " + size);
     EXPECT_EQ(r.status, 2) << size << ": " << r.out;
   }
-  EXPECT_EQ(Qvtool(dir, "'" + dir.File("missing.xyz") + "'").status, 1);
-  EXPECT_EQ(Qvtool(dir, "'" + data + "' --frame 7").status, 1);
+  EXPECT_EQ(Qvtool(dir, Quoted(dir.File("missing.xyz"))).status, 1);
+  EXPECT_EQ(Qvtool(dir, Quoted(data) + " --frame 7").status, 1);
   EXPECT_EQ(Qvtool(dir, "").status, 2);
   for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
     EXPECT_NE(e.path().extension(), ".eps") << e.path();
