@@ -267,14 +267,6 @@ TEST(EpsAtoms, BehindTheEyeIsNotDrawn) {
   EXPECT_EQ(text.find("   1.000    0.000    0.000 setrgbcolor"), std::string::npos);
 }
 
-TEST(EpsAtoms, ElementColours) {
-  const auto same = [](EpsColor a, EpsColor b) { return a.r == b.r && a.g == b.g && a.b == b.b; };
-  const EpsColor pink{1.000, 0.080, 0.590};
-  EXPECT_TRUE(same(EpsElementColor(0), {0.2, 0.8, 0.8}));
-  EXPECT_TRUE(same(EpsElementColor(20), {0.2, 0.3, 0.3}));
-  for (int z : {2, 5, 21, 22, 118, -1, 100000}) EXPECT_TRUE(same(EpsElementColor(z), pink)) << z;
-}
-
 TEST(EpsBox, EmptyFrameStillGetsTheWholeBox) {
   ATOMS_DATA f = MakeFrame({});
   EpsInput in;
