@@ -206,6 +206,15 @@ void CameraGL::FitToBounds(double size, const double centre[3]) {
   up = {0, 0, 1};
 }
 
+bool CameraGL::Place(Vec3 newEye, Vec3 newTarget, Vec3 newUp) {
+  Vec3 u;
+  if (!Usable(newEye, newTarget, newUp) || !TryNormalise(newUp, u)) return false;
+  eye = newEye;
+  target = newTarget;
+  up = u;
+  return true;
+}
+
 void CameraGL::BeginDrag() {
   dragTarget = target;
   dragUp = up;

@@ -90,6 +90,11 @@ class CameraGL {
   // The same from a view size and centre (what the data set list reports).
   void FitToBounds(double size, const double centre[3]);
 
+  // Explicit placement (the lead-particle trace of the sequence outputs). Up is normalised.
+  // A placement no matrix can be built from (eye on the target, zero up, non-finite
+  // values) is refused and leaves the camera unchanged; returns whether it was applied.
+  bool Place(Vec3 newEye, Vec3 newTarget, Vec3 newUp);
+
   // Drag snapshot; the pointer anchor lives in UICamera.
   void BeginDrag();
   // dx, dy: pointer offset from the anchor in client pixels (y down). Return 1 when the
@@ -172,6 +177,10 @@ class UICamera {
   double Distance() const { return camera.Distance(); }
   void FitToData(const double box[9], const double origin[3]) { camera.FitToData(box, origin); }
   void FitToBounds(double size, const double centre[3]) { camera.FitToBounds(size, centre); }
+
+  bool Place(qv::cam::Vec3 eye, qv::cam::Vec3 target, qv::cam::Vec3 up) {
+    return camera.Place(eye, target, up);
+  }
 
   void BeginDrag(int x, int y);
   // Pointer position in client pixels; 1 when the camera changed.

@@ -374,6 +374,14 @@ TEST(CameraDegenerate, EyeOnTargetOrUpAlongTheView) {
   u.ShiftRight(2);
   ExpectAllFinite(u);
 
+  CameraGL p;
+  EXPECT_FALSE(p.Place({1, 1, 1}, {1, 1, 1}, {0, 1, 0}));
+  EXPECT_FALSE(p.Place({0, 0, 3}, {0, 0, -7}, {0, 0, 0}));
+  EXPECT_FALSE(p.Place({std::nanf(""), 0, 3}, {0, 0, -7}, {0, 1, 0}));
+  ExpectVec(p.eye, {0, -50, 0}, 0);
+  EXPECT_TRUE(p.Place({0, 0, 3}, {0, 0, -7}, {0, 2, 0}));
+  ExpectVec(p.up, {0, 1, 0});
+
   CameraGL z;
   z.up = {0, 0, 0};
   z.OrbitUp(0.5);
