@@ -51,3 +51,11 @@ int Quivane::FirstAtomCount() const {
   const ATOMS_DATA* f = first->CurrentAtoms();
   return f ? f->atomCount : 0;
 }
+
+void Quivane::FitCameraToData() {
+  camera.SetViewAngle(settings.viewAngleRadians);
+  double size = 0;
+  double centre[3] = {0, 0, 0};
+  if (!dataSets.GetViewBounds(size, centre)) return;
+  camera.FitToBounds(size, centre);
+}

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "data/DataSetList.h"
+#include "rendering/Camera.h"
 #include "shell/settings/DisplayOptions.h"
 #include "shell/settings/Settings.h"
 
@@ -21,6 +22,7 @@ class Quivane {
   DisplayOptions* displayOptions = &options;
 
   Settings settings;
+  UICamera camera;
   int currentFrame = 0;
   int frameSkip = 1;
   int playState = kStopped;
@@ -32,8 +34,13 @@ class Quivane {
   // colour mode is pressure, colours its current frame by pressure. Returns 1 always.
   int OpenAndPrepare(const std::string& path);
 
+  // After a load: places the camera in front of the first data set's box (data without a
+  // box count as the 10-unit cube at the origin), with the view angle of the settings.
+  // Leaves the camera as it was when no data set is loaded.
+  void FitCameraToData();
+
   // After a load: the large-data check with the first data set's atom count (0 when it is
-  // not a trajectory). Camera fitting is the caller's (it owns the camera).
+  // not a trajectory). Camera fitting is FitCameraToData.
   void ApplyLargeDataCheck();
 
   // Set frame of all data sets with trace recording and pressure colouring.
