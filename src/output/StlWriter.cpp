@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <new>
 
@@ -114,7 +115,9 @@ bool StlFile::Finish(bool patchCount, uint32_t triangleCount) {
 
 void StlFile::Discard() {
   Close();
-  if (!path_.empty()) std::remove(path_.c_str());
+  // Only our own half-written file goes; never a device or whatever else the path names.
+  std::error_code ec;
+  if (!path_.empty() && std::filesystem::is_regular_file(path_, ec)) std::filesystem::remove(path_, ec);
 }
 
 void StlFile::Close() {

@@ -15,6 +15,7 @@ enum StlResult : int {
   kStlWriteFailed = -2,   // writing failed part-way; the partial file is removed
   kStlBadParameter = -3,  // a setting or argument outside its meaning; nothing was written
   kStlTooLarge = -4,      // grid or triangle count beyond what the writer supports
+  kStlNoData = -5,        // no trajectory to write (commands only); nothing was done
 };
 
 inline constexpr char kStlHeaderText[] = "STL object file created by Quivane";

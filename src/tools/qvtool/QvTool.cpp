@@ -7,6 +7,7 @@
 // Command implementations, one file each.
 int CmdInfo(Quivane& app, const ParsedArgs& args);
 int CmdDump(Quivane& app, const ParsedArgs& args);
+int CmdStl(Quivane& app, const ParsedArgs& args);
 
 const std::vector<CommandSpec>& Commands() {
   static const std::vector<CommandSpec> commands = {
@@ -17,6 +18,12 @@ const std::vector<CommandSpec>& Commands() {
       {"dump", "dump FILE [--frame N]",
        "Print the selected frame's atoms, one line each: index atomic_number x y z (%.9g).", {},
        {}, 1, 1, CmdDump},
+      {"stl", "stl FILE [--frame N] [--grid]",
+       "Write the selected frame as binary STL beside FILE, named BASE_N.stl (N the frame):\n"
+       "one sphere per atom (OUTPUT AtomRadius, STLAtomPoly), or with --grid one closed\n"
+       "surface of the atoms on the periodic grid of the box (STLGridWidth,\n"
+       "STLGridCutoffEdgeZ, STLScale). Prints the file name.",
+       {}, {"grid"}, 1, 1, CmdStl},
   };
   return commands;
 }
