@@ -1,6 +1,11 @@
 #include "output/StlWriter.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cmath>
 #include <filesystem>
@@ -347,6 +352,43 @@ TEST(StlGridWriter, RefusesBadSettingsAndOversizedGridsWithoutAFile) {
   EXPECT_EQ(STL_Grid_Writer(o).Write(path, pos, 1, huge), qv::kStlTooLarge);
   EXPECT_FALSE(std::filesystem::exists(path));
   EXPECT_EQ(STL_Grid_Writer(o).Write(dir.File("no/dir.stl"), pos, 1, kCube10), qv::kStlOpenFailed);
+}
+
+// Runs fn in a child whose files may not grow beyond 2000 bytes; returns fn's result.
+int WithSmallFileLimit(int (*fn)(const std::string&), const std::string& path) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{2000, 2000};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    _exit(-fn(path));
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? -WEXITSTATUS(status) : 1;
+}
+
+TEST(StlWriters, FailedWritesAreReportedAndLeaveNoPartialFile) {
+  qvtest::TempDir dir;
+  const std::string path = dir.File("full.stl");
+  EXPECT_EQ(WithSmallFileLimit(
+                [](const std::string& p) {
+                  const float pos[3] = {1, 2, 3};
+                  return STL_Writer(0.3, 8).Write(p, pos, 1);  // 224 triangles
+                },
+                path),
+            qv::kStlWriteFailed);
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_EQ(WithSmallFileLimit(
+                [](const std::string& p) {
+                  const float pos[3] = {5, 5, 5};
+                  StlGridOptions o;
+                  o.atomRadius = 2.5;
+                  return STL_Grid_Writer(o).Write(p, pos, 1, kCube10);
+                },
+                path),
+            qv::kStlWriteFailed);
+  EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST(StlGridWriter, OutsideMeshCheckerFindsNothingToRepair) {
