@@ -137,7 +137,9 @@ STL_Writer::STL_Writer(double radius, int bands)
     : radius_(radius), bands_(std::max(bands, qv::kStlMinAtomPoly)) {}
 
 int STL_Writer::Write(const std::string& path, const float* positions, int atomCount) {
-  if (atomCount < 0 || (atomCount > 0 && !positions) || bands_ > qv::kStlMaxAtomPoly)
+  // A radius of zero, a negative or a non-finite one gives no sphere at all.
+  if (atomCount < 0 || (atomCount > 0 && !positions) || bands_ > qv::kStlMaxAtomPoly ||
+      !(std::isfinite(radius_) && radius_ > 0))
     return qv::kStlBadParameter;
   const qv::SphereMesh mesh = qv::BuildSphereMesh(radius_, bands_);
   const uint64_t total = static_cast<uint64_t>(atomCount) * mesh.TriangleCount();
@@ -543,7 +545,7 @@ int STL_Grid_Writer::Write(const std::string& path, const float* positions, int 
   triangleCount_ = 0;
   const double width = options_.gridWidth;
   if (atomCount < 0 || (atomCount > 0 && !positions) || !box || !ValidScale(width) ||
-      !ValidScale(options_.scale))
+      !ValidScale(options_.scale) || !ValidScale(options_.atomRadius))
     return qv::kStlBadParameter;
 
   Grid grid;
@@ -566,8 +568,7 @@ int STL_Grid_Writer::Write(const std::string& path, const float* positions, int 
   if (!empty) {
     const double radius = options_.atomRadius;
     const double halfDiagonal = 0.5 * std::sqrt(len[0] * len[0] + len[1] * len[1] + len[2] * len[2]);
-    const bool marks = std::isfinite(radius) && radius > 0;
-    for (int i = 0; marks && i < atomCount; ++i) {
+    for (int i = 0; i < atomCount; ++i) {
       double p[3];
       bool finite = true;
       for (int a = 0; a < 3; ++a) {

@@ -26,8 +26,8 @@ int CmdStl(Quivane& app, const ParsedArgs& args) {
       break;
     case qv::kStlBadParameter:
       std::fprintf(stderr,
-                   "qvtool stl: OUTPUT settings out of range (STLGridWidth and STLScale must be "
-                   "positive numbers, STLAtomPoly at most %d)\n",
+                   "qvtool stl: OUTPUT settings out of range (AtomRadius, STLGridWidth and "
+                   "STLScale must be positive numbers, STLAtomPoly at most %d)\n",
                    qv::kStlMaxAtomPoly);
       break;
     case qv::kStlTooLarge:
