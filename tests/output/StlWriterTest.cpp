@@ -145,9 +145,10 @@ TEST(StlGridWriter, RandomConfigurationsGiveClosedOutwardSurfaces) {
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   int nonEmpty = 0;
   for (int iter = 0; iter < 240; ++iter) {
-    const double box[9] = {4 + 6 * unit(rng), 0, 0, 0, 4 + 6 * unit(rng), 0, 0, 0, 4 + 6 * unit(rng)};
+    double box[9] = {4 + 6 * unit(rng), 0, 0, 0, 4 + 6 * unit(rng), 0, 0, 0, 4 + 6 * unit(rng)};
     StlGridOptions o;
     o.gridWidth = 0.6 + 0.6 * unit(rng);
+    if (iter % 5 == 0) box[4 * (iter / 5 % 3)] = o.gridWidth * (1 + 2 * unit(rng));  // 1 or 2 cells
     o.atomRadius = 0.15 + 2.0 * unit(rng) * unit(rng);  // many spheres below one spacing
     o.cutoffEdgeZ = iter % 3;
     o.scale = iter % 2 ? 1.0 : 2.5;
