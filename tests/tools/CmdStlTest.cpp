@@ -1,6 +1,7 @@
 // qvtool stl: the batch form of the two STL commands.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <string>
 
@@ -58,7 +59,8 @@ TEST_F(QvToolStl, GridSurfaceIsClosed) {
   EXPECT_GT(r.triangles, 0u);
   EXPECT_TRUE(r.Closed());
   EXPECT_EQ(r.min[2], 0);  // the lowest kept layer
-  EXPECT_FLOAT_EQ(r.max[2], 8);
+  // The top of the atom at (9.8, 3, 3): z = 3 + sqrt(1.2² - 0.2²), one layer lower.
+  EXPECT_NEAR(r.max[2], 3 + std::sqrt(1.44 - 0.04) - 1, 1e-3);
 }
 
 TEST_F(QvToolStl, BadSettingsAndFramesFailWithAReason) {
