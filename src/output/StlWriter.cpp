@@ -523,7 +523,7 @@ void EmitCap(const Grid& grid, const Cell& cell, int face, Emitter& out) {
   }
 }
 
-bool ValidScale(double v) { return std::isfinite(v) && v > 0; }
+bool PositiveNumber(double v) { return std::isfinite(v) && v > 0; }
 
 // Cells along one axis: floor(length / width), or 0 when that is not a positive number.
 // Returns false when the count is beyond what the writer supports.
@@ -544,8 +544,8 @@ int STL_Grid_Writer::Write(const std::string& path, const float* positions, int 
                            const double box[9]) {
   triangleCount_ = 0;
   const double width = options_.gridWidth;
-  if (atomCount < 0 || (atomCount > 0 && !positions) || !box || !ValidScale(width) ||
-      !ValidScale(options_.scale) || !ValidScale(options_.atomRadius))
+  if (atomCount < 0 || (atomCount > 0 && !positions) || !box || !PositiveNumber(width) ||
+      !PositiveNumber(options_.scale) || !PositiveNumber(options_.atomRadius))
     return qv::kStlBadParameter;
 
   Grid grid;
@@ -553,7 +553,8 @@ int STL_Grid_Writer::Write(const std::string& path, const float* positions, int 
   for (int a = 0; a < 3; ++a)
     if (!CellCount(len[a], width, grid.n[a])) return qv::kStlTooLarge;
   const int cut = std::max(options_.cutoffEdgeZ, 0);
-  const bool empty = grid.n[0] == 0 || grid.n[1] == 0 || grid.n[2] == 0 || grid.n[2] - 2 * cut < 1;
+  const bool empty = grid.n[0] == 0 || grid.n[1] == 0 ||
+                     static_cast<int64_t>(grid.n[2]) - 2 * static_cast<int64_t>(cut) < 1;
   if (!empty) {
     if (static_cast<int64_t>(grid.n[0]) * grid.n[1] * grid.n[2] > qv::kStlMaxGridPoints)
       return qv::kStlTooLarge;

@@ -288,8 +288,12 @@ TEST(StlGridWriter, CutoffLayersShiftAndCloseTheBlock) {
   EXPECT_EQ(run.report.min[2], 0);
   EXPECT_FLOAT_EQ(run.report.max[2], 8);
   // Cutting every layer leaves nothing.
-  o.cutoffEdgeZ = 4;
-  EXPECT_EQ(RunGrid(path, {2.5f, 2, 4}, box, o).report.triangles, 0u);
+  for (int all : {4, 5, std::numeric_limits<int>::max()}) {
+    o.cutoffEdgeZ = all;
+    const auto none = RunGrid(path, {2.5f, 2, 4}, box, o);
+    EXPECT_EQ(none.result, 1);
+    EXPECT_EQ(none.file.bytes, 84u) << all;
+  }
   // A negative cut-off is taken as none.
   o.cutoffEdgeZ = 0;
   const auto none = RunGrid(path, {2.5f, 2, 4}, box, o);
