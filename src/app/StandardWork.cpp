@@ -13,8 +13,8 @@
 #include "app/StlCommands.h"
 #define QV_HAVE_STL 1
 #endif
-#if __has_include("output/Conversion.h")
-#include "output/Conversion.h"
+#if __has_include("app/ConvertCommands.h")
+#include "app/ConvertCommands.h"
 #define QV_HAVE_CONVERSION 1
 #endif
 
@@ -29,14 +29,12 @@ void BindStandardWork(Commands& commands, Quivane& app) {
   work.writeStl = [&app](bool grid) { WriteStlCommand(app, grid); };
 #endif
 #if QV_HAVE_CONVERSION
-  work.writeMd3 = [&app] { qv::OutputCurrentFrameMd3(app.dataSets, app.currentFrame); };
-  work.writeFa2 = [&app] { qv::OutputCurrentFrameFa2(app.dataSets, app.currentFrame); };
+  work.writeMd3 = [&app] { ConvertFrameMd3Command(app); };
+  work.writeFa2 = [&app] { ConvertFrameFa2Command(app); };
   work.md3Sequence = [&app, &work] {
-    qv::OutputMd3Sequence(
-        app.dataSets, app.currentFrame, app.frameSkip, [&app](int t) { return app.SetFrameAll(t); },
-        [&work](int frame) {
-          if (work.writeBitmap) work.writeBitmap(frame);
-        });
+    ConvertSequenceMd3Command(app, [&work](int frame) {
+      if (work.writeBitmap) work.writeBitmap(frame);
+    });
   };
 #endif
 #if QV_HAVE_ANALYSIS

@@ -10,7 +10,7 @@
 #include "QtGLSurface.h"
 #include "app/Commands.h"
 #include "app/StandardWork.h"
-#include "output/BitmapFile.h"
+#include "app/BitmapOutput.h"
 #include "rendering/gl/ViewerGL.h"
 
 struct Viewer::Gl {
@@ -75,18 +75,8 @@ bool Viewer::Start(const std::string& commandLineFile) {
 
 bool Viewer::DrawFrame() {
   GLView* view = window_->view();
-  return gl_->viewer.DrawFrame(app_.dataSets, app_.options.values, CameraState(), app_.settings,
+  return gl_->viewer.DrawFrame(app_.dataSets, app_.options.values, app_.camera.camera, app_.settings,
                                drawColors_, view->PixelWidth(), view->PixelHeight());
-}
-
-ViewerCamera Viewer::CameraState() const {
-  ViewerCamera c;
-  app_.camera.ViewMatrix(c.view);
-  c.distance = app_.camera.Distance();
-  c.viewAngle = app_.camera.camera.viewAngle;
-  c.nearFactor = app_.camera.camera.nearFactor;
-  c.farFactor = app_.camera.camera.farFactor;
-  return c;
 }
 
 bool Viewer::RenderIfLoaded() {
@@ -97,23 +87,17 @@ bool Viewer::RenderIfLoaded() {
 
 void Viewer::WireWork() {
   qv::cmd::CommandWork& work = window_->commands().work;
-  auto bitmapBase = [this] {
-    const LawData* first = app_.dataSets.First();
-    return first ? qv::BitmapBaseName(first->path, app_.settings.defaultPath) : std::string();
+  // The bitmap commands of the batch tool, on the window's device and scene.
+  auto withBackEnd = [this](const auto& write) {
+    IGraphicDevice* device = gl_->viewer.Device();
+    auto renderer = gl_->viewer.BitmapRenderer(app_.dataSets, app_.camera.camera, app_.settings, drawColors_);
+    if (device && renderer) write(*device, *renderer);
   };
-  auto render = [this](const std::string& path, int magnify) {
-    GLView* view = window_->view();
-    gl_->viewer.WriteBitmap(path, magnify, app_.dataSets, app_.options.values, CameraState(),
-                            app_.settings, drawColors_, view->PixelWidth(), view->PixelHeight());
+  work.writeBitmap = [this, withBackEnd](int n) {
+    withBackEnd([&](IGraphicDevice& d, ITiledBitmapRenderer& r) { WriteBitmap(app_, n, d, r); });
   };
-  work.writeBitmap = [=, this](int n) {
-    if (app_.dataSets.Empty()) return;
-    render(qv::BitmapFileName(bitmapBase(), n), app_.settings.defaultBmpMagnify);
-  };
-  work.writeLargeBitmap = [=, this] {
-    if (app_.dataSets.Empty()) return;
-    const int m = app_.settings.largeBmpMagnify;
-    render(qv::LargeBitmapFileName(bitmapBase(), m, app_.currentFrame), m);
+  work.writeLargeBitmap = [this, withBackEnd] {
+    withBackEnd([&](IGraphicDevice& d, ITiledBitmapRenderer& r) { WriteLargeBitmap(app_, d, r); });
   };
   qv::cmd::BindStandardWork(window_->commands(), app_);
   drawColors_ = app_.settings.colors;

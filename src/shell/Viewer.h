@@ -29,7 +29,6 @@ class Viewer {
   bool DrawFrame();
   bool RenderIfLoaded();
   void WireWork();
-  struct ViewerCamera CameraState() const;
 
   Quivane& app_;
   std::unique_ptr<qv::cmd::ICameraControl> camera_;

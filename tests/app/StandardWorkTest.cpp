@@ -33,7 +33,7 @@ struct Loaded {
 };
 }  // namespace
 
-#if __has_include("output/Conversion.h") && __has_include("app/StlCommands.h") && \
+#if __has_include("app/ConvertCommands.h") && __has_include("app/StlCommands.h") && \
     __has_include("app/EpsCommand.h")
 TEST(StandardWork, OutputMenuWritesTheCurrentFrame) {
   Loaded l;
@@ -64,7 +64,7 @@ TEST(StandardWork, AnalysesWriteTheirReports) {
 
 #endif
 
-#if __has_include("output/Conversion.h")
+#if __has_include("app/ConvertCommands.h")
 TEST(StandardWork, Md3SequenceWritesEveryFrameThenOneBitmap) {
   Loaded l;
   l.cmds->Command(kSkip2);

@@ -1,7 +1,5 @@
 #include "rendering/gl/ViewerGL.h"
 
-#include <algorithm>
-
 #include "rendering/gl/GraphicDeviceGL15.h"
 #include "rendering/gl/SceneGL.h"
 #include "rendering/gl/TiledBitmapGL.h"
@@ -14,22 +12,9 @@ struct ViewerGL::Impl {
 };
 
 namespace {
-SceneCamera ToScene(const ViewerCamera& c) {
-  SceneCamera s;
-  std::copy(c.view, c.view + 16, s.view);
-  s.distance = c.distance;
-  s.viewAngle = c.viewAngle;
-  s.nearFactor = c.nearFactor;
-  s.farFactor = c.farFactor;
-  return s;
-}
-
-SceneSettings ToScene(const Settings& settings, const qv::ColorTables& colors) {
-  SceneSettings s;
+SceneSettings ForScene(const Settings& settings, const qv::ColorTables& colors) {
+  SceneSettings s = SceneSettingsFrom(settings);
   s.colors = &colors;
-  s.vramBytes = settings.vramBytes;
-  s.traceColor = {settings.trajectoryColor[0], settings.trajectoryColor[1], settings.trajectoryColor[2]};
-  s.traceWidth = static_cast<float>(settings.trajectoryWidth);
   return s;
 }
 }  // namespace
@@ -52,27 +37,25 @@ int ViewerGL::Initialize(int width, int height, int vsyncMode) {
 }
 
 bool ViewerGL::DrawFrame(const DataSetList& dataSets, const DisplayValues& display,
-                         const ViewerCamera& camera, const Settings& settings,
+                         const CameraGL& camera, const Settings& settings,
                          const qv::ColorTables& colors, int width, int height) {
   if (!impl_->device || width <= 0 || height <= 0) return false;
   impl_->device->BeginFrame();
-  impl_->scene->DrawScene(dataSets, display, ToScene(camera), SceneTile::Whole(width, height),
-                          ToScene(settings, colors));
+  impl_->scene->DrawScene(dataSets, display, SceneCamera::From(camera), SceneTile::Whole(width, height),
+                          ForScene(settings, colors));
   impl_->device->EndFrame();
   return true;
 }
 
-bool ViewerGL::WriteBitmap(const std::string& path, int magnify, const DataSetList& dataSets,
-                           const DisplayValues& display, const ViewerCamera& camera,
-                           const Settings& settings, const qv::ColorTables& colors, int width,
-                           int height) {
-  if (!impl_->device || width <= 0 || height <= 0) return false;
-  impl_->device->BeginFrame();
-  const bool ok = qvgl::RenderTiledBitmap(path, *impl_->scene, dataSets, display, ToScene(camera),
-                                          ToScene(settings, colors), width, height,
-                                          std::max(magnify, 1));
-  impl_->device->EndFrame();
-  return ok;
+IGraphicDevice* ViewerGL::Device() { return impl_->device.get(); }
+
+std::unique_ptr<ITiledBitmapRenderer> ViewerGL::BitmapRenderer(const DataSetList& dataSets,
+                                                               const CameraGL& camera,
+                                                               const Settings& settings,
+                                                               const qv::ColorTables& colors) {
+  if (!impl_->device) return nullptr;
+  return std::make_unique<TiledBitmapRendererGL>(*impl_->device, *impl_->scene, dataSets, camera,
+                                                 ForScene(settings, colors));
 }
 
 void ViewerGL::Release() {
