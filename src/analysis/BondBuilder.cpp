@@ -46,8 +46,9 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
 
   float* pos = frame.positions.data();
   CellPartition part(cutoff);
-  // About two cells per atom at most: a vast box with few atoms gets wide cells.
-  part.SetCellLimit(std::max<int64_t>(27, 2 * static_cast<int64_t>(n)));
+  // At most four cells per atom (16 bytes) beyond a small fixed grid: a vast box with few
+  // atoms gets wide cells instead of a head array sized by the box.
+  part.SetCellLimit(std::max<int64_t>(int64_t{1} << 16, 4 * static_cast<int64_t>(n)));
   double origin[3] = {0, 0, 0};
   bool images = periodic != 0;
   if (images) {
