@@ -90,31 +90,27 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   const int32_t nc[3] = {part.nx, part.ny, part.nz};
   const int32_t cells = part.cellTotal;
 
-  // Working data, all released at the end of the build: positions relative to the origin
-  // (wrapped in periodic mode), the same positions sorted by cell for locality, and the
-  // mapping between the two orders.
-  qv::PodVector<double> work(3 * static_cast<size_t>(n));
+  // Working data, all released at the end of the build: the working positions (relative to
+  // the origin, wrapped in periodic mode) sorted by cell so that a cell's atoms lie side by
+  // side, each cell's atoms in ascending index order, and the mapping between the orders.
+  qv::PodVector<double> xs(static_cast<size_t>(n)), ys(static_cast<size_t>(n)), zs(static_cast<size_t>(n));
   qv::PodVector<int32_t> cellOf(static_cast<size_t>(n));
   qv::PodVector<int32_t> rank(static_cast<size_t>(n));
   qv::PodVector<int32_t> original(static_cast<size_t>(n));
-  qv::PodVector<double> xs(static_cast<size_t>(n)), ys(static_cast<size_t>(n)), zs(static_cast<size_t>(n));
   std::vector<int32_t> cellStart(static_cast<size_t>(cells) + 1, 0);
 
-  for (int32_t i = 0; i < n; ++i) {
+  // Working position and cell of atom i; -1 for an atom that cannot be placed. Run twice
+  // per atom (count, then scatter), which costs less than holding the positions twice.
+  auto locate = [&](int32_t i, double w[3]) -> int32_t {
     const float* p = pos + 3 * static_cast<size_t>(i);
-    double* w = &work[3 * static_cast<size_t>(i)];
     w[0] = static_cast<double>(p[0]) - origin[0];
     w[1] = static_cast<double>(p[1]) - origin[1];
     w[2] = static_cast<double>(p[2]) - origin[2];
     double u[3];
     part.CellUnits(w, u);
     int32_t c[3];
-    bool ok = true;
-    for (int k = 0; k < 3 && ok; ++k) {
-      if (!std::isfinite(u[k])) {
-        ok = false;
-        break;
-      }
+    for (int k = 0; k < 3; ++k) {
+      if (!std::isfinite(u[k])) return -1;
       if (images && !(u[k] >= 0 && u[k] < nc[k])) {
         // Whole box vectors: an atom any distance outside comes back inside.
         const double m = std::floor(u[k] / nc[k]);
@@ -123,21 +119,22 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       }
       c[k] = static_cast<int32_t>(std::clamp(std::floor(u[k]), 0.0, static_cast<double>(nc[k] - 1)));
     }
-    if (!ok || !std::isfinite(w[0]) || !std::isfinite(w[1]) || !std::isfinite(w[2])) {
-      cellOf[i] = -1;
-      continue;
-    }
-    const int32_t cell = (c[2] * nc[1] + c[1]) * nc[0] + c[0];
+    if (!std::isfinite(w[0]) || !std::isfinite(w[1]) || !std::isfinite(w[2])) return -1;
+    return (c[2] * nc[1] + c[1]) * nc[0] + c[0];
+  };
+
+  for (int32_t i = 0; i < n; ++i) {
+    double w[3];
+    const int32_t cell = locate(i, w);
     cellOf[i] = cell;
-    ++cellStart[static_cast<size_t>(cell) + 1];
+    if (cell >= 0) ++cellStart[static_cast<size_t>(cell) + 1];
   }
   for (int32_t c = 0; c < cells; ++c) cellStart[c + 1] += cellStart[c];
-  // Stable scatter: each cell's atoms stay in ascending index order.
   for (int32_t i = 0; i < n; ++i) {
-    const int32_t cell = cellOf[i];
+    double w[3];
+    const int32_t cell = locate(i, w);
     if (cell < 0) continue;
     const int32_t s = cellStart[cell]++;
-    const double* w = &work[3 * static_cast<size_t>(i)];
     xs[s] = w[0];
     ys[s] = w[1];
     zs[s] = w[2];
@@ -214,14 +211,15 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   if (images) {
     for (int32_t i = 0; i < n; ++i) {
       if (cellOf[i] < 0) continue;
-      const double* w = &work[3 * static_cast<size_t>(i)];
+      const int32_t s = rank[i];
       float* p = pos + 3 * static_cast<size_t>(i);
-      for (int k = 0; k < 3; ++k) p[k] = static_cast<float>(w[k] + origin[k]);
+      p[0] = static_cast<float>(xs[s] + origin[0]);
+      p[1] = static_cast<float>(ys[s] + origin[1]);
+      p[2] = static_cast<float>(zs[s] + origin[2]);
     }
   }
   if (stats) {
-    stats->workingBytes = n * (3 * sizeof(double) + 3 * sizeof(int32_t) + 3 * sizeof(double)) +
-                          cellStart.size() * sizeof(int32_t);
+    stats->workingBytes = n * (3 * sizeof(double) + 3 * sizeof(int32_t)) + cellStart.size() * sizeof(int32_t);
     stats->cells[0] = nc[0];
     stats->cells[1] = nc[1];
     stats->cells[2] = nc[2];
