@@ -107,9 +107,10 @@ void CellPartition::ChooseCounts(const double thickness[3]) {
 int32_t CellPartition::SetCellCounts(int32_t x, int32_t y, int32_t z) {
   int64_t n[3] = {std::max(x, 1), std::max(y, 1), std::max(z, 1)};
   const int64_t limit = std::min<int64_t>(cellLimit_, INT32_MAX);
-  // Wider cells still hold every neighbour within the cut-off in the adjacent cells.
-  while (n[0] * n[1] * n[2] > limit || n[0] * n[1] * n[2] < 0 ||
-         (n[0] > 3037000499 || n[1] > 3037000499 || n[2] > 3037000499)) {
+  // Wider cells still hold every neighbour within the cut-off in the adjacent cells. The
+  // product is taken in double: three counts near INT32_MAX overflow any integer type.
+  auto total = [&n] { return static_cast<double>(n[0]) * static_cast<double>(n[1]) * static_cast<double>(n[2]); };
+  while (total() > static_cast<double>(limit)) {
     int64_t* largest = std::max_element(n, n + 3);
     *largest = std::max<int64_t>(1, *largest / 2);
   }
