@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "analysis/CellPartition.h"
@@ -25,6 +26,26 @@ void GrowDiscarding(qv::PodVector<T>& v, size_t n) {
   v.resize(n);
 }
 
+// Whether the atoms are listed roughly in space order (as a lattice or a freshly built
+// structure is): most consecutive atoms lie in the same or adjacent cells.
+bool SpatiallyOrdered(const int32_t* cellOf, int32_t n, const int32_t nc[3]) {
+  int32_t far = 0, pairs = 0;
+  int32_t prev[3] = {0, 0, 0};
+  bool havePrev = false;
+  for (int32_t i = 0; i < n; ++i) {
+    const int32_t cell = cellOf[i];
+    if (cell < 0) continue;
+    const int32_t c[3] = {cell % nc[0], (cell / nc[0]) % nc[1], cell / (nc[0] * nc[1])};
+    if (havePrev) {
+      ++pairs;
+      if (std::abs(c[0] - prev[0]) > 1 || std::abs(c[1] - prev[1]) > 1 || std::abs(c[2] - prev[2]) > 1) ++far;
+    }
+    std::copy(c, c + 3, prev);
+    havePrev = true;
+  }
+  return far * 8 <= pairs;
+}
+
 bool IsMD(const LawData& e, IMDContainer*& md) {
   md = e.type == kTypeMD ? dynamic_cast<IMDContainer*>(e.container.get()) : nullptr;
   return md != nullptr;
@@ -33,7 +54,7 @@ bool IsMD(const LawData& e, IMDContainer*& md) {
 }  // namespace
 
 int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int periodic,
-                   BondBuildStats* stats) {
+                   BondBuildStats* stats, BondWalk walk) {
   const int32_t atomCount = std::max(frame.atomCount, 0);
   const int32_t n = static_cast<int32_t>(
       std::min<size_t>(static_cast<size_t>(atomCount), frame.positions.size() / 3));
@@ -93,7 +114,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // Working data, all released at the end of the build: the working positions (relative to
   // the origin, wrapped in periodic mode) sorted by cell so that a cell's atoms lie side by
   // side, each cell's atoms in ascending index order, and the mapping between the orders.
-  qv::PodVector<double> xs(static_cast<size_t>(n)), ys(static_cast<size_t>(n)), zs(static_cast<size_t>(n));
+  // x, y, z side by side: a neighbour's coordinates arrive in one cache line.
+  qv::PodVector<double> sorted(3 * static_cast<size_t>(n));
   qv::PodVector<int32_t> cellOf(static_cast<size_t>(n));
   qv::PodVector<int32_t> rank(static_cast<size_t>(n));
   qv::PodVector<int32_t> original(static_cast<size_t>(n));
@@ -135,9 +157,10 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     const int32_t cell = locate(i, w);
     if (cell < 0) continue;
     const int32_t s = cellStart[cell]++;
-    xs[s] = w[0];
-    ys[s] = w[1];
-    zs[s] = w[2];
+    double* q = &sorted[3 * static_cast<size_t>(s)];
+    q[0] = w[0];
+    q[1] = w[1];
+    q[2] = w[2];
     original[s] = i;
     rank[i] = s;
   }
@@ -145,42 +168,15 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   cellStart[0] = 0;
 
   const double rc2 = cutoff * cutoff;
-  BOND_ENTRY* entries = bonds.entries.data();
-  size_t capacity = bonds.entries.size();
-  size_t count = 0;
-  int32_t* counts = bonds.counts.data();
-  const double* X = xs.data();
-  const double* Y = ys.data();
-  const double* Z = zs.data();
+  const double* P = sorted.data();
   const int32_t* orig = original.data();
   const int32_t* start = cellStart.data();
-  // Bond counts are int32; a list this long could not be held anyway.
-  constexpr size_t kMaxEntries = static_cast<size_t>(std::numeric_limits<int32_t>::max());
-  bool full = false;
 
-  auto scan = [&](int32_t i, int32_t from, int32_t to, double qx, double qy, double qz) {
-    for (int32_t t = from; t < to; ++t) {
-      const double dx = X[t] - qx, dy = Y[t] - qy, dz = Z[t] - qz;
-      if (dx * dx + dy * dy + dz * dz > rc2) continue;
-      if (count == capacity) {
-        if (capacity >= kMaxEntries) {
-          full = true;
-          return;
-        }
-        capacity = std::min(kMaxEntries, std::max<size_t>(64, 2 * capacity));
-        bonds.entries.resize(capacity);
-        entries = bonds.entries.data();
-      }
-      const int32_t j = orig[t];
-      entries[count++] = BOND_ENTRY{i, j, static_cast<float>(dx), static_cast<float>(dy), static_cast<float>(dz)};
-      ++counts[i];
-      ++counts[j];
-    }
-  };
-
-  for (int32_t i = 0; i < n && !full; ++i) {
-    const int32_t cell = cellOf[i];
-    if (cell < 0) continue;
+  // Calls hit(t, dx, dy, dz) for every atom or image within the cut-off that the half list
+  // holds under the atom at slot s (in cell `cell`): those in the 13 cells visited before
+  // the centre, then the lower-indexed atoms of the centre cell, in that order. (dx, dy,
+  // dz) points from the atom to the neighbour's image.
+  auto visitHalf = [&](int32_t s, int32_t cell, auto&& hit) {
     const int32_t c[3] = {cell % nc[0], (cell / nc[0]) % nc[1], cell / (nc[0] * nc[1])};
     // Per axis and step: the cell coordinate reached (-1: no such cell) and its image digit.
     int32_t reach[3][3];
@@ -194,17 +190,103 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       reach[k][2] = high ? (images ? 0 : -1) : c[k] + 1;
       digit[k][2] = high ? 1 : 0;
     }
-    const int32_t s = rank[i];
-    const double xi = X[s], yi = Y[s], zi = Z[s];
+    const double* ps = P + 3 * static_cast<size_t>(s);
+    const double xi = ps[0], yi = ps[1], zi = ps[2];
+    auto scan = [&](int32_t from, int32_t to, double qx, double qy, double qz) {
+      for (int32_t t = from; t < to; ++t) {
+        const double* pt = P + 3 * static_cast<size_t>(t);
+        const double dx = pt[0] - qx, dy = pt[1] - qy, dz = pt[2] - qz;
+        if (dx * dx + dy * dy + dz * dz <= rc2) hit(t, dx, dy, dz);
+      }
+    };
     for (const auto& step : kHalfSteps) {
       const int32_t rx = reach[0][step[0]], ry = reach[1][step[1]], rz = reach[2][step[2]];
       if (rx < 0 || ry < 0 || rz < 0) continue;
       const int32_t k = (rz * nc[1] + ry) * nc[0] + rx;
       const double* shift =
           part.imageShift[CellPartition::ImageIndex(digit[0][step[0]], digit[1][step[1]], digit[2][step[2]])];
-      scan(i, start[k], start[k + 1], xi - shift[0], yi - shift[1], zi - shift[2]);
+      scan(start[k], start[k + 1], xi - shift[0], yi - shift[1], zi - shift[2]);
     }
-    scan(i, start[cell], s, xi, yi, zi);
+    scan(start[cell], s, xi, yi, zi);
+  };
+
+  // Bond counts are int32; a list longer than that could not be held anyway.
+  constexpr size_t kMaxEntries = static_cast<size_t>(std::numeric_limits<int32_t>::max());
+  int32_t* counts = bonds.counts.data();
+  size_t count = 0;
+  const bool byCell = walk == BondWalk::kAuto ? !SpatiallyOrdered(cellOf.data(), n, nc) : walk == BondWalk::kByCell;
+  if (byCell) {
+    // Atoms listed in no spatial order: walking them by index would fetch every neighbour
+    // cell from far away in memory. Walk the cells instead, twice: count each atom's half
+    // of the list, then write it at its place in index order.
+    qv::PodVector<int32_t> place(static_cast<size_t>(n)), found(static_cast<size_t>(n));
+    std::fill(found.begin(), found.end(), 0);
+    for (int32_t cell = 0; cell < cells; ++cell) {
+      for (int32_t s = start[cell]; s < start[cell + 1]; ++s) {
+        int32_t h = 0;
+        visitHalf(s, cell, [&](int32_t t, double, double, double) {
+          ++h;
+          ++found[t];
+        });
+        place[s] = h;
+        found[s] += h;
+      }
+    }
+    for (int32_t i = 0; i < n; ++i) {
+      if (cellOf[i] < 0) continue;
+      const int32_t s = rank[i];
+      const int32_t h = place[s];
+      if (count + static_cast<size_t>(h) > kMaxEntries) {
+        place[s] = -1;  // past the longest list an int32 count can describe: left out
+        found[s] = 0;
+        continue;
+      }
+      place[s] = static_cast<int32_t>(count);
+      count += static_cast<size_t>(h);
+    }
+    if (bonds.entries.size() < count) {
+      // Everything is rewritten below, so the old entries need not be copied.
+      const size_t grown = std::min(kMaxEntries, std::max(count, 2 * bonds.entries.size()));
+      bonds.entries = qv::PodVector<BOND_ENTRY>();
+      bonds.entries.resize(grown);
+    }
+    BOND_ENTRY* entries = bonds.entries.data();
+    for (int32_t cell = 0; cell < cells; ++cell) {
+      for (int32_t s = start[cell]; s < start[cell + 1]; ++s) {
+        if (place[s] < 0) continue;
+        BOND_ENTRY* out = entries + place[s];
+        const int32_t i = orig[s];
+        visitHalf(s, cell, [&](int32_t t, double dx, double dy, double dz) {
+          *out++ = BOND_ENTRY{i, orig[t], static_cast<float>(dx), static_cast<float>(dy), static_cast<float>(dz)};
+        });
+      }
+    }
+    for (int32_t i = 0; i < n; ++i)
+      if (cellOf[i] >= 0) counts[i] = found[rank[i]];
+  } else {
+    // One pass in index order: consecutive atoms share their neighbour cells in the cache.
+    BOND_ENTRY* entries = bonds.entries.data();
+    size_t capacity = bonds.entries.size();
+    bool full = false;
+    for (int32_t i = 0; i < n && !full; ++i) {
+      const int32_t cell = cellOf[i];
+      if (cell < 0) continue;
+      visitHalf(rank[i], cell, [&](int32_t t, double dx, double dy, double dz) {
+        if (count == capacity) {
+          if (capacity >= kMaxEntries) {
+            full = true;
+            return;
+          }
+          capacity = std::min(kMaxEntries, std::max<size_t>(64, 2 * capacity));
+          bonds.entries.resize(capacity);
+          entries = bonds.entries.data();
+        }
+        const int32_t j = orig[t];
+        entries[count++] = BOND_ENTRY{i, j, static_cast<float>(dx), static_cast<float>(dy), static_cast<float>(dz)};
+        ++counts[i];
+        ++counts[j];
+      });
+    }
   }
   bonds.bondCount = static_cast<int32_t>(count);
 
@@ -213,13 +295,16 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       if (cellOf[i] < 0) continue;
       const int32_t s = rank[i];
       float* p = pos + 3 * static_cast<size_t>(i);
-      p[0] = static_cast<float>(xs[s] + origin[0]);
-      p[1] = static_cast<float>(ys[s] + origin[1]);
-      p[2] = static_cast<float>(zs[s] + origin[2]);
+      const double* q = &sorted[3 * static_cast<size_t>(s)];
+      p[0] = static_cast<float>(q[0] + origin[0]);
+      p[1] = static_cast<float>(q[1] + origin[1]);
+      p[2] = static_cast<float>(q[2] + origin[2]);
     }
   }
   if (stats) {
-    stats->workingBytes = n * (3 * sizeof(double) + 3 * sizeof(int32_t)) + cellStart.size() * sizeof(int32_t);
+    stats->workingBytes = n * (3 * sizeof(double) + (byCell ? 5 : 3) * sizeof(int32_t)) +
+                          cellStart.size() * sizeof(int32_t);
+    stats->walkedByCell = byCell;
     stats->cells[0] = nc[0];
     stats->cells[1] = nc[1];
     stats->cells[2] = nc[2];

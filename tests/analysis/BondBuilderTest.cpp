@@ -76,6 +76,27 @@ TEST(BuildBonds, AtomsManyBoxesAwayAreWrappedByWholeBoxVectors) {
   }
 }
 
+TEST(BuildBonds, ChoosesTheWalkByTheAtomsOrder) {
+  // A lattice written row by row, then the same atoms in a scrambled order.
+  ATOMS_DATA f;
+  SetBox(f, {40, 0, 0, 0, 40, 0, 0, 0, 40});
+  f.Allocate(4096);
+  for (int a = 0; a < 4096; ++a) {
+    f.positions[3 * a + 0] = 2.5f * (a % 16);
+    f.positions[3 * a + 1] = 2.5f * (a / 16 % 16);
+    f.positions[3 * a + 2] = 2.5f * (a / 256);
+  }
+  BondBuildStats stats;
+  EXPECT_EQ(BuildBonds(f, f.bonds, 3.0, 3, &stats), 3 * 4096);
+  EXPECT_FALSE(stats.walkedByCell);
+  for (int a = 0; a < 4096; ++a) {
+    const int b = (a * 2654435761u) % 4096;  // a permutation: the multiplier is odd
+    for (int k = 0; k < 3; ++k) std::swap(f.positions[3 * a + k], f.positions[3 * b + k]);
+  }
+  EXPECT_EQ(BuildBonds(f, f.bonds, 3.0, 3, &stats), 3 * 4096);
+  EXPECT_TRUE(stats.walkedByCell);
+}
+
 // A simple-cubic lattice with spacing equal to the cut-off: every nearest neighbour lies
 // exactly at the cut-off, in exact arithmetic.
 TEST(BuildBonds, PairsExactlyAtTheCutoffAreBonded) {

@@ -134,8 +134,9 @@ TEST(LCL, BuildWrapsPointsIntoTheGrid) {
 // image. Boxes of one, two and three cells per axis and a finer one, both box forms.
 TEST(LCL, HalfListMatchesBruteForce) {
   for (bool triclinic : {false, true}) {
+   for (BondWalk walk : {BondWalk::kByIndex, BondWalk::kByCell}) {
     for (double len : {3.5, 5.5, 7.5, 12.5}) {
-      SCOPED_TRACE(::testing::Message() << "triclinic " << triclinic << " len " << len);
+      SCOPED_TRACE(::testing::Message() << "triclinic " << triclinic << " len " << len << " walk " << static_cast<int>(walk));
       ATOMS_DATA f;
       if (triclinic)
         reftest::SetBox(f, {len, 0.5, 0, 1.25, len, 0.25, -1.5, 0.75, len + 1}, {1, 2, 3});
@@ -156,14 +157,18 @@ TEST(LCL, HalfListMatchesBruteForce) {
       ASSERT_FALSE(half.overflow);
       reftest::ExpectSameBonds(expected, reftest::FromInfo(half.info));
       for (int i = 0; i < f.atomCount; ++i) EXPECT_EQ(half.info.counts[i], counts[i]) << i;
-      // The bond builder gives the very same list in the very same order.
-      BuildBonds(f, f.bonds, 2.0, 3);
+      // The bond builder gives the very same list in the very same order, whether it walks
+      // the atoms by index or cell by cell.
+      BondBuildStats stats;
+      BuildBonds(f, f.bonds, 2.0, 3, &stats, walk);
+      EXPECT_EQ(stats.walkedByCell, walk == BondWalk::kByCell);
       ASSERT_EQ(f.bonds.bondCount, half.info.bondCount);
       for (int e = 0; e < half.info.bondCount; ++e) {
         ASSERT_EQ(f.bonds.entries[e].i, half.info.entries[e].i) << e;
         ASSERT_EQ(f.bonds.entries[e].j, half.info.entries[e].j) << e;
       }
     }
+   }
   }
 }
 

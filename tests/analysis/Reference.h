@@ -2,6 +2,7 @@
 // Brute-force bond reference for the neighbour-search and bond tests: every pair, every
 // periodic image up to two box vectors away on each axis.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <random>
 #include <tuple>
@@ -125,6 +126,17 @@ inline void FillRandom(ATOMS_DATA& f, int n, unsigned seed, double lo = 0.0, dou
                                                    fr[2] * f.box[6 + k]);
     f.atomicNumbers[a] = 1;
   }
+}
+
+// Reorders the atoms by z, then y, then x: the order a lattice generator writes.
+inline void SortBySpace(ATOMS_DATA& f) {
+  std::vector<std::array<float, 3>> p(static_cast<size_t>(f.atomCount));
+  for (int a = 0; a < f.atomCount; ++a) p[a] = {f.positions[3 * a], f.positions[3 * a + 1], f.positions[3 * a + 2]};
+  std::sort(p.begin(), p.end(), [](const auto& l, const auto& r) {
+    return std::make_tuple(l[2], l[1], l[0]) < std::make_tuple(r[2], r[1], r[0]);
+  });
+  for (int a = 0; a < f.atomCount; ++a)
+    for (int k = 0; k < 3; ++k) f.positions[3 * a + k] = p[a][k];
 }
 
 inline void SetBox(ATOMS_DATA& f, std::initializer_list<double> box, std::initializer_list<double> origin = {0, 0, 0}) {
