@@ -215,16 +215,3 @@ TEST(LCL, FullBufferReturnsMinusOneAndKeepsSelfPosition) {
   EXPECT_EQ(lcl.Query(3, p.data(), 4.0, buf, &self, 9), 9);
   EXPECT_EQ(self, 3);
 }
-
-TEST(LCL, HeadArrayFollowsTheCellTotal) {
-  LCL lcl(1.0);
-  lcl.SetOrthogonalBox(10, 10, 10);
-  lcl.PrepareHeads();
-  EXPECT_EQ(lcl.headCapacity, 1000);
-  lcl.SetOrthogonalBox(9, 9, 9);  // 729 cells: within [capacity / 2, capacity], kept
-  lcl.PrepareHeads();
-  EXPECT_EQ(lcl.headCapacity, 1000);
-  lcl.SetOrthogonalBox(4, 4, 4);
-  lcl.PrepareHeads();
-  EXPECT_EQ(lcl.headCapacity, 64);
-}
