@@ -199,6 +199,21 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
         if (dx * dx + dy * dy + dz * dz <= rc2) hit(t, dx, dy, dz);
       }
     };
+    if (c[0] > 0 && c[0] < nc[0] - 1) {
+      // Away from the x faces the three cells of a row (x steps -1, 0, +1) lie side by side
+      // in memory with one image shift: one scan per row visits them in the same order.
+      for (int row = 0; row < 13; row += 3) {
+        const int* step = kHalfSteps[row];
+        const int32_t ry = reach[1][step[1]], rz = reach[2][step[2]];
+        if (ry < 0 || rz < 0) continue;
+        const int32_t k = (rz * nc[1] + ry) * nc[0] + c[0] - 1;
+        const double* shift = part.imageShift[CellPartition::ImageIndex(0, digit[1][step[1]], digit[2][step[2]])];
+        // The last row is the centre's: the cell before it, then the centre up to the atom.
+        const int32_t to = row == 12 ? s : start[k + 3];
+        scan(start[k], to, xi - shift[0], yi - shift[1], zi - shift[2]);
+      }
+      return;
+    }
     for (const auto& step : kHalfSteps) {
       const int32_t rx = reach[0][step[0]], ry = reach[1][step[1]], rz = reach[2][step[2]];
       if (rx < 0 || ry < 0 || rz < 0) continue;
