@@ -46,11 +46,6 @@ bool SpatiallyOrdered(const int32_t* cellOf, int32_t n, const int32_t nc[3]) {
   return far * 8 <= pairs;
 }
 
-bool IsMD(const LawData& e, IMDContainer*& md) {
-  md = e.type == kTypeMD ? dynamic_cast<IMDContainer*>(e.container.get()) : nullptr;
-  return md != nullptr;
-}
-
 }  // namespace
 
 int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int periodic,
@@ -330,8 +325,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
 
 void RebuildAllBonds(DataSetList& sets, double cutoff, int periodic) {
   for (LawData& e : sets.Entries()) {
-    IMDContainer* md = nullptr;
-    if (!IsMD(e, md)) continue;
+    IMDContainer* md = e.MD();
+    if (!md) continue;
     if (ATOMS_DATA* frame = md->GetCurrentFrame()) BuildBonds(*frame, frame->bonds, cutoff, periodic);
   }
 }

@@ -11,6 +11,8 @@ int CmdBonds(Quivane& app, const ParsedArgs& args);
 int CmdMolecules(Quivane& app, const ParsedArgs& args);
 int CmdCoord(Quivane& app, const ParsedArgs& args);
 int CmdCoordSeries(Quivane& app, const ParsedArgs& args);
+int CmdEps(Quivane& app, const ParsedArgs& args);
+int CmdStl(Quivane& app, const ParsedArgs& args);
 
 const std::vector<CommandSpec>& Commands() {
   static const std::vector<CommandSpec> commands = {
@@ -38,6 +40,18 @@ const std::vector<CommandSpec>& Commands() {
        "Write a coordination histogram per frame to BASE_coord.txt, from the selected frame to\n"
        "the end in steps of K frames (default 1).",
        {"skip"}, {}, 1, 1, CmdCoordSeries},
+      {"eps", "eps FILE [--frame N] [--size WxH] [--ortho]",
+       "Write the frame as an EPS figure beside FILE (<base><frame>.eps), seen by the camera\n"
+       "fitted to the data as after opening the file in the viewer, for a window client of\n"
+       "WxH pixels (default 640x480). --ortho: orthographic projection (otherwise the\n"
+       "settings' VISUAL Projection). Prints the file name written.",
+       {"size"}, {"ortho"}, 1, 1, CmdEps},
+      {"stl", "stl FILE [--frame N] [--grid]",
+       "Write the selected frame as binary STL beside FILE, named BASE_N.stl (N the frame):\n"
+       "one sphere per atom (OUTPUT AtomRadius, STLAtomPoly), or with --grid one closed\n"
+       "surface of the atoms on the periodic grid of the box (STLGridWidth,\n"
+       "STLGridCutoffEdgeZ, STLScale). Prints the file name.",
+       {}, {"grid"}, 1, 1, CmdStl},
   };
   return commands;
 }
