@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The viewer as a user meets it, on a virtual X server: open a file from the command line,
-# turn the picture with a drag, play and stop the movie, write a bitmap from the menu,
-# open the version dialog, quit from the menu. Usage: viewer_e2e.sh QUIVANE TRAJECTORY
+# turn the picture with a drag, play and stop the movie, write a bitmap from the menu, drop
+# a second file on the window, open the version dialog, quit from the menu.
+# Usage: viewer_e2e.sh QUIVANE TRAJECTORY XDND_DROP
 set -euo pipefail
 
 if [ -z "${QV_E2E_INSIDE:-}" ]; then
@@ -11,6 +12,7 @@ fi
 
 quivane=$(realpath "$1")
 trajectory=$(realpath "$2")
+dropper=$(realpath "$3")
 work=$(mktemp -d)
 pid=""
 cleanup() {
@@ -88,7 +90,19 @@ for _ in $(seq 50); do [ -s "$bmp" ] && break; sleep 0.2; done
 read -r w h < <(od -An -t d4 -j 18 -N 8 "$bmp")
 [ "$w" = 480 ] && [ "$h" = 360 ] || fail "$bmp is ${w}x$h, not the 480x360 drawing area"
 
+# A second file dropped on the drawing area is drawn beside the first, which stays the
+# primary data set.
+cp water.fa2 second.fa2
+shot before_drop.png
+"$dropper" "$wid" $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) "$work/second.fa2" || fail "the drop failed"
+sleep 1
+shot after_drop.png
+diff=$(compare -metric AE before_drop.png after_drop.png null: 2>&1 || true)
+[ "${diff%% *}" != "0" ] || fail "the dropped file changed nothing"
+case "$(title)" in "Quivane 3.7.3 - water.fa2: "*) ;; *) fail "title after the drop: $(title)" ;; esac
+
 # Alt+/ opens the version dialog; Return closes it.
+xdotool windowfocus --sync "$wid" 2>/dev/null || true
 xdotool key alt+slash
 timeout 10 xdotool search --sync --onlyvisible --name "^バージョン情報$" >/dev/null || fail "no version dialog"
 xdotool key Return
