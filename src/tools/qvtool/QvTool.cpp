@@ -7,6 +7,7 @@
 // Command implementations, one file each.
 int CmdInfo(Quivane& app, const ParsedArgs& args);
 int CmdDump(Quivane& app, const ParsedArgs& args);
+int CmdConvert(Quivane& app, const ParsedArgs& args);
 
 const std::vector<CommandSpec>& Commands() {
   static const std::vector<CommandSpec> commands = {
@@ -17,6 +18,12 @@ const std::vector<CommandSpec>& Commands() {
       {"dump", "dump FILE [--frame N]",
        "Print the selected frame's atoms, one line each: index atomic_number x y z (%.9g).", {},
        {}, 1, 1, CmdDump},
+      {"convert", "convert FILE (--to md3|fa2 | --all [--skip K]) [--frame N]",
+       "Write the selected frame beside FILE as FILE-base_N.md3 or FILE-base_N.fa2 (N the\n"
+       "frame), or with --all every K-th frame from the selected one to the end as\n"
+       "FILE-base_all.md3 (title \"converted by Quivane\", vectors kept). FILE-base is FILE\n"
+       "without its last \".\" and what follows.",
+       {"to", "skip"}, {"all"}, 1, 1, CmdConvert},
   };
   return commands;
 }
