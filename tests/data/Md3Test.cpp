@@ -48,7 +48,7 @@ TEST(Md3Load, TwoAtomFrameWithBox) {
   EXPECT_EQ(f.box[1], 0.0);
   EXPECT_EQ(f.origin[0], 0.0);
   EXPECT_FALSE(f.HasVectors());
-  EXPECT_EQ(out, "1 frame loaded\n");
+  EXPECT_EQ(out, "");  // a sound file gives no diagnostics
 }
 
 TEST(Md3Load, FrameWithoutBoxKeepsPreviousBoxAndCommentsAreSkipped) {
@@ -171,7 +171,6 @@ TEST(Md3Load, BadInputKeepsCompleteFramesWithMessage) {
 
   frames = LoadText("", &out);
   EXPECT_TRUE(frames.empty());
-  EXPECT_NE(out.find("error: file cannot be opened\n"), std::string::npos);
 }
 
 TEST(Md3Load, LineLongerThanTheBufferIsRejectedNotSplit) {

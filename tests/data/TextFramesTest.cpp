@@ -92,7 +92,7 @@ TEST(Xyz, TwoFramesWithSequenceNumbersCommentsAndDefaultBox) {
     EXPECT_EQ(f.positions[8], 0.5f);
   }
   EXPECT_EQ(largest, 3);
-  EXPECT_EQ(out, "2 frame loaded\n");
+  EXPECT_EQ(out, "");
 }
 
 TEST(Xyz, NumbersStopAtTheFirstFieldThatIsNotANumber) {
@@ -132,7 +132,7 @@ TEST(Xyz, BadCountsAndShortFrames) {
 
   frames = Load("", qv::TextFormat::kXyz, &out);
   EXPECT_TRUE(frames.empty());
-  EXPECT_EQ(out, "0 frame loaded\n");
+  EXPECT_EQ(out, "");
 
   frames = Load("2\nt\nH nan 0 0\nH 0 -inf 1e400\n", qv::TextFormat::kXyz, &out);
   ASSERT_EQ(frames.size(), 1u);

@@ -6,17 +6,12 @@ namespace qv {
 
 int LoadMd3Frames(const std::string& path, FrameList& frames) {
   vrk::MD3_Reader2<float> reader;
-  if (reader.Open(path.c_str()) != 0) {
-    std::printf("error: file cannot be opened\n");
-    std::printf("ファイルのオープンに失敗しました : %s\n", path.c_str());
-    return -1;
-  }
+  if (reader.Open(path.c_str()) != 0) return -1;
   return LoadMd3Frames(reader, frames);
 }
 
 int LoadMd3Frames(vrk::MD3_Reader2<float>& reader, FrameList& frames) {
   float box[9] = {};  // shared by the whole load: a frame without BOX keeps the last one
-  int loaded = 0;
   while (reader.GetCount() > 0) {
     const int n = reader.GetCount();
     const int frameNo = static_cast<int>(frames.size());
@@ -52,9 +47,7 @@ int LoadMd3Frames(vrk::MD3_Reader2<float>& reader, FrameList& frames) {
                   reader.NonFiniteValues());
     }
     frames.push_back(std::move(frame));
-    ++loaded;
   }
-  std::printf("%d frame loaded\n", loaded);
   return 0;
 }
 

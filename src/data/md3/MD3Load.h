@@ -12,9 +12,10 @@ namespace qv {
 using FrameList = std::vector<std::unique_ptr<ATOMS_DATA>>;
 
 // Appends every frame of the md3 file to frames (index = sequence = step = position; a
-// frame without a BOX line keeps the box of the frame before it; origin 0) and prints
-// "%d frame loaded\n". Returns 0, or -1 when the file cannot be opened or its first line is
-// not a positive count (both messages printed).
+// frame without a BOX line keeps the box of the frame before it; origin 0). Damaged input
+// is reported on stdout and ends the load; the frames before it are kept. Returns 0, or -1
+// (nothing printed: the container reports it) when the file cannot be opened or its first
+// line is not a positive count.
 int LoadMd3Frames(const std::string& path, FrameList& frames);
 // The same from an opened reader.
 int LoadMd3Frames(vrk::MD3_Reader2<float>& reader, FrameList& frames);

@@ -317,10 +317,7 @@ std::unique_ptr<ATOMS_DATA> ReadPdbFrame(TextLoad& load) {
 int LoadTextFrames(const std::string& path, TextFormat format, const float defaultBox[9],
                    std::vector<std::unique_ptr<ATOMS_DATA>>& frames, int& largestAtomCount) {
   LineReader lines;
-  if (!lines.Open(path)) {
-    std::printf("ファイルのオープンに失敗しました : %s\n", path.c_str());
-    return -1;
-  }
+  if (!lines.Open(path)) return -1;
   return LoadTextFrames(lines, format, defaultBox, frames, largestAtomCount);
 }
 
@@ -341,7 +338,6 @@ int LoadTextFrames(LineReader& lines, TextFormat format, const float defaultBox[
   if (loaded == 0 && format == TextFormat::kPdb) {
     std::printf("pdb: no MODEL, ATOM or HETATM record found\n");
   }
-  std::printf("%d frame loaded\n", loaded);
   return 0;
 }
 

@@ -41,8 +41,8 @@ std::unique_ptr<ATOMS_DATA> ReadXyzFrame(TextLoad& load);
 std::unique_ptr<ATOMS_DATA> ReadMd2Frame(TextLoad& load);
 
 // Calls the format's frame reader until it yields nothing, appending each frame with
-// index = its position, then prints "%d frame loaded\n". Returns 0, or -1 (with the
-// message) when the file cannot be opened.
+// index = its position. Damaged input is reported on stdout. Returns 0, or -1 (nothing
+// printed: the container reports it) when the file cannot be opened.
 int LoadTextFrames(const std::string& path, TextFormat format, const float defaultBox[9],
                    std::vector<std::unique_ptr<ATOMS_DATA>>& frames, int& largestAtomCount);
 int LoadTextFrames(LineReader& lines, TextFormat format, const float defaultBox[9],
