@@ -8,6 +8,8 @@
 int CmdInfo(Quivane& app, const ParsedArgs& args);
 int CmdDump(Quivane& app, const ParsedArgs& args);
 int CmdConvert(Quivane& app, const ParsedArgs& args);
+int CmdEps(Quivane& app, const ParsedArgs& args);
+int CmdStl(Quivane& app, const ParsedArgs& args);
 
 const std::vector<CommandSpec>& Commands() {
   static const std::vector<CommandSpec> commands = {
@@ -24,6 +26,18 @@ const std::vector<CommandSpec>& Commands() {
        "FILE-base_all.md3 (title \"converted by Quivane\", vectors kept). FILE-base is FILE\n"
        "without its last \".\" and what follows.",
        {"to", "skip"}, {"all"}, 1, 1, CmdConvert},
+      {"eps", "eps FILE [--frame N] [--size WxH] [--ortho]",
+       "Write the frame as an EPS figure beside FILE (<base><frame>.eps), seen by the camera\n"
+       "fitted to the data as after opening the file in the viewer, for a window client of\n"
+       "WxH pixels (default 640x480). --ortho: orthographic projection (otherwise the\n"
+       "settings' VISUAL Projection). Prints the file name written.",
+       {"size"}, {"ortho"}, 1, 1, CmdEps},
+      {"stl", "stl FILE [--frame N] [--grid]",
+       "Write the selected frame as binary STL beside FILE, named BASE_N.stl (N the frame):\n"
+       "one sphere per atom (OUTPUT AtomRadius, STLAtomPoly), or with --grid one closed\n"
+       "surface of the atoms on the periodic grid of the box (STLGridWidth,\n"
+       "STLGridCutoffEdgeZ, STLScale). Prints the file name.",
+       {}, {"grid"}, 1, 1, CmdStl},
   };
   return commands;
 }
