@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
+#include "data/fa2/FA2_Writer.h"
 #include "data/md3/MD3.h"
 
 namespace qv {
@@ -43,6 +45,28 @@ bool WriteFrameMd3(const std::string& path, const ATOMS_DATA& frame) {
   BoxAsFloats(frame, box);
   SetFrame(w, frame, box);
   return w.WriteFrame() > 0;
+}
+
+bool WriteFrameFa2(const std::string& path, const ATOMS_DATA& frame) {
+  // A header with no atoms would end the data for every fa2 reader.
+  if (frame.atomCount <= 0) return false;
+  FA2_Writer w;
+  if (w.Open(path) != 0) return false;
+  FA2_Frame f;
+  f.atomCount = frame.atomCount;
+  f.hasBox = true;
+  for (int k = 0; k < 9; ++k) f.box[k] = static_cast<float>(frame.box[k]);
+  for (int k = 0; k < 3; ++k) f.box[9 + k] = static_cast<float>(frame.origin[k]);
+  std::vector<int32_t> zeros;
+  if (frame.atomicNumbers.empty()) zeros.assign(static_cast<size_t>(frame.atomCount), 0);
+  f.atomicNumbers = frame.atomicNumbers.empty() ? zeros.data() : frame.atomicNumbers.data();
+  f.positions.xyz = frame.positions.data();
+  const bool ok = w.WriteFrame(f) > 0;
+  if (!w.Close() || !ok) {
+    std::remove(path.c_str());  // no half-written frame left behind
+    return false;
+  }
+  return true;
 }
 
 bool OutputCurrentFrameMd3(DataSetList& list, int currentFrame, std::string* written) {

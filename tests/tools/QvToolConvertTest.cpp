@@ -49,13 +49,19 @@ TEST(QvToolConvert, CurrentFrameAsFa2HasTheDocumentedSize) {
   TempDir dir;
   const std::string path = WaterXyz(dir, 2, "w.v1.xyz");
   std::string out;
-  ASSERT_EQ(RunCommand(Tool("convert " + path + " --to fa2 --frame 1"), &out), 0);
+  ASSERT_EQ(RunCommand(Tool("convert " + path + " --to fa2 --frame 1 --set "
+                                                "\"BASIC:DefaultBox=20 0 0 0 21 0 0 0 22\""),
+                       &out),
+            0);
   const std::string fa2 = dir.File("w.v1_1.fa2");
   EXPECT_EQ(out, "2 frame loaded\nwrote " + fa2 + "\n");
   EXPECT_EQ(std::filesystem::file_size(fa2), 32u + 48u + 3u + 12u * 3u);
   out.clear();
   ASSERT_EQ(RunCommand(Tool("dump " + fa2), &out), 0);
   EXPECT_EQ(out, "0 8 1 0 0\n1 1 0.959999979 0 0\n2 1 -0.239999995 0.930000007 0\n");
+  out.clear();
+  ASSERT_EQ(RunCommand(Tool("info " + fa2), &out), 0);
+  EXPECT_NE(out.find("  box 20 0 0 0 21 0 0 0 22\n  origin 0 0 0\n"), std::string::npos) << out;
 }
 
 TEST(QvToolConvert, AllFramesFromFiveWithSkipTwo) {
