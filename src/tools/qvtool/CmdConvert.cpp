@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <string>
 
-#include "output/Conversion.h"
+#include "app/ConvertCommands.h"
 #include "tools/qvtool/QvTool.h"
 
 int CmdConvert(Quivane& app, const ParsedArgs& args) {
@@ -37,12 +37,9 @@ int CmdConvert(Quivane& app, const ParsedArgs& args) {
   if (all) {
     app.frameSkip = skip;
     const int start = app.currentFrame;
-    // The viewer's command ends with a bitmap of the frame reached; the batch tool passes
-    // its hook once the bitmap writer is available.
+    // The closing bitmap of the viewer's command: no bitmap writer in the batch tool yet.
     const qv::FinalBitmapFn finalBitmap;
-    const qv::Md3SequenceResult r = qv::OutputMd3Sequence(
-        app.dataSets, app.currentFrame, app.frameSkip,
-        [&app](int target) { return app.SetFrameAll(target); }, finalBitmap);
+    const qv::Md3SequenceResult r = ConvertSequenceMd3Command(app, finalBitmap);
     if (!r.opened) {
       std::fprintf(stderr, "qvtool convert: cannot create '%s'\n", r.path.c_str());
       return 1;
@@ -53,9 +50,8 @@ int CmdConvert(Quivane& app, const ParsedArgs& args) {
   }
 
   std::string written;
-  const bool ok = to == "md3"
-                      ? qv::OutputCurrentFrameMd3(app.dataSets, app.currentFrame, &written)
-                      : qv::OutputCurrentFrameFa2(app.dataSets, app.currentFrame, &written);
+  const bool ok = to == "md3" ? ConvertFrameMd3Command(app, &written)
+                              : ConvertFrameFa2Command(app, &written);
   if (!ok) {
     std::fprintf(stderr, "qvtool convert: cannot create '%s'\n",
                  qv::ConversionPath(first->path, to == "md3" ? "_%d.md3" : "_%d.fa2",
