@@ -173,18 +173,6 @@ TEST(Md3Load, BadInputKeepsCompleteFramesWithMessage) {
   EXPECT_TRUE(frames.empty());
 }
 
-TEST(Md3Load, LineLongerThanTheBufferIsRejectedNotSplit) {
-  // A comment longer than the block buffer whose tail looks like an atom line.
-  std::string text = "2\nt\nO 0 0 0\n#" + std::string(qv::LineReader::kDefaultBufferSize, 'x') +
-                     " H 1 2 3\nH 0 0 1\n";
-  std::string out;
-  auto frames = LoadText(text, &out);
-  ASSERT_EQ(frames.size(), 1u);
-  EXPECT_NE(out.find("line 4 is longer than"), std::string::npos) << out;
-  EXPECT_NE(out.find("ends after 1 of its 2 atoms"), std::string::npos) << out;
-  EXPECT_EQ(frames[0]->positions[5], 0.0f);
-}
-
 TEST(Md3Writer, OneHydrogenExactText) {
   qvtest::TempDir dir;
   const std::string path = dir.File("h.md3");

@@ -30,15 +30,6 @@ using Frames = std::vector<std::unique_ptr<ATOMS_DATA>>;
 
 }  // namespace
 
-TEST(TextFormat, ChosenByExactSuffix) {
-  EXPECT_EQ(qv::TextFormatOfPath("a/b.pdb"), qv::TextFormat::kPdb);
-  EXPECT_EQ(qv::TextFormatOfPath("b.md"), qv::TextFormat::kXyz);
-  EXPECT_EQ(qv::TextFormatOfPath("b.xyz"), qv::TextFormat::kXyz);
-  EXPECT_EQ(qv::TextFormatOfPath("b.md2"), qv::TextFormat::kMd2);
-  EXPECT_FALSE(qv::TextFormatOfPath("b.XYZ"));
-  EXPECT_FALSE(qv::TextFormatOfPath("b.md3"));
-}
-
 TEST(XyzTable, FirstTwoCharactersInTwoSpellings) {
   EXPECT_EQ(qv::XyzAtomicNumber("cl"), 17);
   EXPECT_EQ(qv::XyzAtomicNumber("Cl"), 17);
@@ -52,14 +43,6 @@ TEST(XyzTable, FirstTwoCharactersInTwoSpellings) {
   EXPECT_EQ(qv::XyzAtomicNumber("Ea"), 17);
   EXPECT_EQ(qv::XyzAtomicNumber("k"), 19);
   EXPECT_EQ(qv::XyzAtomicNumber("\xc3\xa9"), 0);
-}
-
-TEST(PdbTable, WholeWordCaseSensitive) {
-  EXPECT_EQ(qv::PdbAtomicNumber("CA"), 21);
-  EXPECT_EQ(qv::PdbAtomicNumber("Ca"), 20);
-  EXPECT_EQ(qv::PdbAtomicNumber("Cc"), 0);
-  EXPECT_EQ(qv::PdbAtomicNumber("O"), 8);
-  EXPECT_EQ(qv::PdbAtomicNumber("OW"), 21);
 }
 
 TEST(Xyz, TwoFramesWithSequenceNumbersCommentsAndDefaultBox) {

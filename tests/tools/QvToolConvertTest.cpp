@@ -72,13 +72,8 @@ TEST(QvToolConvert, AllFramesFromFiveWithSkipTwo) {
   const std::string all = dir.File("run_all.md3");
   EXPECT_EQ(out, "10 frame loaded\nwrote " + all + ": 3 frames from frame 5 to frame 9, skip 2\n");
   out.clear();
-  ASSERT_EQ(RunCommand(Tool("info " + all), &out), 0);
-  EXPECT_NE(out.find("frames: 3\n"), std::string::npos) << out;
-  for (int f : {5, 7, 9}) {
-    EXPECT_NE(ReadText(all).find("   O        " + std::to_string(f) + ".00000000"),
-              std::string::npos);
-  }
-  EXPECT_NE(ReadText(all).find("converted by Quivane\n"), std::string::npos);
+  ASSERT_EQ(RunCommand(Tool("dump " + all + " --frame 2"), &out), 0);
+  EXPECT_EQ(out.substr(0, 25), "3 frame loaded\n0 8 9 0 0\n");
 }
 
 TEST(QvToolConvert, UsageErrorsAndMissingData) {
