@@ -7,6 +7,7 @@
 // Command implementations, one file each.
 int CmdInfo(Quivane& app, const ParsedArgs& args);
 int CmdDump(Quivane& app, const ParsedArgs& args);
+int CmdConvert(Quivane& app, const ParsedArgs& args);
 int CmdBonds(Quivane& app, const ParsedArgs& args);
 int CmdMolecules(Quivane& app, const ParsedArgs& args);
 int CmdCoord(Quivane& app, const ParsedArgs& args);
@@ -23,6 +24,12 @@ const std::vector<CommandSpec>& Commands() {
       {"dump", "dump FILE [--frame N]",
        "Print the selected frame's atoms, one line each: index atomic_number x y z (%.9g).", {},
        {}, 1, 1, CmdDump},
+      {"convert", "convert FILE (--to md3|fa2 | --all [--skip K]) [--frame N]",
+       "Write the selected frame beside FILE as FILE-base_N.md3 or FILE-base_N.fa2 (N the\n"
+       "frame), or with --all every K-th frame from the selected one to the end as\n"
+       "FILE-base_all.md3 (title \"converted by Quivane\", vectors kept). FILE-base is FILE\n"
+       "without its last \".\" and what follows.",
+       {"to", "skip"}, {"all"}, 1, 1, CmdConvert},
       {"bonds", "bonds FILE [--frame N] [--cutoff C] [--json] [--list]",
        "Determine the selected frame's bonds as the viewer does and print \"bonds B\" and one\n"
        "line \"index count\" per atom; --json prints {\"bonds\":B,\"counts\":[...]}; --list adds\n"
