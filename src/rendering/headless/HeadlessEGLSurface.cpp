@@ -38,7 +38,9 @@ const EglState& Egl() {
       s.error = "EGL: desktop OpenGL is not available";
       return s;
     }
-    const EGLint attributes[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+    // The default surface type asks for windows, which this platform has none of.
+    const EGLint attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
+                                 EGL_OPENGL_BIT, EGL_NONE};
     EGLint found = 0;
     if (!eglChooseConfig(d, attributes, &s.config, 1, &found) || found < 1) {
       s.error = "EGL: no configuration renders desktop OpenGL";

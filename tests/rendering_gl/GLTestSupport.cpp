@@ -1,0 +1,104 @@
+#include "GLTestSupport.h"
+
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace qvgltest {
+
+std::shared_ptr<OneFrameContainer> MakeFrame(double edge, const std::vector<Atom>& atoms,
+                                             const std::vector<BOND_ENTRY>& bonds) {
+  auto c = std::make_shared<OneFrameContainer>();
+  ATOMS_DATA& f = c->frame;
+  f.Allocate(static_cast<int32_t>(atoms.size()));
+  for (int k = 0; k < 9; ++k) f.box[k] = (k % 4 == 0) ? edge : 0.0;
+  for (size_t a = 0; a < atoms.size(); ++a) {
+    f.atomicNumbers[a] = atoms[a].z;
+    f.positions[3 * a] = atoms[a].x;
+    f.positions[3 * a + 1] = atoms[a].y;
+    f.positions[3 * a + 2] = atoms[a].zz;
+  }
+  f.bonds.entries.resize(bonds.size());
+  f.bonds.counts.resize(atoms.size());
+  for (size_t a = 0; a < atoms.size(); ++a) f.bonds.counts[a] = 0;
+  for (size_t b = 0; b < bonds.size(); ++b) {
+    f.bonds.entries[b] = bonds[b];
+    ++f.bonds.counts[bonds[b].i];
+    ++f.bonds.counts[bonds[b].j];
+  }
+  f.bonds.bondCount = static_cast<int32_t>(bonds.size());
+  return c;
+}
+
+LawData MakeEntry(std::shared_ptr<OneFrameContainer> c, const std::string& extension) {
+  LawData e;
+  e.type = kTypeMD;
+  e.path = "/tmp/scene." + extension;
+  e.nameOffset = 5;
+  e.extOffset = e.path.size() - extension.size();
+  e.container = std::move(c);
+  return e;
+}
+
+SceneCamera FittedCamera(const double box[9], const double origin[3]) {
+  // target = box centre, eye = target - (0, 2 * max edge, 0), up = +z: the view matrix has
+  // rows (1, 0, 0), (0, 0, 1), (0, 1, 0) (right, up, forward).
+  double t[3];
+  for (int k = 0; k < 3; ++k) t[k] = origin[k] + (box[k] + box[3 + k] + box[6 + k]) / 2;
+  const double size = 2 * std::max({box[0], box[4], box[8]});
+  const double e[3] = {t[0], t[1] - size, t[2]};
+  SceneCamera s;
+  const double rows[3][3] = {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}};
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) s.view[c * 4 + r] = rows[r][c];
+    s.view[12 + r] = -(rows[r][0] * e[0] + rows[r][1] * e[1] + rows[r][2] * e[2]);
+  }
+  s.view[3] = s.view[7] = s.view[11] = 0;
+  s.view[15] = 1;
+  s.distance = size;
+  return s;
+}
+
+void GLFixture::Open(int width, int height) {
+  width_ = width;
+  height_ = height;
+  std::string why;
+  ASSERT_TRUE(HeadlessEGLSurface::Available(&why)) << "headless EGL must work here: " << why;
+  surface_ = std::make_unique<HeadlessEGLSurface>(width, height);
+  device_ = std::make_unique<GraphicDeviceGL15>(surface_.get());
+  ASSERT_EQ(device_->Initialize(width, height, 2), 0);
+  device_->BeginFrame();
+  ASSERT_NE(surface_->Framebuffer(), 0u);
+}
+
+void GLFixture::TearDown() {
+  if (device_) device_->EndFrame();
+  device_.reset();
+  surface_.reset();
+}
+
+std::vector<Rgb> GLFixture::Read() const {
+  std::vector<unsigned char> raw(size_t(width_) * height_ * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, raw.data());
+  std::vector<Rgb> out(size_t(width_) * height_);
+  for (size_t i = 0; i < out.size(); ++i) out[i] = {raw[4 * i], raw[4 * i + 1], raw[4 * i + 2]};
+  return out;
+}
+
+void GLFixture::Draw(const DataSetList& list, const DisplayValues& display,
+                     const SceneCamera& camera, const SceneSettings& settings) {
+  scene_.DrawScene(list, display, camera, SceneTile::Whole(width_, height_), settings);
+  glFinish();
+}
+
+int CountNot(const std::vector<Rgb>& p, Rgb bg, int tol) {
+  int n = 0;
+  for (const Rgb& c : p) {
+    if (std::abs(c.r - bg.r) > tol || std::abs(c.g - bg.g) > tol || std::abs(c.b - bg.b) > tol) ++n;
+  }
+  return n;
+}
+
+}  // namespace qvgltest
