@@ -3,6 +3,7 @@
 #include <epoxy/gl.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "rendering/gl/GLErrors.h"
 
@@ -17,10 +18,18 @@ void AtomRendererGL::DrawBatch() {
   qvgl::ReportGLError();
 }
 
+namespace {
+using Clock = std::chrono::steady_clock;
+double Seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
+}  // namespace
+
 void AtomRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
                           const DisplayValues& display, const qv::ColorTables& tables,
                           int64_t budgetBytes) {
   drawCalls_ = 0;
+  fillSeconds_ = 0;
   if (display.atomPoly != spherePoly_ || display.atomRadius != sphereRadius_) {
     qvgl::BuildSphereMesh(display.atomPoly, static_cast<float>(display.atomRadius), sphere_);
     spherePoly_ = display.atomPoly;
@@ -70,8 +79,10 @@ void AtomRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
     for (size_t first = 0; first < atoms; first += per) {
       const size_t last = std::min(atoms, first + per);
       if (content_ != Content::kAtoms) {
+        const auto start = Clock::now();
         qvgl::FillSphereBatch(sphere_, frame.positions.data(), colors_.data(), first, last,
                               batch_);
+        fillSeconds_ += Seconds(start);
       }
       DrawBatch();
     }
@@ -89,8 +100,10 @@ void AtomRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
     for (size_t first = 0; first < total; first += per) {
       const size_t last = std::min(total, first + per);
       if (!reuse) {
+        const auto start = Clock::now();
         qvgl::FillBondBatch(cylinder_, bonds->entries.data(), frame.positions.data(),
                             colors_.data(), static_cast<int32_t>(atoms), first, last, batch_);
+        fillSeconds_ += Seconds(start);
       }
       DrawBatch();
     }

@@ -20,8 +20,9 @@ class AtomRendererGL {
   const qvgl::Mesh& Cylinder() const { return cylinder_; }
   int SphereBuilds() const { return sphereBuilds_; }
   int CylinderBuilds() const { return cylinderBuilds_; }
-  // Draw calls issued by the last Draw.
+  // Draw calls issued by the last Draw, and the seconds it spent filling batch arrays.
   int LastDrawCalls() const { return drawCalls_; }
+  double LastFillSeconds() const { return fillSeconds_; }
 
  private:
   enum class Content { kNone, kAtoms, kBonds };
@@ -43,4 +44,5 @@ class AtomRendererGL {
   int lastColorMode_ = -1;
   int meshKey_ = 0, lastMeshKey_ = -1;
   int drawCalls_ = 0;
+  double fillSeconds_ = 0;
 };

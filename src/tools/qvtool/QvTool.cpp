@@ -7,6 +7,7 @@
 // Command implementations, one file each.
 int CmdInfo(Quivane& app, const ParsedArgs& args);
 int CmdDump(Quivane& app, const ParsedArgs& args);
+int CmdRender(Quivane& app, const ParsedArgs& args);
 
 const std::vector<CommandSpec>& Commands() {
   static const std::vector<CommandSpec> commands = {
@@ -17,6 +18,14 @@ const std::vector<CommandSpec>& Commands() {
       {"dump", "dump FILE [--frame N]",
        "Print the selected frame's atoms, one line each: index atomic_number x y z (%.9g).", {},
        {}, 1, 1, CmdDump},
+      {"render", "render FILE... [--frame N] [--size WxH] [--magnify M] [-o OUT]",
+       "Draw the selected frame as the viewer's bitmap output would, without any display\n"
+       "(headless EGL), with the camera fitted as after a load and every display setting.\n"
+       "Several FILEs are drawn together (\"Multiview\" lays them side by side). Size defaults\n"
+       "to the window size, the magnification to \"DefaultBmpMagnify\"; OUT ending in .png\n"
+       "writes PNG, anything else BMP (default: the data file's base name, the frame number\n"
+       "in four digits and \".bmp\"). Prints the file written.",
+       {"size", "magnify", "o"}, {}, 1, 64, CmdRender},
   };
   return commands;
 }
