@@ -257,6 +257,38 @@ TEST_F(SceneRender, MeshesAreRebuiltOnlyWhenTheirParametersChange) {
   EXPECT_EQ(r.CylinderBuilds(), 3);
 }
 
+TEST_F(SceneRender, AtomArraysAreReusedOnlyWhileNothingChanged) {
+  auto c = MakeFrame(4, {{8, 1, 2, 2}, {8, 3, 2, 2}}, {{0, 1, 2, 0, 0}});
+  DataSetList list = One(MakeEntry(c));
+  DisplayValues d = NoBox();
+  d.bondStyle = 0;
+  const SceneCamera cam = FittedCamera(c->frame.box, c->frame.origin);
+  AtomRendererGL& r = scene_.Atoms();
+  Draw(list, d, cam);
+  EXPECT_EQ(r.LastFilledBatches(), 1);
+  Draw(list, d, cam);
+  EXPECT_EQ(r.LastFilledBatches(), 0);
+  const auto before = Read();
+  d.colorMode = 1;
+  Draw(list, d, cam);
+  EXPECT_EQ(r.LastFilledBatches(), 1);
+  c->frame.index = 5;  // another frame in the same record
+  Draw(list, d, cam);
+  EXPECT_EQ(r.LastFilledBatches(), 1);
+  r.Invalidate();
+  Draw(list, d, cam);
+  EXPECT_EQ(r.LastFilledBatches(), 1);
+  // With bonds the two share the arrays: both are filled every time.
+  d.bondStyle = 1;
+  Draw(list, d, cam);
+  Draw(list, d, cam);
+  EXPECT_EQ(r.LastFilledBatches(), 2);
+  d.colorMode = 0;
+  d.bondStyle = 0;
+  Draw(list, d, cam);
+  EXPECT_EQ(CountNot(Read(), {0, 0, 0}), CountNot(before, {0, 0, 0}));
+}
+
 TEST_F(SceneRender, SideBySideViewsPutEachDataSetInItsOwnCell) {
   // Two data sets in a 64 x 64 view: two columns (floor(sqrt(2)) + 1), one row.
   auto a = MakeFrame(4, {{8, 2, 2, 2}});

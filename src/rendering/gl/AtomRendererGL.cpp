@@ -30,6 +30,7 @@ void AtomRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
                           int64_t budgetBytes) {
   drawCalls_ = 0;
   fillSeconds_ = 0;
+  filled_ = 0;
   if (display.atomPoly != spherePoly_ || display.atomRadius != sphereRadius_) {
     qvgl::BuildSphereMesh(display.atomPoly, static_cast<float>(display.atomRadius), sphere_);
     spherePoly_ = display.atomPoly;
@@ -50,11 +51,15 @@ void AtomRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
   const size_t atoms = colors_.size();
   if (frame.positions.size() < 3 * atoms) return;  // a frame without positions shows nothing
 
-  const bool sameSource = lastFrame_ == &frame && lastAtomCount_ == frame.atomCount &&
+  const bool sameSource = lastFrame_ == &frame && lastIndex_ == frame.index &&
+                          lastPositions_ == frame.positions.data() &&
+                          lastAtomCount_ == frame.atomCount &&
                           lastBondCount_ == (bonds ? bonds->bondCount : -1) &&
                           lastColorMode_ == display.colorMode && lastMeshKey_ == meshKey_;
   if (!sameSource) content_ = Content::kNone;
   lastFrame_ = &frame;
+  lastIndex_ = frame.index;
+  lastPositions_ = frame.positions.data();
   lastAtomCount_ = frame.atomCount;
   lastBondCount_ = bonds ? bonds->bondCount : -1;
   lastColorMode_ = display.colorMode;
@@ -83,6 +88,7 @@ void AtomRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
         qvgl::FillSphereBatch(sphere_, frame.positions.data(), colors_.data(), first, last,
                               batch_);
         fillSeconds_ += Seconds(start);
+        ++filled_;
       }
       DrawBatch();
     }
@@ -104,6 +110,7 @@ void AtomRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
         qvgl::FillBondBatch(cylinder_, bonds->entries.data(), frame.positions.data(),
                             colors_.data(), static_cast<int32_t>(atoms), first, last, batch_);
         fillSeconds_ += Seconds(start);
+        ++filled_;
       }
       DrawBatch();
     }

@@ -13,7 +13,9 @@ class AtomRendererGL {
   // Draws into the current context. budgetBytes bounds the arrays of one draw call.
   void Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds, const DisplayValues& display,
             const qv::ColorTables& tables, int64_t budgetBytes);
-  // Forgets the reusable batch content, for callers that changed a frame in place.
+  // Forgets the reusable batch content. The content is kept while the frame record, its
+  // index, its position array, the meshes and the colour mode stay the same, so a caller that
+  // moves atoms of a frame in place (edit mode) calls this.
   void Invalidate() { content_ = Content::kNone; }
 
   const qvgl::Mesh& Sphere() const { return sphere_; }
@@ -23,6 +25,7 @@ class AtomRendererGL {
   // Draw calls issued by the last Draw, and the seconds it spent filling batch arrays.
   int LastDrawCalls() const { return drawCalls_; }
   double LastFillSeconds() const { return fillSeconds_; }
+  int LastFilledBatches() const { return filled_; }
 
  private:
   enum class Content { kNone, kAtoms, kBonds };
@@ -40,9 +43,11 @@ class AtomRendererGL {
   Content content_ = Content::kNone;
   // What the batch content was filled from.
   const ATOMS_DATA* lastFrame_ = nullptr;
-  int32_t lastAtomCount_ = -1, lastBondCount_ = -1;
+  const float* lastPositions_ = nullptr;
+  int32_t lastIndex_ = -1, lastAtomCount_ = -1, lastBondCount_ = -1;
   int lastColorMode_ = -1;
   int meshKey_ = 0, lastMeshKey_ = -1;
   int drawCalls_ = 0;
   double fillSeconds_ = 0;
+  int filled_ = 0;
 };
