@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "rendering/Coloring.h"
+
 LoadOptions Quivane::MakeLoadOptions() const {
   LoadOptions o;
   o.bondCutoff = settings.bondCutoff;
@@ -10,14 +12,37 @@ LoadOptions Quivane::MakeLoadOptions() const {
 }
 
 int Quivane::OpenAndPrepare(const std::string& path) {
+  const size_t before = dataSets.Size();
   dataSets.OpenDataFile(path, MakeLoadOptions());
+  if (dataSets.Size() > before && options.values.colorMode == qv::kColorByPressure) {
+    ColorCurrentFrameByPressure(dataSets[dataSets.Size() - 1]);
+  }
   return 1;
 }
 
 void Quivane::ApplyLargeDataCheck() { LargeDataCheck(settings, FirstAtomCount(), options); }
 
 int Quivane::SetFrameAll(int target) {
-  return dataSets.SetFrameAll(target, settings.atomTrajectory);
+  if (options.values.colorMode != qv::kColorByPressure) {
+    return dataSets.SetFrameAll(target, settings.atomTrajectory);
+  }
+  return dataSets.SetFrameAll(target, settings.atomTrajectory, [this](LawData&, ATOMS_DATA& frame) {
+    qv::PressureColors(frame, frame.bonds, settings.maxPressure, settings.colors);
+  });
+}
+
+void Quivane::SetColorMode(int mode) {
+  options.Set(kPropColorMode, mode);
+  if (mode != qv::kColorByPressure && mode != qv::kColorByHeight) return;
+  for (LawData& entry : dataSets.Entries()) ColorCurrentFrameByPressure(entry);
+}
+
+void Quivane::ColorCurrentFrameByPressure(LawData& entry) {
+  if (entry.type != kTypeMD) return;
+  ATOMS_DATA* frame = entry.CurrentAtoms();
+  if (!frame) return;
+  BOND_INFO* bonds = entry.CurrentBonds();
+  qv::PressureColors(*frame, bonds ? *bonds : frame->bonds, settings.maxPressure, settings.colors);
 }
 
 int Quivane::FirstAtomCount() const {
@@ -25,4 +50,12 @@ int Quivane::FirstAtomCount() const {
   if (!first) return 0;
   const ATOMS_DATA* f = first->CurrentAtoms();
   return f ? f->atomCount : 0;
+}
+
+void Quivane::FitCameraToData() {
+  camera.SetViewAngle(settings.viewAngleRadians);
+  double size = 0;
+  double centre[3] = {0, 0, 0};
+  if (!dataSets.GetViewBounds(size, centre)) return;
+  camera.FitToBounds(size, centre);
 }

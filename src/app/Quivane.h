@@ -4,6 +4,7 @@
 #include <string>
 
 #include "data/DataSetList.h"
+#include "rendering/Camera.h"
 #include "shell/settings/DisplayOptions.h"
 #include "shell/settings/Settings.h"
 
@@ -21,6 +22,7 @@ class Quivane {
   DisplayOptions* displayOptions = &options;
 
   Settings settings;
+  UICamera camera;
   int currentFrame = 0;
   int frameSkip = 1;
   int playState = kStopped;
@@ -32,8 +34,13 @@ class Quivane {
   // colour mode is pressure, colours its current frame by pressure. Returns 1 always.
   int OpenAndPrepare(const std::string& path);
 
+  // After a load: places the camera in front of the first data set's box (data without a
+  // box count as the 10-unit cube at the origin), with the view angle of the settings.
+  // Leaves the camera as it was when no data set is loaded.
+  void FitCameraToData();
+
   // After a load: the large-data check with the first data set's atom count (0 when it is
-  // not a trajectory). Camera fitting is the caller's (it owns the camera).
+  // not a trajectory). Camera fitting is FitCameraToData.
   void ApplyLargeDataCheck();
 
   // Set frame of all data sets with trace recording and pressure colouring.
@@ -41,4 +48,12 @@ class Quivane {
 
   // Atom count of the first data set's current frame, 0 when it is not a trajectory.
   int FirstAtomCount() const;
+
+  // The colour-mode command: stores and announces 261; for pressure (2) and height (3) it
+  // then computes the pressure colours of the current frame of every trajectory.
+  void SetColorMode(int mode);
+
+  // Pressure colours of a trajectory entry's current frame, its bonds determined first
+  // (the edit-mode reopen uses it too). Nothing for other entries or without a frame.
+  void ColorCurrentFrameByPressure(LawData& entry);
 };

@@ -23,7 +23,11 @@ struct BOND_INFO {
 
   int32_t bondCount = 0;
   qv::PodVector<BOND_ENTRY> entries;  // size() is the entry capacity
-  qv::PodVector<int32_t> counts;      // per atom: bonds of both halves, or packed pressure colours
+  qv::PodVector<int32_t> counts;      // per atom: bonds of both halves
+  // Per atom: packed pressure colours (bytes r, g, b, a), written by the pressure colouring.
+  // Kept apart from the counts so that choosing the pressure colours never turns the bond
+  // counts (coordination reports, bond-count colours) into colour words.
+  qv::PodVector<int32_t> pressureColors;
 
   bool Empty() const { return bondCount == 0; }
 };

@@ -3,8 +3,10 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "data/ElementTable.h"
+#include "shell/settings/IniModel.h"
 
 struct DisplaySettings {  // one of the VISUAL / LARGE sets copied by the large-data check
   int box = 1;
@@ -67,11 +69,20 @@ struct Settings {
   double stlAtomRadius = 0.3;
   // [ATOM]
   qv::ColorTables colors;
+
+  // The text last read, kept so that an override is applied as if the file had said it.
+  qv::IniModel ini;
 };
 
 // Reads every key in table order, then the ATOM section. Never fails: a missing file or key
-// keeps the current values (Periodic excepted, which falls back to 3).
+// keeps the current values (Periodic excepted, which falls back to 3; list and text keys
+// fall back to their default texts). Unusable numbers never reach a field: ints beyond 32
+// bits are clamped, reals beyond a double (or inf, nan) keep the current value, list pieces
+// beyond a float keep their slot's default, ATOM lines with such numbers are ignored. Every
+// LARGE display key (Box and BGColor included) falls back to the VISUAL value just read.
 void ReadSettings(const std::string& path, Settings& settings);
+// The same from the file's bytes (what ReadSettings does once the file is read).
+void ReadSettingsText(std::string_view text, Settings& settings);
 
 // Applies one "SECTION:KEY=VALUE" override exactly as if the file said it. False when the
 // text has no ':' or '='.

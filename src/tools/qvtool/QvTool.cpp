@@ -7,6 +7,8 @@
 // Command implementations, one file each.
 int CmdInfo(Quivane& app, const ParsedArgs& args);
 int CmdDump(Quivane& app, const ParsedArgs& args);
+int CmdEps(Quivane& app, const ParsedArgs& args);
+int CmdStl(Quivane& app, const ParsedArgs& args);
 int CmdRender(Quivane& app, const ParsedArgs& args);
 
 const std::vector<CommandSpec>& Commands() {
@@ -18,6 +20,18 @@ const std::vector<CommandSpec>& Commands() {
       {"dump", "dump FILE [--frame N]",
        "Print the selected frame's atoms, one line each: index atomic_number x y z (%.9g).", {},
        {}, 1, 1, CmdDump},
+      {"eps", "eps FILE [--frame N] [--size WxH] [--ortho]",
+       "Write the frame as an EPS figure beside FILE (<base><frame>.eps), seen by the camera\n"
+       "fitted to the data as after opening the file in the viewer, for a window client of\n"
+       "WxH pixels (default 640x480). --ortho: orthographic projection (otherwise the\n"
+       "settings' VISUAL Projection). Prints the file name written.",
+       {"size"}, {"ortho"}, 1, 1, CmdEps},
+      {"stl", "stl FILE [--frame N] [--grid]",
+       "Write the selected frame as binary STL beside FILE, named BASE_N.stl (N the frame):\n"
+       "one sphere per atom (OUTPUT AtomRadius, STLAtomPoly), or with --grid one closed\n"
+       "surface of the atoms on the periodic grid of the box (STLGridWidth,\n"
+       "STLGridCutoffEdgeZ, STLScale). Prints the file name.",
+       {}, {"grid"}, 1, 1, CmdStl},
       {"render", "render FILE... [--frame N] [--size WxH] [--magnify M] [-o OUT]",
        "Draw the selected frame as the viewer's bitmap output would, without any display\n"
        "(headless EGL), with the camera fitted as after a load and every display setting.\n"

@@ -43,6 +43,8 @@ bool LoadAndSelectFrame(Quivane& app, const ParsedArgs& args) {
     std::fprintf(stderr, "qvtool: nothing loaded from '%s'\n", path.c_str());
     return false;
   }
+  // The viewer's refresh after a load.
+  app.FitCameraToData();
   app.ApplyLargeDataCheck();
   if (frame < 0) {
     std::fprintf(stderr, "qvtool: --frame must not be negative\n");

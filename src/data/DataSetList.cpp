@@ -1,0 +1,165 @@
+#include "data/DataSetList.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "data/MDLoader.h"
+
+namespace {
+
+// What a dispatch row does with the path; null when nothing was accepted.
+using OpenFn = std::shared_ptr<IDataContainer> (*)(const std::string& longPath,
+                                                   const std::string& givenPath,
+                                                   const LoadOptions& options);
+
+std::shared_ptr<IDataContainer> OpenTrajectory(const std::string& longPath, const std::string&,
+                                               const LoadOptions& options) {
+  auto loader = std::make_shared<MDLoader>(options);
+  loader->Open(longPath);
+  loader->PinSlot(0);
+  if (!loader->GetCurrentFrame()) return nullptr;
+  return loader;
+}
+
+struct DispatchRow {
+  const char* extensions[7];  // null-terminated
+  int32_t type;
+  OpenFn open;  // null: the container is not built into this program yet; loads nothing
+};
+
+// Searched in order; the first row naming the extension decides.
+const DispatchRow kRows[] = {
+    {{"fad", "fa2", "xyz", "md2", "md3", "md", "pdb"}, kTypeMD, OpenTrajectory},
+    {{"spk"}, kTypeMD, nullptr},                // site-and-path point data
+    {{"krb"}, kTypeParticleEvents, nullptr},    // particle event records
+    {{"txt", "traj"}, kTypeScattering, nullptr},
+    {{"pmd"}, kTypePolygon, nullptr},
+    {{"pmx"}, kTypePolygon, nullptr},
+    {{"mqo"}, kTypePolygon, nullptr},
+    {{"wrl"}, kTypePolygon, nullptr},
+    {{"vmec"}, kTypeGridPoints, nullptr},
+    {{"cube", "bif"}, kTypeScalarField, nullptr},
+    {{"lmc"}, kTypeLattice, nullptr},
+};
+
+const DispatchRow* FindRow(std::string_view ext) {
+  for (const DispatchRow& row : kRows) {
+    for (const char* e : row.extensions) {
+      if (!e) break;
+      if (ext == e) return &row;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+namespace qv {
+
+std::string LongPath(const std::string& path) {
+  if (path.empty()) return path;
+  std::error_code ec;
+  const std::filesystem::path abs = std::filesystem::absolute(path, ec);
+  if (ec) return path;
+  return abs.lexically_normal().string();
+}
+
+LawData MakeEntry(int32_t type, const std::string& longPath, std::shared_ptr<IDataContainer> c) {
+  LawData e;
+  e.type = type;
+  e.path = longPath;
+  const size_t slash = e.path.rfind('/');
+  e.nameOffset = slash == std::string::npos ? 0 : slash + 1;
+  const size_t dot = e.path.rfind('.');
+  e.extOffset = dot == std::string::npos ? e.path.size() : dot + 1;
+  e.container = std::move(c);
+  return e;
+}
+
+std::string BaseName(const std::string& path) {
+  const size_t dot = path.rfind('.');
+  return dot == std::string::npos ? path : path.substr(0, dot);
+}
+
+}  // namespace qv
+
+int DataSetList::OpenDataFile(const std::string& path, const LoadOptions& options) {
+  const std::string longPath = qv::LongPath(path);
+  const size_t dot = longPath.rfind('.');
+  if (dot == std::string::npos) return 1;
+  const DispatchRow* row = FindRow(std::string_view(longPath).substr(dot + 1));
+  if (!row || !row->open) return 1;
+  std::shared_ptr<IDataContainer> c = row->open(longPath, path, options);
+  if (!c) return 1;
+  Append(qv::MakeEntry(row->type, longPath, std::move(c)));
+  return 1;
+}
+
+int DataSetList::SetFrameAll(int target, int tracedAtom,
+                             const std::function<void(LawData&, ATOMS_DATA&)>& onFrameChanged) {
+  int reached = 0;
+  for (LawData& e : entries_) {
+    IMDContainer* md = e.MD();
+    const int before = md ? md->GetFrameIndex() : 0;
+    const int now = e.SetFrame(target);
+    reached = std::max(reached, now);
+    if (!md || now == before) continue;
+    e.traceCount += 1;
+    ATOMS_DATA* atoms = md->GetCurrentFrame();
+    if (!atoms) continue;
+    // A negative index means no atom is traced.
+    if (tracedAtom >= 0 && tracedAtom < atoms->atomCount &&
+        atoms->positions.size() >= 3 * (static_cast<size_t>(tracedAtom) + 1)) {
+      const float* p = &atoms->positions[3 * static_cast<size_t>(tracedAtom)];
+      e.trace.emplace(atoms->index, std::array<float, 3>{p[0], p[1], p[2]});
+    }
+    if (onFrameChanged) onFrameChanged(e, *atoms);
+  }
+  return reached;
+}
+
+bool DataSetList::GetViewBounds(double& size, double centre[3]) const {
+  if (entries_.empty()) return false;
+  double box[9] = {10, 0, 0, 0, 10, 0, 0, 0, 10};
+  double origin[3] = {0, 0, 0};
+  const LawData& first = entries_.front();
+  if (first.type >= kTypeMD && first.type <= kTypeParticleEvents) {
+    double b[9], o[3];
+    if (first.GetBox(b, o)) {
+      std::copy(b, b + 9, box);
+      std::copy(o, o + 3, origin);
+    }
+  }
+  size = 2 * std::max({box[0], box[4], box[8]});
+  for (int k = 0; k < 3; ++k) centre[k] = origin[k] + (box[k] + box[3 + k] + box[6 + k]) / 2;
+  return true;
+}
+
+// --- per-type entry operations --------------------------------------------------------
+
+IMDContainer* LawData::MD() const {
+  if (type != kTypeMD) return nullptr;
+  return dynamic_cast<IMDContainer*>(container.get());
+}
+
+bool LawData::GetBox(double box[9], double origin[3]) const {
+  if (IMDContainer* md = MD()) return md->GetBox(box, origin);
+  return false;
+}
+
+int LawData::SetFrame(int target) {
+  if (target < 0) target = 0;
+  if (IMDContainer* md = MD()) return md->SetFrame(target);
+  return 0;
+}
+
+ATOMS_DATA* LawData::CurrentAtoms() const {
+  IMDContainer* md = MD();
+  return md ? md->GetCurrentFrame() : nullptr;
+}
+
+BOND_INFO* LawData::CurrentBonds() const {
+  IMDContainer* md = MD();
+  return md ? md->GetBonds() : nullptr;
+}

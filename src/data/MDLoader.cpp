@@ -1,0 +1,289 @@
+#include "data/MDLoader.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "data/fa2/FA2_Reader.h"
+#include "data/fa2/FAD_Reader.h"
+
+namespace {
+
+bool EndsWith(const std::string& s, const char* suffix) {
+  const std::string_view suf(suffix);
+  return s.size() >= suf.size() && s.compare(s.size() - suf.size(), suf.size(), suf) == 0;
+}
+
+}  // namespace
+
+MDLoader::MDLoader(LoadOptions options)
+    : options_(std::move(options)), bondCutoff_(options_.bondCutoff) {}
+
+MDLoader::~MDLoader() = default;
+
+MDLoader::Kind MDLoader::KindOf(const std::string& path) {
+  if (EndsWith(path, ".fad")) return Kind::kFAD;
+  if (EndsWith(path, ".fa2")) return Kind::kFA2;
+  if (EndsWith(path, ".pdb")) return Kind::kPDB;
+  if (EndsWith(path, ".xyz") || EndsWith(path, ".md")) return Kind::kXYZ;
+  if (EndsWith(path, ".md2")) return Kind::kMD2;
+  if (EndsWith(path, ".md3")) return Kind::kMD3;
+  return Kind::kNone;
+}
+
+int MDLoader::Open(const std::string& path) {
+  const Kind kind = KindOf(path);
+  switch (kind) {
+    case Kind::kFA2:
+    case Kind::kFAD:
+      return OpenBinary(path, kind);
+    case Kind::kMD3:
+    case Kind::kPDB:
+    case Kind::kXYZ:
+    case Kind::kMD2:
+      return OpenText(path, kind);
+    case Kind::kNone:
+      break;
+  }
+  format_ = kFormatFailed;
+  return format_;
+}
+
+int MDLoader::OpenText(const std::string& path, Kind kind) {
+  // The text readers (md3, pdb, xyz/md, md2) fill the slots through AppendFrame and end
+  // with FinishInMemoryLoad. Until they exist nothing is loaded: no slots, so the
+  // dispatch adds no entry.
+  (void)path;
+  (void)kind;
+  format_ = kFormatFailed;
+  return format_;
+}
+
+void MDLoader::ReportOpenFailure(const std::string& path, bool withErrorLine) {
+  if (withErrorLine) std::printf("error: file cannot be opened\n");
+  std::printf("ファイルのオープンに失敗しました : %s\n", path.c_str());
+  std::fflush(stdout);
+}
+
+void MDLoader::AppendFrame(std::unique_ptr<ATOMS_DATA> frame) {
+  if (!frame) return;
+  frame->index = static_cast<int32_t>(slots_.size());
+  largestAtomCount_ = std::max(largestAtomCount_, frame->atomCount);
+  FrameSlot slot;
+  slot.frame = std::move(frame);
+  slots_.push_back(std::move(slot));
+}
+
+void MDLoader::FinishInMemoryLoad() {
+  format_ = kFormatInMemory;
+  if (nextOffset_ != 0) std::printf("buffer fulls halfway\n");
+  std::printf("%d frame loaded\n", static_cast<int>(slots_.size()));
+  std::fflush(stdout);
+}
+
+void MDLoader::Number(ATOMS_DATA& frame, int index) {
+  frame.index = index;
+  frame.sequence = index;
+  frame.step = index;
+}
+
+// --- binary reader access -------------------------------------------------------------
+
+bool MDLoader::SeekTo(int64_t offset) {
+  if (fa2_) return fa2_->Seek(offset);
+  if (fad_) return fad_->Seek(offset);
+  return false;
+}
+
+int64_t MDLoader::Tell() const {
+  if (fa2_) return fa2_->Tell();
+  if (fad_) return fad_->Tell();
+  return -1;
+}
+
+int MDLoader::PeekAtomCount() {
+  if (fa2_) return fa2_->PeekAtomCount();
+  if (fad_) return fad_->PeekAtomCount();
+  return kFrameIoError;
+}
+
+void MDLoader::ReportReadFailure(int code) {
+  if (code >= 0 || code == kFrameEnd) return;
+  const std::string& msg = fa2_ ? fa2_->LastError() : fad_ ? fad_->LastError() : std::string();
+  std::fprintf(stderr, "error: %s; the frames before it are kept\n", msg.c_str());
+}
+
+std::unique_ptr<ATOMS_DATA> MDLoader::ReadFrame() {
+  auto frame = std::make_unique<ATOMS_DATA>();
+  const int rc = fa2_ ? fa2_->ReadFrame(*frame) : fad_ ? fad_->ReadFrame(*frame) : kFrameIoError;
+  if (rc != kFrameOk) {
+    ReportReadFailure(rc);
+    return nullptr;
+  }
+  return frame;
+}
+
+bool MDLoader::SkipFrame() {
+  const int rc = fa2_ ? fa2_->SkipFrame() : fad_ ? fad_->SkipFrame() : kFrameIoError;
+  ReportReadFailure(rc);
+  return rc == kFrameOk;
+}
+
+qv::ReadStats* MDLoader::Stats() {
+  if (fa2_) return &fa2_->Stats();
+  if (fad_) return &fad_->Stats();
+  return nullptr;
+}
+
+// --- indexing at open -----------------------------------------------------------------
+
+int MDLoader::OpenBinary(const std::string& path, Kind kind) {
+  int rc;
+  if (kind == Kind::kFA2) {
+    fa2_ = std::make_unique<FA2_Reader>();
+    rc = fa2_->Open(path);
+  } else {
+    fad_ = std::make_unique<FAD_Reader>();
+    rc = fad_->Open(path);
+  }
+  if (rc != 0) {
+    fa2_.reset();
+    fad_.reset();
+    ReportOpenFailure(path, true);
+    format_ = kFormatFailed;
+    return format_;
+  }
+  format_ = kind == Kind::kFA2 ? kFormatFA2 : kFormatFAD;
+
+  nextOffset_ = 0;
+  int64_t offset = 0;
+  std::unique_ptr<ATOMS_DATA> frame = ReadFrame();
+  while (frame) {
+    Number(*frame, static_cast<int>(slots_.size()));
+    FrameSlot slot;
+    slot.offset = offset;
+    slot.frame = std::move(frame);
+    slots_.push_back(std::move(slot));
+
+    offset = Tell();
+    nextOffset_ = offset;
+    if (offset > kIndexLimit) {
+      // Past the budget: only find out whether a frame is there; the body stays unread.
+      const int n = PeekAtomCount();
+      if (n <= 0) {
+        ReportReadFailure(n);
+        nextOffset_ = 0;
+      }
+      break;
+    }
+    frame = ReadFrame();
+    if (!frame) nextOffset_ = 0;
+  }
+  return format_;
+}
+
+// --- frame selection ------------------------------------------------------------------
+
+size_t MDLoader::ResidentCount() const {
+  return static_cast<size_t>(
+      std::count_if(slots_.begin(), slots_.end(), [](const FrameSlot& s) { return s.frame != nullptr; }));
+}
+
+void MDLoader::EvictOne() {
+  for (size_t i = 0; i < slots_.size(); ++i) {
+    FrameSlot& s = slots_[i];
+    if (static_cast<int>(i) != current_ && s.frame && !s.pinned) {
+      s.frame.reset();
+      return;
+    }
+  }
+}
+
+bool MDLoader::StepOnce() {
+  if (format_ == kFormatFailed) return false;
+  if (static_cast<size_t>(current_) + 1 < slots_.size()) {
+    ++current_;
+    return true;
+  }
+  if (nextOffset_ == 0 || format_ == kFormatInMemory) return false;
+  const int64_t offset = nextOffset_;
+  std::unique_ptr<ATOMS_DATA> frame;
+  if (SeekTo(offset)) frame = ReadFrame();
+  if (!frame) {
+    nextOffset_ = 0;
+    return false;
+  }
+  nextOffset_ = Tell();
+  ++current_;
+  Number(*frame, current_);
+  FrameSlot slot;
+  slot.offset = offset;
+  slot.frame = std::move(frame);
+  slots_.push_back(std::move(slot));
+  EvictOne();
+  return true;
+}
+
+int MDLoader::SetFrame(int target) {
+  if (target > current_) {
+    const int64_t n = int64_t{target} - current_;
+    for (int64_t k = 0; k + 1 < n; ++k) {
+      if (static_cast<size_t>(current_) + 1 < slots_.size()) {
+        ++current_;
+        continue;
+      }
+      // Past the last slot: index the next frame without reading its atoms.
+      if (format_ <= kFormatInMemory || nextOffset_ == 0) return current_;
+      const int64_t offset = nextOffset_;
+      if (!SeekTo(offset)) {
+        nextOffset_ = 0;
+        return current_;
+      }
+      const int atoms = PeekAtomCount();
+      if (atoms <= 0 || !SkipFrame()) {
+        ReportReadFailure(atoms);
+        nextOffset_ = 0;
+        return current_;
+      }
+      nextOffset_ = Tell();
+      FrameSlot slot;
+      slot.offset = offset;
+      slots_.push_back(std::move(slot));
+      ++current_;
+    }
+    StepOnce();
+  } else if (target < current_) {
+    if (format_ != kFormatFailed && current_ != 0) current_ = std::max(target, 0);
+  }
+  return current_;
+}
+
+ATOMS_DATA* MDLoader::GetCurrentFrame() {
+  if (format_ == kFormatFailed || static_cast<size_t>(current_) >= slots_.size()) return nullptr;
+  FrameSlot& slot = slots_[current_];
+  if (!slot.frame && format_ > kFormatInMemory) {
+    std::unique_ptr<ATOMS_DATA> frame;
+    if (SeekTo(slot.offset)) frame = ReadFrame();
+    if (!frame) return nullptr;
+    Number(*frame, current_);
+    slot.frame = std::move(frame);
+    EvictOne();
+  }
+  return slot.frame.get();
+}
+
+bool MDLoader::GetBox(double box[9], double origin[3]) {
+  if (static_cast<size_t>(current_) >= slots_.size()) return false;
+  const ATOMS_DATA* f = slots_[current_].frame.get();
+  if (!f) return false;
+  std::copy(f->box, f->box + 9, box);
+  std::copy(f->origin, f->origin + 3, origin);
+  return true;
+}
+
+BOND_INFO* MDLoader::GetBonds() {
+  if (static_cast<size_t>(current_) >= slots_.size()) return nullptr;
+  ATOMS_DATA* f = slots_[current_].frame.get();
+  if (!f) return nullptr;
+  if (f->bonds.bondCount == 0 && options_.buildBonds) options_.buildBonds(*f, bondCutoff_);
+  return &f->bonds;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// Writer of fad trajectories: header, atomic numbers, X, Y, Z and a 12-float box record.
+#include <cstdint>
+#include <string>
+
+#include "data/PodVector.h"
+#include "data/fa2/BinaryFile.h"
+
+class FAD_Writer {
+ public:
+  // 0 success, -1 the file cannot be created, -2 a file is already open.
+  int Open(const std::string& path);
+  bool Close();
+  bool IsOpen() const { return file_.IsOpen(); }
+
+  // positions interleaved (x y z per atom); box: 9 box values then 3 origin values.
+  // Returns the frames written so far, or -1 (no file open), -3 (write failed),
+  // -4 (atom count not positive, or an array missing).
+  int WriteFrame(int32_t atomCount, const int32_t* atomicNumbers, const float* positions,
+                 const float box[12]);
+
+  size_t ScratchCapacity() const { return scratch_.size(); }
+
+ private:
+  bool Record(const void* data, int32_t bytes);
+
+  qv::BinaryFile file_;
+  int frames_ = 0;
+  qv::PodVector<float> scratch_;  // one coordinate column, grown for larger frames
+};

@@ -1,0 +1,6 @@
+#include "FuzzTrajectory.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  qvfuzz::LoadAndStep(data, size, "fa2");
+  return 0;
+}
