@@ -61,8 +61,9 @@ void BM_FillSphereBatches(benchmark::State& state) {
   qvgl::Mesh sphere;
   qvgl::BuildSphereMesh(4, 0.3f, sphere);
   qv::ColorTables tables;
+  std::vector<qv::Rgba> scratch;
   qv::PodVector<uint32_t> colors;
-  qvgl::FillAtomColors(s.frame, &s.frame.bonds, 0, tables, colors);
+  qvgl::FillAtomColors(s.frame, &s.frame.bonds, 0, tables, 160.1, scratch, colors);
   qvgl::BatchArrays batch;
   const size_t n = colors.size();
   const size_t per = qvgl::BatchCapacity(512LL * 1048576, sphere);
@@ -85,8 +86,9 @@ void BM_FillBondBatches(benchmark::State& state) {
   qvgl::Mesh cylinder;
   qvgl::BuildCylinderMesh(3, 0.075f, cylinder);
   qv::ColorTables tables;
+  std::vector<qv::Rgba> scratch;
   qv::PodVector<uint32_t> colors;
-  qvgl::FillAtomColors(s.frame, &s.frame.bonds, 0, tables, colors);
+  qvgl::FillAtomColors(s.frame, &s.frame.bonds, 0, tables, 160.1, scratch, colors);
   qvgl::BatchArrays batch;
   const size_t n = static_cast<size_t>(s.frame.bonds.bondCount);
   const size_t per = qvgl::BatchCapacity(512LL * 1048576, cylinder);
@@ -123,17 +125,10 @@ void BM_FrameSpheresWithBonds(benchmark::State& state) {
   }
   AtomRendererGL renderer;
   DisplayValues display;
-  qv::ColorTables tables;
-  SceneCamera camera;
-  const double c = s.edge / 2, size = 2 * s.edge;
-  // Looking along +y at the box centre from size in front of it, +z up.
-  const double rows[3][3] = {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}};
-  const double eye[3] = {c, c - size, c};
-  for (int r = 0; r < 3; ++r) {
-    for (int k = 0; k < 3; ++k) camera.view[k * 4 + r] = rows[r][k];
-    camera.view[12 + r] = -(rows[r][0] * eye[0] + rows[r][1] * eye[1] + rows[r][2] * eye[2]);
-  }
-  camera.distance = size;
+  SceneSettings settings;
+  CameraGL fitted;
+  fitted.FitToData(s.frame.box, s.frame.origin);
+  const SceneCamera camera = SceneCamera::From(fitted);
   double fill = 0;
   for (auto _ : state) {
     device.BeginFrame();
@@ -145,7 +140,7 @@ void BM_FrameSpheresWithBonds(benchmark::State& state) {
     std::copy(camera.view, camera.view + 16, view);
     view[2] = -view[2], view[6] = -view[6], view[10] = -view[10], view[14] = -view[14];
     glLoadMatrixd(view);
-    renderer.Draw(s.frame, &s.frame.bonds, display, tables, 512LL * 1048576);
+    renderer.Draw(s.frame, &s.frame.bonds, display, settings);
     fill += renderer.LastFillSeconds();
     device.EndFrame();  // finishes the GL work
   }

@@ -42,22 +42,9 @@ LawData MakeEntry(std::shared_ptr<OneFrameContainer> c, const std::string& exten
 }
 
 SceneCamera FittedCamera(const double box[9], const double origin[3]) {
-  // target = box centre, eye = target - (0, 2 * max edge, 0), up = +z: the view matrix has
-  // rows (1, 0, 0), (0, 0, 1), (0, 1, 0) (right, up, forward).
-  double t[3];
-  for (int k = 0; k < 3; ++k) t[k] = origin[k] + (box[k] + box[3 + k] + box[6 + k]) / 2;
-  const double size = 2 * std::max({box[0], box[4], box[8]});
-  const double e[3] = {t[0], t[1] - size, t[2]};
-  SceneCamera s;
-  const double rows[3][3] = {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}};
-  for (int r = 0; r < 3; ++r) {
-    for (int c = 0; c < 3; ++c) s.view[c * 4 + r] = rows[r][c];
-    s.view[12 + r] = -(rows[r][0] * e[0] + rows[r][1] * e[1] + rows[r][2] * e[2]);
-  }
-  s.view[3] = s.view[7] = s.view[11] = 0;
-  s.view[15] = 1;
-  s.distance = size;
-  return s;
+  CameraGL camera;
+  camera.FitToData(box, origin);
+  return SceneCamera::From(camera);
 }
 
 void GLFixture::Open(int width, int height) {

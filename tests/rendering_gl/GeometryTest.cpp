@@ -156,29 +156,28 @@ TEST(BatchCapacity, FollowsTheBudgetAndNeverDropsToZero) {
   EXPECT_EQ(BatchCapacity(1000, empty), 1u);
 }
 
-TEST(AtomColors, ModesPickTheirTables) {
+TEST(AtomColors, WordsKeepTheColouringsBytesInMemoryOrder) {
   ATOMS_DATA f;
-  f.Allocate(3);
+  f.Allocate(2);
   f.atomicNumbers[0] = 8;
-  f.atomicNumbers[1] = -1;
-  f.atomicNumbers[2] = 500;
+  f.atomicNumbers[1] = 17;
   BOND_INFO bonds;
-  bonds.counts.resize(3);
-  bonds.counts[0] = 20;
-  bonds.counts[1] = 6;
-  bonds.counts[2] = -4;
+  bonds.counts.resize(2);
+  bonds.counts[0] = 6;  // an invisible bond-count colour
+  bonds.counts[1] = 0;
   qv::ColorTables t;
+  std::vector<qv::Rgba> scratch;
   qv::PodVector<uint32_t> out;
-  FillAtomColors(f, &bonds, 0, t, out);
-  EXPECT_EQ(out[0], PackColor(t.element[8]));
-  EXPECT_EQ(out[1], PackColor(t.element[0]));
-  EXPECT_EQ(out[2], PackColor(t.element[0]));
-  FillAtomColors(f, &bonds, 1, t, out);
-  EXPECT_EQ(out[0], PackColor(t.bondCount[14]));
-  EXPECT_FALSE(Visible(out[1]));
-  EXPECT_EQ(out[2], PackColor(t.bondCount[0]));
-  FillAtomColors(f, &bonds, 3, t, out);
-  EXPECT_EQ(out[0], PackColor(t.element[8]));
+  FillAtomColors(f, &bonds, 0, t, 160.1, scratch, out);
+  ASSERT_EQ(out.size(), 2u);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(out.data());
+  EXPECT_EQ(bytes[0], t.element[8].r);
+  EXPECT_EQ(bytes[3], t.element[8].a);
+  EXPECT_EQ(bytes[5], t.element[17].g);
+  EXPECT_EQ(out[1], PackColor(t.element[17]));
+  FillAtomColors(f, &bonds, 1, t, 160.1, scratch, out);
+  EXPECT_FALSE(Visible(out[0]));
+  EXPECT_TRUE(Visible(out[1]));
 }
 
 }  // namespace

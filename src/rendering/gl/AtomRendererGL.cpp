@@ -26,8 +26,7 @@ double Seconds(Clock::time_point since) {
 }  // namespace
 
 void AtomRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
-                          const DisplayValues& display, const qv::ColorTables& tables,
-                          int64_t budgetBytes) {
+                          const DisplayValues& display, const SceneSettings& settings) {
   drawCalls_ = 0;
   fillSeconds_ = 0;
   filled_ = 0;
@@ -47,7 +46,9 @@ void AtomRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
     ++cylinderBuilds_;
     ++meshKey_;
   }
-  qvgl::FillAtomColors(frame, bonds, display.colorMode, tables, colors_);
+  qvgl::FillAtomColors(frame, bonds, display.colorMode, settings.Colors(), settings.maxPressure,
+                       scratch_, colors_);
+  const int64_t budgetBytes = settings.vramBytes;
   const size_t atoms = colors_.size();
   if (frame.positions.size() < 3 * atoms) return;  // a frame without positions shows nothing
 

@@ -2,6 +2,7 @@
 // Atoms as lit polygon spheres and bonds as cylinders coloured from their two atoms, expanded
 // on the CPU into client-side arrays and drawn one indexed call per batch.
 #include <cstdint>
+#include <vector>
 
 #include "data/AtomsData.h"
 #include "data/ElementTable.h"
@@ -10,9 +11,9 @@
 
 class AtomRendererGL {
  public:
-  // Draws into the current context. budgetBytes bounds the arrays of one draw call.
+  // Draws into the current context.
   void Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds, const DisplayValues& display,
-            const qv::ColorTables& tables, int64_t budgetBytes);
+            const SceneSettings& settings);
   // Forgets the reusable batch content. The content is kept while the frame record, its
   // index, its position array, the meshes and the colour mode stay the same, so a caller that
   // moves atoms of a frame in place (edit mode) calls this.
@@ -38,6 +39,7 @@ class AtomRendererGL {
   int cylinderBond_ = -1;
   int sphereBuilds_ = 0, cylinderBuilds_ = 0;
 
+  std::vector<qv::Rgba> scratch_;
   qv::PodVector<uint32_t> colors_;
   qvgl::BatchArrays batch_;
   Content content_ = Content::kNone;

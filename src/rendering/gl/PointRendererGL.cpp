@@ -7,9 +7,10 @@
 #include "rendering/gl/GLErrors.h"
 
 void PointRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
-                           const DisplayValues& display, const qv::ColorTables& tables,
-                           int64_t budgetBytes) {
-  qvgl::FillAtomColors(frame, bonds, display.colorMode, tables, colors_);
+                           const DisplayValues& display, const SceneSettings& settings) {
+  qvgl::FillAtomColors(frame, bonds, display.colorMode, settings.Colors(), settings.maxPressure,
+                       scratch_, colors_);
+  const int64_t budgetBytes = settings.vramBytes;
   const size_t atoms = colors_.size();
   if (frame.positions.size() < 3 * atoms) return;
 

@@ -1,6 +1,7 @@
 #pragma once
 // Atoms as unlit, blended points in index order (the point atom style).
 #include <cstdint>
+#include <vector>
 
 #include "data/AtomsData.h"
 #include "data/ElementTable.h"
@@ -10,10 +11,11 @@
 class PointRendererGL {
  public:
   void Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds, const DisplayValues& display,
-            const qv::ColorTables& tables, int64_t budgetBytes);
+            const SceneSettings& settings);
   void Invalidate() { lastFrame_ = nullptr; }
 
  private:
+  std::vector<qv::Rgba> scratch_;
   qv::PodVector<uint32_t> colors_;
   qv::PodVector<float> positions_;
   qv::PodVector<uint32_t> batchColors_;

@@ -15,25 +15,9 @@ bool BoxlessExtension(std::string_view extension) {
 
 void LoadProjection(int mode, int fw, int fh, int x, int y, int w, int h,
                     const SceneCamera& camera) {
+  const CameraGL::Mat4 m = camera.camera.ProjectionGL(mode, fw, fh, x, y, w, h, camera.distance);
   glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  if (fw > 0 && fh > 0) {
-    const double d = camera.distance;
-    const double t = std::tan(camera.viewAngle);
-    const double n = d * camera.nearFactor;
-    const double f = d * camera.farFactor;
-    const double hh = mode == 1 ? t * d : t * n;
-    const double hw = hh * fw / fh;
-    const double left = hw * (2.0 * x / fw - 1.0);
-    const double right = left + 2.0 * hw * w / fw;
-    const double bottom = hh * (2.0 * y / fh - 1.0);
-    const double top = bottom + 2.0 * hh * h / fh;
-    if (mode == 1) {
-      glOrtho(left, right, bottom, top, n, f);
-    } else {
-      glFrustum(left, right, bottom, top, n, f);
-    }
-  }
+  glLoadMatrixd(m.data());
   glMatrixMode(GL_MODELVIEW);
 }
 
@@ -84,6 +68,31 @@ void DrawTrace(const LawData& entry, const std::array<float, 3>& color, float wi
 
 }  // namespace qvgl
 
+SceneSettings SceneSettingsFrom(const Settings& settings) {
+  SceneSettings s;
+  s.colors = &settings.colors;
+  s.vramBytes = settings.vramBytes;
+  s.maxPressure = settings.maxPressure;
+  s.traceColor = {settings.trajectoryColor[0], settings.trajectoryColor[1],
+                  settings.trajectoryColor[2]};
+  s.traceWidth = static_cast<float>(settings.trajectoryWidth);
+  return s;
+}
+
+SceneCamera SceneCamera::From(const CameraGL& camera) {
+  double view[16];
+  camera.ViewMatrix(view);
+  return From(camera, view, camera.Distance());
+}
+
+SceneCamera SceneCamera::From(const CameraGL& camera, const double view[16], double distance) {
+  SceneCamera s;
+  std::copy(view, view + 16, s.view);
+  s.distance = distance;
+  s.camera = camera;
+  return s;
+}
+
 AtomRendererGL& SceneRendererGL::Atoms() {
   if (!atoms_) atoms_ = std::make_unique<AtomRendererGL>();
   return *atoms_;
@@ -99,15 +108,13 @@ void SceneRendererGL::DrawDataSet(const LawData& entry, const DisplayValues& dis
   if (entry.type != kTypeMD) return;  // other kinds draw through their own modules
   const ATOMS_DATA* frame = entry.CurrentAtoms();
   if (!frame) return;
-  static const qv::ColorTables kDefaultColors;
-  const qv::ColorTables& colors = settings.colors ? *settings.colors : kDefaultColors;
   if (display.atomStyle == 1 || display.atomStyle == 2) {
     // Bonds are determined on first request, also for the colours of the point style.
     const BOND_INFO* bonds = entry.CurrentBonds();
     if (display.atomStyle == 1) {
-      Atoms().Draw(*frame, bonds, display, colors, settings.vramBytes);
+      Atoms().Draw(*frame, bonds, display, settings);
     } else {
-      Points().Draw(*frame, bonds, display, colors, settings.vramBytes);
+      Points().Draw(*frame, bonds, display, settings);
     }
   }
   if (display.box != 0 && !qvgl::BoxlessExtension(entry.Extension())) {
@@ -144,24 +151,12 @@ void SceneRendererGL::DrawScene(const DataSetList& dataSets, const DisplayValues
   const int n = static_cast<int>(dataSets.Size());
   if (tile.width <= 0 || tile.height <= 0 || tile.fullWidth <= 0 || tile.fullHeight <= 0) return;
   if (n > 1 && display.multiData != 0) {
-    const int W = tile.fullWidth, H = tile.fullHeight;
-    const int nc = std::min(n, static_cast<int>(std::floor(std::sqrt(double(W) * n / H))) + 1);
-    const int nr = (n + nc - 1) / nc;
-    for (int k = 0; k < n; ++k) {
-      const int col = k % nc;
-      const int row = nr - 1 - k / nc;  // rows fill from the top
-      const int cx0 = static_cast<int>(int64_t{col} * W / nc);
-      const int cx1 = static_cast<int>(int64_t{col + 1} * W / nc);
-      const int cy0 = static_cast<int>(int64_t{row} * H / nr);
-      const int cy1 = static_cast<int>(int64_t{row + 1} * H / nr);
-      // The cell clipped to the tile.
-      const int ix0 = std::max(cx0, tile.x), ix1 = std::min(cx1, tile.x + tile.width);
-      const int iy0 = std::max(cy0, tile.y), iy1 = std::min(cy1, tile.y + tile.height);
-      if (ix1 <= ix0 || iy1 <= iy0) continue;
-      glViewport(ix0 - tile.x, iy0 - tile.y, ix1 - ix0, iy1 - iy0);
-      qvgl::LoadProjection(display.projection, cx1 - cx0, cy1 - cy0, ix0 - cx0, iy0 - cy0,
-                           ix1 - ix0, iy1 - iy0, camera);
-      DrawDataSet(dataSets[static_cast<size_t>(k)], display, settings);
+    const std::vector<ViewCell> cells = LayoutViewCells(n, tile.fullWidth, tile.fullHeight);
+    for (const TileCell& c : ClipCellsToTile(cells, tile.x, tile.y, tile.width, tile.height)) {
+      glViewport(c.viewportX, c.viewportY, c.viewportW, c.viewportH);
+      qvgl::LoadProjection(display.projection, c.cellW, c.cellH, c.subX, c.subY, c.viewportW,
+                           c.viewportH, camera);
+      DrawDataSet(dataSets[static_cast<size_t>(c.dataSet)], display, settings);
     }
     return;
   }

@@ -7,17 +7,21 @@
 
 #include "data/DataSetList.h"
 #include "data/ElementTable.h"
+#include "rendering/Camera.h"
 #include "rendering/gl/AtomRendererGL.h"
 #include "rendering/gl/PointRendererGL.h"
 #include "shell/settings/DisplayOptions.h"
+#include "shell/settings/Settings.h"
 
-// The camera as the scene needs it.
+// The camera as the scene needs it: a view matrix and distance (computed once per picture by
+// the caller) and the camera whose view angle and clip factors build the projections.
 struct SceneCamera {
   double view[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // z forward, column-major
   double distance = 50.0;
-  double viewAngle = 27.5589 * 3.14159265358979323846 / 180.0;  // radians
-  double nearFactor = 0.1;
-  double farFactor = 10.0;
+  CameraGL camera;
+
+  static SceneCamera From(const CameraGL& camera);
+  static SceneCamera From(const CameraGL& camera, const double view[16], double distance);
 };
 
 // The part of a (possibly larger) image that the framebuffer receives at (0, 0).
@@ -27,13 +31,8 @@ struct SceneTile {
   static SceneTile Whole(int w, int h) { return {w, h, 0, 0, w, h}; }
 };
 
-// What the draw reads beside the display values.
-struct SceneSettings {
-  const qv::ColorTables* colors = nullptr;  // element and bond-count tables
-  int64_t vramBytes = 512LL * 1048576;
-  std::array<float, 3> traceColor = {1, 1, 1};
-  float traceWidth = 0.5f;
-};
+// The scene's settings as the settings file gives them.
+SceneSettings SceneSettingsFrom(const Settings& settings);
 
 // Owns the renderers, which keep meshes and arrays between draws.
 class SceneRendererGL {
@@ -59,7 +58,7 @@ void DrawBox(const float a[3], const float b[3], const float c[3], const float o
              const std::array<float, 4>& background);
 // The traced atom's recorded positions, in frame order, as one line strip.
 void DrawTrace(const LawData& entry, const std::array<float, 3>& color, float width);
-// Loads the projection for sub-rectangle (x, y, w, h) of a full image fw x fh.
+// Loads the camera's projection for sub-rectangle (x, y, w, h) of a full image fw x fh.
 void LoadProjection(int mode, int fw, int fh, int x, int y, int w, int h,
                     const SceneCamera& camera);
 // Whether files of this extension never show a box.

@@ -4,6 +4,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "rendering/Coloring.h"
+
+const qv::ColorTables& SceneSettings::Colors() const {
+  static const qv::ColorTables defaults;
+  return colors ? *colors : defaults;
+}
+
 namespace qvgl {
 
 namespace {
@@ -222,31 +229,13 @@ void FillBondBatch(const Mesh& cylinder, const BOND_ENTRY* bonds, const float* a
 }
 
 void FillAtomColors(const ATOMS_DATA& frame, const BOND_INFO* bonds, int colorMode,
-                    const qv::ColorTables& tables, qv::PodVector<uint32_t>& out) {
-  const size_t n = frame.atomCount > 0 ? static_cast<size_t>(frame.atomCount) : 0;
-  out.resize(n);
-  const bool haveCounts = bonds && bonds->counts.size() >= n;
-  if (colorMode == 1 && haveCounts) {
-    uint32_t table[qv::kBondCountColorCount];
-    for (int k = 0; k < qv::kBondCountColorCount; ++k) table[k] = PackColor(tables.BondCount(k));
-    for (size_t a = 0; a < n; ++a) {
-      const int32_t c = bonds->counts[a];
-      out[a] = table[c < 0 ? 0 : (c >= qv::kBondCountColorCount ? qv::kBondCountColorCount - 1 : c)];
-    }
-    return;
-  }
-  if (colorMode == 2 && haveCounts) {
-    // The per-atom array holds packed pressure colours in this mode.
-    std::memcpy(out.data(), bonds->counts.data(), n * sizeof(uint32_t));
-    return;
-  }
-  uint32_t table[qv::kElementColorCount];
-  for (int k = 0; k < qv::kElementColorCount; ++k) table[k] = PackColor(tables.Element(k));
-  const bool numbers = frame.atomicNumbers.size() >= n;
-  for (size_t a = 0; a < n; ++a) {
-    const int32_t z = numbers ? frame.atomicNumbers[a] : 0;
-    out[a] = table[z >= 0 && z < qv::kElementColorCount ? z : 0];
-  }
+                    const qv::ColorTables& tables, double maxPressure,
+                    std::vector<qv::Rgba>& scratch, qv::PodVector<uint32_t>& out) {
+  static_assert(sizeof(qv::Rgba) == sizeof(uint32_t), "colour words are four bytes");
+  qv::AtomColors(frame, bonds, colorMode, tables, maxPressure, scratch);
+  out.resize(scratch.size());
+  // Bytes r, g, b, a in memory order are exactly the colour word.
+  if (!scratch.empty()) std::memcpy(out.data(), scratch.data(), scratch.size() * sizeof(uint32_t));
 }
 
 }  // namespace qvgl

@@ -2,12 +2,25 @@
 // The CPU side of the fixed-function scene: meshes, per-atom colour words and the client-side
 // batch arrays the draw calls read. Nothing here touches GL, so it is measured and tested
 // without a context.
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "data/AtomsData.h"
 #include "data/ElementTable.h"
 #include "data/PodVector.h"
+
+// What the draw reads beside the display values.
+struct SceneSettings {
+  const qv::ColorTables* colors = nullptr;  // element and bond-count tables; defaults when null
+  int64_t vramBytes = 512LL * 1048576;      // bounds the arrays of one draw call
+  double maxPressure = 160.1;
+  std::array<float, 3> traceColor = {1, 1, 1};
+  float traceWidth = 0.5f;
+
+  const qv::ColorTables& Colors() const;
+};
 
 namespace qvgl {
 
@@ -60,11 +73,11 @@ void FillSphereBatch(const Mesh& sphere, const float* atomPositions, const uint3
 void FillBondBatch(const Mesh& cylinder, const BOND_ENTRY* bonds, const float* atomPositions,
                    const uint32_t* colors, int32_t atomCount, size_t first, size_t last,
                    BatchArrays& batch);
-// One colour word per atom for the colour mode: bond-count table (1), the packed colours in
-// the bond info's per-atom array (2), element table otherwise. Without bond counts the
-// element colours are used.
+// One colour word per atom for the colour mode (the colouring modes' rules), as the words
+// the batch arrays take. scratch is working storage kept by the caller.
 void FillAtomColors(const ATOMS_DATA& frame, const BOND_INFO* bonds, int colorMode,
-                    const qv::ColorTables& tables, qv::PodVector<uint32_t>& out);
+                    const qv::ColorTables& tables, double maxPressure,
+                    std::vector<qv::Rgba>& scratch, qv::PodVector<uint32_t>& out);
 // The placement of one cylinder: local axes u and v across the bond direction d.
 void CylinderAxes(float dx, float dy, float dz, float u[3], float v[3]);
 

@@ -61,3 +61,17 @@ bool RenderTiledBitmap(const std::string& path, SceneRendererGL& scene,
 }
 
 }  // namespace qvgl
+
+bool TiledBitmapRendererGL::RenderTiledBitmap(const std::string& path, int tileWidth,
+                                              int tileHeight, int magnify, const double view[16],
+                                              double distance, const DisplayValues& display) {
+  if (!device_.MakeCurrent()) {
+    std::fprintf(stderr, "bitmap: the OpenGL context is not available\n");
+    return false;
+  }
+  const SceneCamera camera = SceneCamera::From(camera_, view, distance);
+  const bool written = qvgl::RenderTiledBitmap(path, scene_, dataSets_, display, camera, settings_,
+                                               tileWidth, tileHeight, magnify);
+  device_.DoneCurrent();
+  return written;
+}

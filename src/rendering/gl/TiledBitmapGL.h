@@ -5,6 +5,8 @@
 #include <string>
 
 #include "output/BitmapFile.h"
+#include "rendering/TiledBitmapRenderer.h"
+#include "rendering/gl/GraphicDeviceGL15.h"
 #include "rendering/gl/SceneGL.h"
 
 namespace qvgl {
@@ -24,3 +26,25 @@ bool RenderTiledBitmap(const std::string& path, SceneRendererGL& scene,
                        int tileHeight, int magnify);
 
 }  // namespace qvgl
+
+// The bitmap outputs' back end on the GL device: makes the device's registered context current,
+// renders the tiles into the device's surface and makes no context current again.
+class TiledBitmapRendererGL : public ITiledBitmapRenderer {
+ public:
+  TiledBitmapRendererGL(GraphicDeviceGL15& device, SceneRendererGL& scene,
+                        const DataSetList& dataSets, const CameraGL& camera,
+                        const SceneSettings& settings)
+      : device_(device), scene_(scene), dataSets_(dataSets), camera_(camera),
+        settings_(settings) {}
+
+  bool RenderTiledBitmap(const std::string& path, int tileWidth, int tileHeight, int magnify,
+                         const double view[16], double distance,
+                         const DisplayValues& display) override;
+
+ private:
+  GraphicDeviceGL15& device_;
+  SceneRendererGL& scene_;
+  const DataSetList& dataSets_;
+  const CameraGL& camera_;
+  SceneSettings settings_;
+};

@@ -1,8 +1,8 @@
 // qvtool render: the bitmap the viewer would write, drawn through headless EGL.
-#include <algorithm>
 #include <cstdio>
 #include <string>
 
+#include "app/BitmapOutput.h"
 #include "output/BitmapFile.h"
 #include "rendering/gl/GraphicDeviceGL15.h"
 #include "rendering/gl/SceneGL.h"
@@ -22,28 +22,6 @@ bool ParseSize(const std::string& text, int& w, int& h) {
   w = a;
   h = b;
   return true;
-}
-
-// The camera as the viewer places it after a load: looking along +y at the first data set's
-// box centre from twice its largest edge, +z up.
-SceneCamera FittedSceneCamera(const Quivane& app) {
-  double box[9] = {10, 0, 0, 0, 10, 0, 0, 0, 10}, origin[3] = {0, 0, 0};
-  const LawData& first = app.dataSets[0];
-  // Data without a box count as the 10-unit cube at the origin.
-  if (first.type >= 1 && first.type <= 7) first.GetBox(box, origin);
-  double t[3];
-  for (int k = 0; k < 3; ++k) t[k] = origin[k] + (box[k] + box[3 + k] + box[6 + k]) / 2;
-  const double size = 2 * std::max({box[0], box[4], box[8]});
-  const double eye[3] = {t[0], t[1] - size, t[2]};
-  SceneCamera c;
-  const double rows[3][3] = {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}};
-  for (int r = 0; r < 3; ++r) {
-    for (int k = 0; k < 3; ++k) c.view[k * 4 + r] = rows[r][k];
-    c.view[12 + r] = -(rows[r][0] * eye[0] + rows[r][1] * eye[1] + rows[r][2] * eye[2]);
-  }
-  c.distance = size;
-  c.viewAngle = app.settings.viewAngleRadians;
-  return c;
 }
 
 }  // namespace
@@ -99,18 +77,11 @@ int CmdRender(Quivane& app, const ParsedArgs& args) {
     std::fprintf(stderr, "qvtool render: the OpenGL device cannot start\n");
     return 1;
   }
-  const SceneCamera camera = FittedSceneCamera(app);
-  SceneSettings scene;
-  scene.colors = &app.settings.colors;
-  scene.vramBytes = app.settings.vramBytes;
-  scene.traceColor = {app.settings.trajectoryColor[0], app.settings.trajectoryColor[1],
-                      app.settings.trajectoryColor[2]};
-  scene.traceWidth = static_cast<float>(app.settings.trajectoryWidth);
-  SceneRendererGL renderer;
-  device.BeginFrame();
-  const bool written = qvgl::RenderTiledBitmap(out, renderer, app.dataSets, app.options.values,
-                                               camera, scene, width, height, magnify);
-  device.EndFrame();
+  SceneRendererGL scene;
+  TiledBitmapRendererGL renderer(device, scene, app.dataSets, app.camera.camera,
+                                 SceneSettingsFrom(app.settings));
+  // The same path as the viewer's bitmap command, with this command's name and magnification.
+  const bool written = !RenderBitmapFile(app, out, magnify, device, renderer).empty();
   if (!written) return 1;
   std::printf("%s\n", out.c_str());
   return 0;
