@@ -67,6 +67,30 @@ TEST_F(TiledBitmap, ThreeByThreeTilesMatchOneRenderOfTheFullSize) {
   }
 }
 
+TEST_F(TiledBitmap, SideBySideCellsSplitAcrossTilesJoinWithoutSeams) {
+  MakeScene();
+  list_.Append(MakeEntry(MakeFrame(4, {{8, 2, 2, 2}, {17, 3, 2, 3}}, {{0, 1, 1, 0, 1}})));
+  list_.Append(MakeEntry(frame_));
+  display_.multiData = 1;
+  // Three data sets in 150 x 60: three columns of 50; tiles of 50 x 20 (m = 3) cut them
+  // differently from the cells.
+  Open(50, 20);
+  qv::BgrImage tiled;
+  ASSERT_TRUE(qvgl::RenderTiledImage(scene_, list_, display_, camera_, {}, 50, 20, 3, tiled));
+  TearDown();
+  Open(150, 60);
+  qv::BgrImage whole;
+  ASSERT_TRUE(qvgl::RenderTiledImage(scene_, list_, display_, camera_, {}, 150, 60, 1, whole));
+  TearDown();
+  int differing = 0;
+  for (size_t i = 0; i < whole.pixels.size(); ++i) {
+    differing += std::abs(whole.pixels[i] - tiled.pixels[i]) > 6;
+  }
+  EXPECT_LT(differing, 30);
+  // The middle cell holds the small two-atom data set: its centre is drawn.
+  EXPECT_GT(whole.Row(30)[3 * 75 + 2], 100);
+}
+
 TEST_F(TiledBitmap, OddWidthRowsArePaddedToFourBytesWithZeros) {
   MakeScene();
   Open(101, 20);
