@@ -2,12 +2,17 @@
 
 #include <algorithm>
 
+#include "analysis/BondBuilder.h"
 #include "rendering/Coloring.h"
 
 LoadOptions Quivane::MakeLoadOptions() const {
   LoadOptions o;
   o.bondCutoff = settings.bondCutoff;
   std::copy(settings.defaultBox.begin(), settings.defaultBox.end(), o.defaultBox);
+  // "Periodic" is read when the bonds are built, so a reloaded settings file applies to
+  // frames whose bonds are built later. The containers live in dataSets, inside this object.
+  const Settings* s = &settings;
+  o.buildBonds = [s](ATOMS_DATA& frame, double cutoff) { BuildBonds(frame, frame.bonds, cutoff, s->periodic); };
   return o;
 }
 

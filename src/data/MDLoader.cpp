@@ -5,6 +5,8 @@
 
 #include "data/fa2/FA2_Reader.h"
 #include "data/fa2/FAD_Reader.h"
+#include "data/md3/MD3Load.h"
+#include "data/text/TextFrames.h"
 
 namespace {
 
@@ -49,12 +51,26 @@ int MDLoader::Open(const std::string& path) {
 }
 
 int MDLoader::OpenText(const std::string& path, Kind kind) {
-  // The text readers (md3, pdb, xyz/md, md2) fill the slots through AppendFrame and end
-  // with FinishInMemoryLoad. Until they exist nothing is loaded: no slots, so the
-  // dispatch adds no entry.
-  (void)path;
-  (void)kind;
-  format_ = kFormatFailed;
+  qv::FrameList frames;
+  int rc = 0;
+  if (kind == Kind::kMD3) {
+    rc = qv::LoadMd3Frames(path, frames);
+  } else {
+    const qv::TextFormat format = kind == Kind::kPDB   ? qv::TextFormat::kPdb
+                                  : kind == Kind::kMD2 ? qv::TextFormat::kMd2
+                                                       : qv::TextFormat::kXyz;
+    int largest = largestAtomCount_;
+    rc = qv::LoadTextFrames(path, format, options_.defaultBox, frames, largest);
+  }
+  if (rc != 0) {
+    // md3 opens like the binary formats and reports both lines; pdb/xyz/md/md2 the path only.
+    ReportOpenFailure(path, kind == Kind::kMD3);
+    format_ = kFormatFailed;
+    return format_;
+  }
+  // Every frame stays resident: text formats are never evicted or read again.
+  for (auto& frame : frames) AppendFrame(std::move(frame));
+  FinishInMemoryLoad();
   return format_;
 }
 

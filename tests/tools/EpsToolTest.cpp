@@ -48,7 +48,7 @@ TEST(QvtoolEps, WritesBesideTheFileWithTheFittedCamera) {
   const ToolRun r = Qvtool(dir, Quoted(data));
   ASSERT_EQ(r.status, 0) << r.out;
   const std::string eps = dir.File("water0.eps");
-  EXPECT_EQ(r.out, eps + "\n");
+  EXPECT_EQ(r.out, "2 frame loaded\n" + eps + "\n");  // the loader reports its frames
   const std::string text = qvtest::ReadText(eps);
   EXPECT_EQ(text.rfind("%!PS-Adobe-3.0 EPSF-3.0\r\n", 0), 0u);
   EXPECT_NE(text.find("\r\n%%BoundingBox: 0 0 200 150\r\n"), std::string::npos);

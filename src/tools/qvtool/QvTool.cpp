@@ -7,6 +7,11 @@
 // Command implementations, one file each.
 int CmdInfo(Quivane& app, const ParsedArgs& args);
 int CmdDump(Quivane& app, const ParsedArgs& args);
+int CmdConvert(Quivane& app, const ParsedArgs& args);
+int CmdBonds(Quivane& app, const ParsedArgs& args);
+int CmdMolecules(Quivane& app, const ParsedArgs& args);
+int CmdCoord(Quivane& app, const ParsedArgs& args);
+int CmdCoordSeries(Quivane& app, const ParsedArgs& args);
 int CmdEps(Quivane& app, const ParsedArgs& args);
 int CmdStl(Quivane& app, const ParsedArgs& args);
 int CmdRender(Quivane& app, const ParsedArgs& args);
@@ -20,6 +25,29 @@ const std::vector<CommandSpec>& Commands() {
       {"dump", "dump FILE [--frame N]",
        "Print the selected frame's atoms, one line each: index atomic_number x y z (%.9g).", {},
        {}, 1, 1, CmdDump},
+      {"convert", "convert FILE (--to md3|fa2 | --all [--skip K]) [--frame N]",
+       "Write the selected frame beside FILE as FILE-base_N.md3 or FILE-base_N.fa2 (N the\n"
+       "frame), or with --all every K-th frame from the selected one to the end as\n"
+       "FILE-base_all.md3 (title \"converted by Quivane\", vectors kept). FILE-base is FILE\n"
+       "without its last \".\" and what follows.",
+       {"to", "skip"}, {"all"}, 1, 1, CmdConvert},
+      {"bonds", "bonds FILE [--frame N] [--cutoff C] [--json] [--list]",
+       "Determine the selected frame's bonds as the viewer does and print \"bonds B\" and one\n"
+       "line \"index count\" per atom; --json prints {\"bonds\":B,\"counts\":[...]}; --list adds\n"
+       "the half list, one \"i j dx dy dz\" line per bond (\"entries\":[[i,j,dx,dy,dz],...]).",
+       {}, {"json", "list"}, 1, 1, CmdBonds},
+      {"molecules", "molecules FILE [--frame N]",
+       "Classify the selected frame into molecules: writes BASE_mol.txt (count and composition\n"
+       "per line) and BASE_coord_N.txt, BASE being FILE without its extension.",
+       {}, {}, 1, 1, CmdMolecules},
+      {"coord", "coord FILE [--frame N]",
+       "Write the selected frame's coordination numbers to BASE_coord_N.txt (nothing when the\n"
+       "frame has no bonds).",
+       {}, {}, 1, 1, CmdCoord},
+      {"coord-series", "coord-series FILE [--frame N] [--skip K]",
+       "Write a coordination histogram per frame to BASE_coord.txt, from the selected frame to\n"
+       "the end in steps of K frames (default 1).",
+       {"skip"}, {}, 1, 1, CmdCoordSeries},
       {"eps", "eps FILE [--frame N] [--size WxH] [--ortho]",
        "Write the frame as an EPS figure beside FILE (<base><frame>.eps), seen by the camera\n"
        "fitted to the data as after opening the file in the viewer, for a window client of\n"

@@ -1,0 +1,98 @@
+// Bond determination and molecule classification on a 1,000,000-atom FCC crystal.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <random>
+#include <utility>
+
+#include "analysis/BondBuilder.h"
+#include "analysis/Molecules.h"
+
+namespace {
+
+constexpr int kCells = 63;  // 4 * 63^3 = 1,000,188 atoms
+constexpr double kLattice = 3.615;
+constexpr double kCutoff = 3.0;
+
+// FCC crystal filling a box of kCells unit cells per axis. The triclinic form shears the
+// box (b and c lean along x by whole unit cells) so it describes the same periodic crystal.
+ATOMS_DATA MakeCrystal(bool triclinic) {
+  ATOMS_DATA f;
+  const int n = 4 * kCells * kCells * kCells;
+  f.Allocate(n);
+  const double basis[4][3] = {{0, 0, 0}, {0.5, 0.5, 0}, {0.5, 0, 0.5}, {0, 0.5, 0.5}};
+  const double len = kCells * kLattice;
+  int a = 0;
+  for (int z = 0; z < kCells; ++z)
+    for (int y = 0; y < kCells; ++y)
+      for (int x = 0; x < kCells; ++x)
+        for (const auto& b : basis) {
+          f.atomicNumbers[a] = 29;
+          f.positions[3 * a + 0] = static_cast<float>((x + b[0]) * kLattice);
+          f.positions[3 * a + 1] = static_cast<float>((y + b[1]) * kLattice);
+          f.positions[3 * a + 2] = static_cast<float>((z + b[2]) * kLattice);
+          ++a;
+        }
+  const double shear = triclinic ? 10 * kLattice : 0.0;
+  const double box[9] = {len, 0, 0, shear, len, 0, shear, 0, len};
+  for (int k = 0; k < 9; ++k) f.box[k] = box[k];
+  return f;
+}
+
+void Bonds(benchmark::State& state, bool triclinic) {
+  ATOMS_DATA f = MakeCrystal(triclinic);
+  BondBuildStats stats;
+  BuildBonds(f, f.bonds, kCutoff, 3, &stats);  // capacities reach their size once
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(BuildBonds(f, f.bonds, kCutoff, 3, &stats));
+  }
+  state.counters["atoms"] = f.atomCount;
+  state.counters["bonds"] = f.bonds.bondCount;
+  state.counters["work_B_per_atom"] = static_cast<double>(stats.workingBytes) / f.atomCount;
+  state.counters["cells"] = static_cast<double>(stats.cells[0]) * stats.cells[1] * stats.cells[2];
+}
+
+void BM_BondsOrthogonalFcc1M(benchmark::State& state) { Bonds(state, false); }
+
+// The same crystal with the atoms listed in random order, as a long run leaves them.
+void BM_BondsShuffledFcc1M(benchmark::State& state) {
+  ATOMS_DATA f = MakeCrystal(false);
+  std::mt19937 rng(1);
+  for (int a = f.atomCount - 1; a > 0; --a) {
+    const int b = std::uniform_int_distribution<int>(0, a)(rng);
+    for (int k = 0; k < 3; ++k) std::swap(f.positions[3 * a + k], f.positions[3 * b + k]);
+  }
+  BuildBonds(f, f.bonds, kCutoff, 3);
+  for (auto _ : state) benchmark::DoNotOptimize(BuildBonds(f, f.bonds, kCutoff, 3));
+  state.counters["bonds"] = f.bonds.bondCount;
+}
+void BM_BondsTriclinicFcc1M(benchmark::State& state) { Bonds(state, true); }
+
+// A first build into an empty bond record, capacities grown on the way.
+void BM_BondsFirstBuildFcc1M(benchmark::State& state) {
+  ATOMS_DATA f = MakeCrystal(false);
+  for (auto _ : state) {
+    state.PauseTiming();
+    f.bonds = BOND_INFO();
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(BuildBonds(f, f.bonds, kCutoff, 3));
+  }
+}
+
+void BM_MoleculesFcc1M(benchmark::State& state) {
+  ATOMS_DATA f = MakeCrystal(false);
+  BuildBonds(f, f.bonds, kCutoff, 3);
+  for (auto _ : state) {
+    auto mols = ClassifyMolecules(f.atomCount, f.atomicNumbers.data(), f.bonds);
+    benchmark::DoNotOptimize(mols.data());
+  }
+}
+
+}  // namespace
+
+BENCHMARK(BM_BondsOrthogonalFcc1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_BondsShuffledFcc1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_BondsTriclinicFcc1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_BondsFirstBuildFcc1M)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_MoleculesFcc1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);

@@ -1,0 +1,164 @@
+// Parsing speed of the text trajectory readers (bytes per second of input text).
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "data/md3/MD3Load.h"
+#include "data/text/TextFrames.h"
+
+namespace {
+
+const char* const kSymbols[] = {"O", "H", "H", "C", "N", "Si"};
+
+std::string MakeXyz(int frames, int atoms) {
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> u(-50.0, 50.0);
+  std::string s;
+  s.reserve(static_cast<size_t>(frames) * atoms * 40);
+  char line[128];
+  for (int f = 0; f < frames; ++f) {
+    s += std::to_string(atoms) + "\nframe " + std::to_string(f) + "\n";
+    for (int i = 0; i < atoms; ++i) {
+      const int n = std::snprintf(line, sizeof line, "%-2s %11.6f %11.6f %11.6f\n",
+                                  kSymbols[i % 6], u(rng), u(rng), u(rng));
+      s.append(line, static_cast<size_t>(n));
+    }
+  }
+  return s;
+}
+
+// The md3 writer's own layout.
+std::string MakeMd3(int frames, int atoms) {
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> u(-50.0, 50.0);
+  std::string s;
+  s.reserve(static_cast<size_t>(frames) * atoms * 64);
+  char line[160];
+  for (int f = 0; f < frames; ++f) {
+    s += std::to_string(atoms) + "\nframe = " + std::to_string(f) + "\n";
+    s += "BOX   100.0 0 0 0 100.0 0 0 0 100.0\n";
+    for (int i = 0; i < atoms; ++i) {
+      const int n = std::snprintf(line, sizeof line, "%4s   %15.8f  %15.8f  %15.8f\n",
+                                  kSymbols[i % 6], u(rng), u(rng), u(rng));
+      s.append(line, static_cast<size_t>(n));
+    }
+  }
+  return s;
+}
+
+const std::string& Text(bool md3, int frames, int atoms) {
+  static std::string cache[2][2];
+  std::string& s = cache[md3][frames > 1];
+  if (s.empty()) s = md3 ? MakeMd3(frames, atoms) : MakeXyz(frames, atoms);
+  return s;
+}
+
+// Writes the text once to a scratch file so the file path (block reads) is measured too.
+std::string FileOf(bool md3, int frames, int atoms) {
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("qv_bench_" + std::to_string(frames) + (md3 ? ".md3" : ".xyz")))
+                               .string();
+  const std::string& s = Text(md3, frames, atoms);
+  std::error_code ec;
+  if (std::filesystem::file_size(path, ec) != s.size()) {
+    std::ofstream(path, std::ios::binary) << s;
+  }
+  return path;
+}
+
+// The loaders report on stdout; keep that out of the benchmark table.
+class QuietStdout {
+ public:
+  QuietStdout() {
+    std::fflush(stdout);
+    saved_ = dup(1);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    close(null);
+  }
+  ~QuietStdout() {
+    std::fflush(stdout);
+    dup2(saved_, 1);
+    close(saved_);
+  }
+
+ private:
+  int saved_;
+};
+
+void BM_XyzMemory(benchmark::State& state) {
+  const int frames = static_cast<int>(state.range(0));
+  const int atoms = static_cast<int>(state.range(1));
+  const std::string& text = Text(false, frames, atoms);
+  const float box[9] = {10, 0, 0, 0, 10, 0, 0, 0, 10};
+  for (auto _ : state) {
+    qv::LineReader lines;
+    lines.OpenMemory(text);
+    qv::FrameList out;
+    int largest = 0;
+    QuietStdout quiet;
+    qv::LoadTextFrames(lines, qv::TextFormat::kXyz, box, out, largest);
+    if (static_cast<int>(out.size()) != frames) state.SkipWithError("frame count");
+    benchmark::DoNotOptimize(out);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * text.size());
+}
+
+void BM_XyzFile(benchmark::State& state) {
+  const int frames = static_cast<int>(state.range(0));
+  const int atoms = static_cast<int>(state.range(1));
+  const std::string path = FileOf(false, frames, atoms);
+  const float box[9] = {10, 0, 0, 0, 10, 0, 0, 0, 10};
+  for (auto _ : state) {
+    qv::FrameList out;
+    int largest = 0;
+    QuietStdout quiet;
+    qv::LoadTextFrames(path, qv::TextFormat::kXyz, box, out, largest);
+    if (static_cast<int>(out.size()) != frames) state.SkipWithError("frame count");
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(std::filesystem::file_size(path)));
+}
+
+void BM_Md3Memory(benchmark::State& state) {
+  const int frames = static_cast<int>(state.range(0));
+  const int atoms = static_cast<int>(state.range(1));
+  const std::string& text = Text(true, frames, atoms);
+  for (auto _ : state) {
+    vrk::MD3_Reader2<float> reader;
+    reader.OpenMemory(text);
+    qv::FrameList out;
+    QuietStdout quiet;
+    qv::LoadMd3Frames(reader, out);
+    if (static_cast<int>(out.size()) != frames) state.SkipWithError("frame count");
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * text.size());
+}
+
+void BM_Md3File(benchmark::State& state) {
+  const int frames = static_cast<int>(state.range(0));
+  const int atoms = static_cast<int>(state.range(1));
+  const std::string path = FileOf(true, frames, atoms);
+  for (auto _ : state) {
+    qv::FrameList out;
+    QuietStdout quiet;
+    qv::LoadMd3Frames(path, out);
+    if (static_cast<int>(out.size()) != frames) state.SkipWithError("frame count");
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(std::filesystem::file_size(path)));
+}
+
+}  // namespace
+
+// One frame of 1,000,000 atoms, and 100 frames of 100,000 atoms.
+BENCHMARK(BM_XyzMemory)->Args({1, 1000000})->Args({100, 100000})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_XyzFile)->Args({1, 1000000})->Args({100, 100000})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Md3Memory)->Args({1, 1000000})->Args({100, 100000})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Md3File)->Args({1, 1000000})->Args({100, 100000})->Unit(benchmark::kMillisecond);

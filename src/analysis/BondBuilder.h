@@ -1,0 +1,38 @@
+#pragma once
+// Bond determination: every pair of atoms (per periodic image) within one cut-off.
+#include <cstddef>
+#include <cstdint>
+
+#include "data/AtomsData.h"
+
+class DataSetList;
+
+// What one build used, for measurement and tests.
+struct BondBuildStats {
+  size_t workingBytes = 0;  // memory held during the build beyond the frame and its bonds
+  int32_t cells[3] = {0, 0, 0};
+  bool periodicImages = false;  // false: the search saw no periodic images
+  bool walkedByCell = false;    // atoms in no spatial order: walked cell by cell in two passes
+};
+
+// How the build walks the atoms; both give the same list in the same order. By index suits
+// atoms listed in space order, by cell (two passes) atoms listed at random. kAuto looks at
+// the order of the atoms.
+enum class BondWalk { kAuto, kByIndex, kByCell };
+
+// Determines the bonds of one frame into `bonds` (usually frame.bonds): a half list, each
+// bonded pair once per periodic image in order of its first atom, with the vector from atom
+// i to the bonded image of j, and full per-atom counts. `periodic` non-zero searches the
+// frame's box periodically and moves every atom back into it; 0, or a frame without a
+// usable box, searches the atoms where they are without images. Atoms with non-finite
+// coordinates get no bonds. The entry and count arrays only grow. Returns the bond count.
+int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int periodic,
+                   BondBuildStats* stats = nullptr, BondWalk walk = BondWalk::kAuto);
+
+// Builds the bonds of the current frame of every trajectory data set with the given
+// cut-off (the setting's, not the containers' own).
+void RebuildAllBonds(DataSetList& sets, double cutoff, int periodic);
+
+// The re-judge command: nothing happens while a movie plays (returns false; the caller
+// shows "Prease stop movie.\n"); otherwise RebuildAllBonds and true (the caller repaints).
+bool RejudgeBonds(DataSetList& sets, double cutoff, int periodic, bool playing);

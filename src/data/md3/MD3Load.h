@@ -1,0 +1,23 @@
+#pragma once
+// Reading a whole md3 file into frames for the trajectory container.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/AtomsData.h"
+#include "data/md3/MD3.h"
+
+namespace qv {
+
+using FrameList = std::vector<std::unique_ptr<ATOMS_DATA>>;
+
+// Appends every frame of the md3 file to frames (index = sequence = step = position; a
+// frame without a BOX line keeps the box of the frame before it; origin 0). Damaged input
+// is reported on stdout and ends the load; the frames before it are kept. Returns 0, or -1
+// (nothing printed: the container reports it) when the file cannot be opened or its first
+// line is not a positive count.
+int LoadMd3Frames(const std::string& path, FrameList& frames);
+// The same from an opened reader.
+int LoadMd3Frames(vrk::MD3_Reader2<float>& reader, FrameList& frames);
+
+}  // namespace qv

@@ -1,0 +1,90 @@
+#pragma once
+// In-place scanning of words and numbers on one line, with the semantics of the classic
+// formatted readers: words are separated by space, tab, CR and LF; a number is read from
+// the longest prefix that fits and scanning continues at the first character that does not.
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <string_view>
+#include <system_error>
+
+namespace qv::scan {
+
+inline bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+inline const char* SkipSpace(const char* p, const char* e) {
+  while (p < e && IsSpace(*p)) ++p;
+  return p;
+}
+
+inline const char* SkipWord(const char* p, const char* e) {
+  while (p < e && !IsSpace(*p)) ++p;
+  return p;
+}
+
+// Next word at or after p; empty when none. p moves past the word.
+inline std::string_view Word(const char*& p, const char* e) {
+  p = SkipSpace(p, e);
+  const char* w = p;
+  p = SkipWord(p, e);
+  return std::string_view(w, static_cast<size_t>(p - w));
+}
+
+// A real number at p (leading whitespace skipped, optional sign, decimal digits, point,
+// exponent, "inf", "nan"). Returns the first character after it, or nullptr when no number
+// starts there. Out-of-range values give +-infinity or 0 as the classic conversion does.
+inline const char* Real(const char* p, const char* e, double& out) {
+  p = SkipSpace(p, e);
+  if (p == e) return nullptr;
+  bool negative = false;
+  const char* q = p;
+  if (*q == '+' || *q == '-') {
+    negative = *q == '-';
+    ++q;
+    if (q == e || *q == '+' || *q == '-') return nullptr;
+  }
+  double v = 0;
+  auto [end, ec] = std::from_chars(q, e, v, std::chars_format::general);
+  if (ec == std::errc::invalid_argument) return nullptr;
+  if (ec == std::errc::result_out_of_range) {
+    // from_chars leaves v untouched; tell overflow from underflow by the exponent's sign.
+    const char* x = q;
+    while (x < end && *x != 'e' && *x != 'E') ++x;
+    const bool tiny = x + 1 < end && x[1] == '-';
+    v = tiny ? 0.0 : HUGE_VAL;
+  }
+  out = negative ? -v : v;
+  return end;
+}
+
+// An integer at p, "%d" style: whitespace, optional sign, digits. Values beyond the int
+// range saturate. nullptr when no digit follows.
+inline const char* Int(const char* p, const char* e, int& out) {
+  p = SkipSpace(p, e);
+  if (p == e) return nullptr;
+  bool negative = false;
+  if (*p == '+' || *p == '-') {
+    negative = *p == '-';
+    ++p;
+  }
+  if (p == e || *p < '0' || *p > '9') return nullptr;
+  int64_t v = 0;
+  while (p < e && *p >= '0' && *p <= '9') {
+    if (v <= INT_MAX) v = v * 10 + (*p - '0');
+    ++p;
+  }
+  if (negative) v = -v;
+  out = static_cast<int>(v > INT_MAX ? INT_MAX : (v < INT_MIN ? INT_MIN : v));
+  return p;
+}
+
+// A real number taken from one word alone ("atof" of the word): 0 when the word does not
+// begin with a number.
+inline double WordReal(std::string_view w) {
+  double v = 0;
+  if (!Real(w.data(), w.data() + w.size(), v)) return 0;
+  return v;
+}
+
+}  // namespace qv::scan

@@ -1,0 +1,344 @@
+#include "data/text/TextFrames.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "data/text/NumberScan.h"
+
+namespace qv {
+namespace {
+
+const char* FormatName(TextFormat f) {
+  switch (f) {
+    case TextFormat::kPdb: return "pdb";
+    case TextFormat::kXyz: return "xyz";
+    case TextFormat::kMd2: return "md2";
+  }
+  return "";
+}
+
+bool EndsWith(std::string_view s, std::string_view suffix) {
+  return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
+}
+
+bool StartsWith(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && s.substr(0, prefix.size()) == prefix;
+}
+
+bool Blank(std::string_view s) {
+  return scan::SkipSpace(s.data(), s.data() + s.size()) == s.data() + s.size();
+}
+
+std::string_view Trim(std::string_view s) {
+  const char* b = scan::SkipSpace(s.data(), s.data() + s.size());
+  const char* e = s.data() + s.size();
+  while (e > b && scan::IsSpace(e[-1])) --e;
+  return std::string_view(b, static_cast<size_t>(e - b));
+}
+
+// Stores a value, counting and zeroing what is not a finite float.
+float Finite(double v, int& nonFinite) {
+  const float f = static_cast<float>(v);
+  if (std::isfinite(f)) return f;
+  ++nonFinite;
+  return 0.0f;
+}
+
+// "%f %f %f": stops at the first field that is not a number, leaving it (and the rest) 0.
+void ScanXyz(const char* p, const char* e, float* out, int& nonFinite) {
+  out[0] = out[1] = out[2] = 0.0f;
+  for (int k = 0; k < 3; ++k) {
+    double v = 0;
+    const char* q = scan::Real(p, e, v);
+    if (!q) return;
+    out[k] = Finite(v, nonFinite);
+    p = q;
+  }
+}
+
+struct XyzTable {
+  std::array<int8_t, 128 * 128> z{};
+  XyzTable() {
+    const struct {
+      const char* s;
+      int z;
+    } kEntries[] = {{"h", 1},   {"he", 2},  {"li", 3},  {"be", 4},  {"b", 5},   {"c", 6},
+                    {"n", 7},   {"o", 8},   {"f", 9},   {"ne", 10}, {"na", 11}, {"mg", 12},
+                    {"al", 13}, {"si", 14}, {"p", 15},  {"s", 16},  {"cl", 17}, {"ea", 17},
+                    {"ar", 18}, {"k", 19}};
+    for (const auto& en : kEntries) {
+      const int c1 = static_cast<unsigned char>(en.s[1]);
+      // Both the capitalised and the all-lower-case spelling: "He" and "he", never "HE".
+      z[en.s[0] * 128 + c1] = static_cast<int8_t>(en.z);
+      z[(en.s[0] - 'a' + 'A') * 128 + c1] = static_cast<int8_t>(en.z);
+    }
+  }
+};
+
+void PrintNonFinite(TextFormat f, int frameNo, int count) {
+  if (count > 0) {
+    std::printf("%s: frame %d: %d coordinates that are not finite numbers were set to 0\n",
+                FormatName(f), frameNo, count);
+  }
+}
+
+void FillDefaults(ATOMS_DATA& frame, const TextLoad& load, std::string_view title, bool newline) {
+  for (int k = 0; k < 9; ++k) frame.box[k] = load.defaultBox[k];
+  frame.origin[0] = frame.origin[1] = frame.origin[2] = 0;
+  frame.step = 0;
+  frame.comment.emplace(title);
+  if (newline) frame.comment->push_back('\n');
+}
+
+// xyz and md2 differ only in the integer before each atom's symbol.
+std::unique_ptr<ATOMS_DATA> ReadCountedFrame(TextLoad& load, TextFormat format) {
+  const char* name = FormatName(format);
+  LineReader& lines = load.lines;
+  std::string_view line;
+  do {
+    if (!lines.Next(line)) return nullptr;
+  } while (Blank(line));  // blank lines between or after frames separate nothing
+  int n = 0;
+  if (!scan::Int(line.data(), line.data() + line.size(), n)) {
+    std::printf("%s: line %lld holds no atom count; reading stops\n", name,
+                static_cast<long long>(lines.LineNumber()));
+    return nullptr;
+  }
+  if (n <= 0) {
+    std::printf("%s: line %lld: atom count %d is not positive; reading stops\n", name,
+                static_cast<long long>(lines.LineNumber()), n);
+    return nullptr;
+  }
+  const int frameNo = load.sequence;
+  std::string_view title;
+  if (!lines.Next(title)) {
+    std::printf("%s: frame %d has no title line; reading stops\n", name, frameNo);
+    return nullptr;
+  }
+  const bool titleNewline = lines.HadNewline();
+  // Every atom line needs at least a symbol and a line end.
+  if (static_cast<uint64_t>(n) > lines.BytesLeft() / 2 + 1) {
+    std::printf("%s: frame %d declares %d atoms, more than the %llu bytes left can hold; "
+                "reading stops\n", name, frameNo, n,
+                static_cast<unsigned long long>(lines.BytesLeft()));
+    return nullptr;
+  }
+  auto frame = std::make_unique<ATOMS_DATA>();
+  FillDefaults(*frame, load, title, titleNewline);  // before title's view is invalidated
+  frame->Allocate(n);
+  int32_t* z = frame->atomicNumbers.data();
+  float* pos = frame->positions.data();
+  int nonFinite = 0;
+  int i = 0;
+  for (; i < n && lines.Next(line); ++i) {
+    const char* p = line.data();
+    const char* e = p + line.size();
+    float* r = pos + 3 * static_cast<size_t>(i);
+    if (format == TextFormat::kMd2) {
+      int ignored = 0;
+      const char* q = scan::Int(p, e, ignored);
+      if (!q) {
+        z[i] = 0;
+        r[0] = r[1] = r[2] = 0.0f;
+        continue;
+      }
+      p = q;
+    }
+    const std::string_view sym = scan::Word(p, e);
+    z[i] = XyzAtomicNumber(sym);
+    ScanXyz(p, e, r, nonFinite);
+  }
+  if (i < n) {
+    std::fill(z + i, z + n, 0);
+    std::fill(pos + 3 * static_cast<size_t>(i), pos + 3 * static_cast<size_t>(n), 0.0f);
+    std::printf("%s: frame %d ends after %d of its %d atoms; the missing atoms are set to 0\n",
+                name, frameNo, i, n);
+  }
+  PrintNonFinite(format, frameNo, nonFinite);
+  frame->sequence = load.sequence++;
+  load.largestAtomCount = std::max(load.largestAtomCount, n);
+  return frame;
+}
+
+// An ATOM/HETATM record. Fixed columns when the line has them (x, y, z in columns 31-54,
+// name in 13-16, element in 77-78); else the whitespace-separated layout
+// "serial name residue ... x y z" read as four words and three numbers.
+void ParsePdbAtom(std::string_view line, int32_t& z, float* r, int& nonFinite) {
+  if (line.size() >= 54) {
+    double v[3];
+    bool ok = true;
+    for (int k = 0; k < 3 && ok; ++k) {
+      const std::string_view field = Trim(line.substr(30 + 8 * k, 8));
+      const char* e = field.data() + field.size();
+      ok = !field.empty() && scan::Real(field.data(), e, v[k]) == e;
+    }
+    if (ok) {
+      for (int k = 0; k < 3; ++k) r[k] = Finite(v[k], nonFinite);
+      std::string_view element = line.size() > 76 ? Trim(line.substr(76, 2)) : std::string_view();
+      const bool letters = !element.empty() && std::all_of(element.begin(), element.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+      });
+      if (letters) {
+        char sym[2] = {static_cast<char>(element[0] & ~0x20), 0};
+        if (element.size() > 1) sym[1] = static_cast<char>(element[1] | 0x20);
+        z = PdbAtomicNumber(std::string_view(sym, element.size()));
+      } else {
+        z = PdbAtomicNumber(Trim(line.substr(12, 4)));
+      }
+      return;
+    }
+  }
+  const char* p = line.data();
+  const char* e = p + line.size();
+  scan::Word(p, e);
+  scan::Word(p, e);
+  const std::string_view atomName = scan::Word(p, e);
+  scan::Word(p, e);
+  z = PdbAtomicNumber(atomName);
+  ScanXyz(p, e, r, nonFinite);
+}
+
+bool IsAtomRecord(std::string_view line) {
+  return StartsWith(line, "ATOM") || StartsWith(line, "HETATM");
+}
+
+// "END" alone (not "ENDMDL"): the end of a file without MODEL records.
+bool IsEndRecord(std::string_view line) {
+  return StartsWith(line, "END") && (line.size() == 3 || scan::IsSpace(line[3]));
+}
+
+}  // namespace
+
+std::optional<TextFormat> TextFormatOfPath(std::string_view path) {
+  if (EndsWith(path, ".pdb")) return TextFormat::kPdb;
+  if (EndsWith(path, ".xyz") || EndsWith(path, ".md")) return TextFormat::kXyz;
+  if (EndsWith(path, ".md2")) return TextFormat::kMd2;
+  return std::nullopt;
+}
+
+TextLoad::TextLoad(LineReader& l, const float box[9]) : lines(l) {
+  work.Allocate(kInitialCapacity);
+  std::copy(box, box + 9, defaultBox);
+}
+
+int PdbAtomicNumber(std::string_view w) {
+  static constexpr const char* kSymbols[] = {"Cc", "H",  "He", "Li", "Be", "B",  "C",
+                                             "N",  "O",  "F",  "Ne", "Na", "Mg", "Al",
+                                             "Si", "P",  "S",  "Cl", "Ar", "K",  "Ca"};
+  for (int i = 0; i < 21; ++i) {
+    if (w == kSymbols[i]) return i;
+  }
+  return 21;
+}
+
+int XyzAtomicNumber(std::string_view w) {
+  static const XyzTable table;
+  if (w.empty()) return 0;
+  const auto c0 = static_cast<unsigned char>(w[0]);
+  const auto c1 = w.size() > 1 ? static_cast<unsigned char>(w[1]) : 0;
+  if (c0 >= 128 || c1 >= 128) return 0;
+  return table.z[c0 * 128 + c1];
+}
+
+std::unique_ptr<ATOMS_DATA> ReadXyzFrame(TextLoad& load) {
+  return ReadCountedFrame(load, TextFormat::kXyz);
+}
+
+std::unique_ptr<ATOMS_DATA> ReadMd2Frame(TextLoad& load) {
+  return ReadCountedFrame(load, TextFormat::kMd2);
+}
+
+std::unique_ptr<ATOMS_DATA> ReadPdbFrame(TextLoad& load) {
+  if (load.pdbDone) return nullptr;
+  LineReader& lines = load.lines;
+  std::string_view line;
+  int step = 0;
+  bool modelless = false;
+  // Records before the first MODEL (HEADER, REMARK, CRYST1, ...) and between models are
+  // skipped; atoms before any MODEL line make the file's single frame.
+  for (;;) {
+    if (!lines.Next(line)) {
+      load.pdbDone = true;
+      return nullptr;
+    }
+    if (StartsWith(line, "MODEL")) {
+      const char* p = line.data();
+      const char* e = p + line.size();
+      scan::Word(p, e);
+      scan::Int(p, e, step);
+      load.pdbSawModel = true;
+      break;
+    }
+    if (!load.pdbSawModel && IsAtomRecord(line)) {
+      modelless = true;
+      break;
+    }
+  }
+  ATOMS_DATA& w = load.work;
+  int count = 0;
+  int nonFinite = 0;
+  bool pending = modelless;  // the line in hand is already an atom
+  for (;;) {
+    if (!pending) {
+      if (!lines.Next(line)) break;
+      if (modelless ? IsEndRecord(line) : StartsWith(line, "ENDMDL")) break;
+    }
+    pending = false;
+    if (!IsAtomRecord(line)) continue;
+    if (count == INT_MAX) break;
+    if (count == w.atomCount) {
+      const int64_t grown = std::min<int64_t>(int64_t{w.atomCount} * 4, INT_MAX);
+      w.atomicNumbers.resize(static_cast<size_t>(grown));
+      w.positions.resize(3 * static_cast<size_t>(grown));
+      w.atomCount = static_cast<int32_t>(grown);
+    }
+    ParsePdbAtom(line, w.atomicNumbers[count], &w.positions[3 * static_cast<size_t>(count)],
+                 nonFinite);
+    ++count;
+  }
+  if (modelless) load.pdbDone = true;
+  const int frameNo = load.sequence;
+  PrintNonFinite(TextFormat::kPdb, frameNo, nonFinite);
+  auto frame = std::make_unique<ATOMS_DATA>();
+  frame->Allocate(count);
+  std::copy(w.atomicNumbers.begin(), w.atomicNumbers.begin() + count, frame->atomicNumbers.begin());
+  std::copy(w.positions.begin(), w.positions.begin() + 3 * static_cast<size_t>(count),
+            frame->positions.begin());
+  frame->step = step;
+  frame->sequence = load.sequence++;
+  load.largestAtomCount = std::max(load.largestAtomCount, count);
+  return frame;
+}
+
+int LoadTextFrames(const std::string& path, TextFormat format, const float defaultBox[9],
+                   std::vector<std::unique_ptr<ATOMS_DATA>>& frames, int& largestAtomCount) {
+  LineReader lines;
+  if (!lines.Open(path)) return -1;
+  return LoadTextFrames(lines, format, defaultBox, frames, largestAtomCount);
+}
+
+int LoadTextFrames(LineReader& lines, TextFormat format, const float defaultBox[9],
+                   std::vector<std::unique_ptr<ATOMS_DATA>>& frames, int& largestAtomCount) {
+  TextLoad load(lines, defaultBox);
+  load.largestAtomCount = largestAtomCount;
+  auto (*read)(TextLoad&)->std::unique_ptr<ATOMS_DATA> =
+      format == TextFormat::kPdb ? ReadPdbFrame
+                                 : (format == TextFormat::kXyz ? ReadXyzFrame : ReadMd2Frame);
+  int loaded = 0;
+  while (auto frame = read(load)) {
+    frame->index = static_cast<int32_t>(frames.size());
+    frames.push_back(std::move(frame));
+    ++loaded;
+  }
+  largestAtomCount = load.largestAtomCount;
+  if (loaded == 0 && format == TextFormat::kPdb) {
+    std::printf("pdb: no MODEL, ATOM or HETATM record found\n");
+  }
+  return 0;
+}
+
+}  // namespace qv

@@ -1,0 +1,263 @@
+#include "analysis/BondBuilder.h"
+
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+#include <gtest/gtest.h>
+
+#include "AllocationCounter.h"
+#include "Reference.h"
+
+using reftest::BruteForce;
+using reftest::FillRandom;
+using reftest::FromInfo;
+using reftest::SetBox;
+
+namespace {
+
+void ExpectMatchesReference(ATOMS_DATA f, double cutoff) {
+  std::vector<int> expectedCounts;
+  const auto expected = BruteForce(f, cutoff, expectedCounts);
+  BuildBonds(f, f.bonds, cutoff, 3);
+  reftest::ExpectSameBonds(expected, FromInfo(f.bonds));
+  for (int i = 0; i < f.atomCount; ++i) ASSERT_EQ(expectedCounts[i], f.bonds.counts[i]) << "atom " << i;
+  const long sum = std::accumulate(f.bonds.counts.begin(), f.bonds.counts.begin() + f.atomCount, 0L);
+  EXPECT_EQ(sum, 2L * f.bonds.bondCount);
+}
+
+ATOMS_DATA Atoms(std::initializer_list<std::array<float, 3>> pos) {
+  ATOMS_DATA f;
+  f.Allocate(static_cast<int>(pos.size()));
+  int a = 0;
+  for (const auto& p : pos) {
+    for (int k = 0; k < 3; ++k) f.positions[3 * a + k] = p[k];
+    f.atomicNumbers[a++] = 1;
+  }
+  return f;
+}
+
+}  // namespace
+
+// One, two and three cells on an axis and a finer grid, orthogonal and triclinic, with atoms
+// on the upper faces and outside the box (which the reference wraps on its own).
+TEST(BuildBonds, MatchesBruteForceOrthogonal) {
+  const double cutoff = 2.0;
+  for (double len : {3.0, 5.0, 7.0, 12.5}) {
+    SCOPED_TRACE(len);
+    ATOMS_DATA f;
+    SetBox(f, {len, 0, 0, 0, len + 0.5, 0, 0, 0, 2 * len}, {-1.5, 2.25, 0.5});
+    FillRandom(f, 150, static_cast<unsigned>(len * 10), -0.3, 1.3);
+    ExpectMatchesReference(std::move(f), cutoff);
+  }
+}
+
+TEST(BuildBonds, MatchesBruteForceTriclinic) {
+  const double cutoff = 2.0;
+  for (double len : {3.5, 5.5, 7.5, 12.5}) {
+    SCOPED_TRACE(len);
+    ATOMS_DATA f;
+    SetBox(f, {len, 0.5, 0, 1.25, len, 0.25, -1.5, 0.75, len + 1}, {0.5, -1, 3});
+    FillRandom(f, 150, static_cast<unsigned>(len * 10) + 1, -0.3, 1.3);
+    ExpectMatchesReference(std::move(f), cutoff);
+  }
+}
+
+TEST(BuildBonds, AtomsManyBoxesAwayAreWrappedByWholeBoxVectors) {
+  ATOMS_DATA f;
+  SetBox(f, {8, 0, 0, 1, 8, 0, 0, 2, 8});
+  FillRandom(f, 80, 7, -4.2, 5.7);
+  ExpectMatchesReference(f, 2.0);
+  BuildBonds(f, f.bonds, 2.0, 3);
+  for (int a = 0; a < f.atomCount; ++a) {
+    // Inside the sheared box: z in [0, 8), and likewise along the other axes.
+    EXPECT_GE(f.positions[3 * a + 2], 0.0f);
+    EXPECT_LE(f.positions[3 * a + 2], 8.0f);
+  }
+}
+
+TEST(BuildBonds, ChoosesTheWalkByTheAtomsOrder) {
+  // A lattice written row by row, then the same atoms in a scrambled order.
+  ATOMS_DATA f;
+  SetBox(f, {40, 0, 0, 0, 40, 0, 0, 0, 40});
+  f.Allocate(4096);
+  for (int a = 0; a < 4096; ++a) {
+    f.positions[3 * a + 0] = 2.5f * (a % 16);
+    f.positions[3 * a + 1] = 2.5f * (a / 16 % 16);
+    f.positions[3 * a + 2] = 2.5f * (a / 256);
+  }
+  BondBuildStats stats;
+  EXPECT_EQ(BuildBonds(f, f.bonds, 3.0, 3, &stats), 3 * 4096);
+  EXPECT_FALSE(stats.walkedByCell);
+  for (int a = 0; a < 4096; ++a) {
+    const int b = (a * 2654435761u) % 4096;  // a permutation: the multiplier is odd
+    for (int k = 0; k < 3; ++k) std::swap(f.positions[3 * a + k], f.positions[3 * b + k]);
+  }
+  EXPECT_EQ(BuildBonds(f, f.bonds, 3.0, 3, &stats), 3 * 4096);
+  EXPECT_TRUE(stats.walkedByCell);
+}
+
+// A simple-cubic lattice with spacing equal to the cut-off: every nearest neighbour lies
+// exactly at the cut-off, in exact arithmetic.
+TEST(BuildBonds, PairsExactlyAtTheCutoffAreBonded) {
+  ATOMS_DATA f;
+  SetBox(f, {8, 0, 0, 0, 8, 0, 0, 0, 8});
+  f.Allocate(64);
+  for (int a = 0; a < 64; ++a) {
+    f.positions[3 * a + 0] = 2.0f * (a % 4);
+    f.positions[3 * a + 1] = 2.0f * (a / 4 % 4);
+    f.positions[3 * a + 2] = 2.0f * (a / 16);
+  }
+  BuildBonds(f, f.bonds, 2.0, 3);
+  EXPECT_EQ(f.bonds.bondCount, 3 * 64);
+  for (int a = 0; a < 64; ++a) EXPECT_EQ(f.bonds.counts[a], 6);
+  ExpectMatchesReference(f, 2.0);
+}
+
+TEST(BuildBonds, BondAcrossAFacePointsOutOfTheBoxToTheImage) {
+  ATOMS_DATA f = Atoms({{0.5f, 5, 5}, {9.5f, 5, 5}});
+  SetBox(f, {10, 0, 0, 0, 10, 0, 0, 0, 10});
+  ASSERT_EQ(BuildBonds(f, f.bonds, 2.0, 3), 1);
+  const BOND_ENTRY& b = f.bonds.entries[0];
+  // Atom i plus the vector ends at the image of j beyond the face, not at j.
+  const float end = f.positions[3 * b.i] + b.dx;
+  EXPECT_FLOAT_EQ(end, b.i == 0 ? -0.5f : 10.5f);
+  EXPECT_FLOAT_EQ(std::fabs(b.dx), 1.0f);
+  EXPECT_EQ(f.bonds.counts[0], 1);
+  EXPECT_EQ(f.bonds.counts[1], 1);
+}
+
+TEST(BuildBonds, PeriodicModeMovesAtomsBackIntoTheBox) {
+  ATOMS_DATA f = Atoms({{-0.25f, 5, 5}, {10.0f, 5, 5}, {5, 5, 35.5f}});
+  SetBox(f, {10, 0, 0, 0, 10, 0, 0, 0, 10}, {0, 0, 0});
+  BuildBonds(f, f.bonds, 2.0, 3);
+  EXPECT_FLOAT_EQ(f.positions[0], 9.75f);
+  EXPECT_FLOAT_EQ(f.positions[3], 0.0f);
+  EXPECT_FLOAT_EQ(f.positions[8], 5.5f);
+  // Without periodicity the positions are left alone.
+  ATOMS_DATA g = Atoms({{-0.25f, 5, 5}});
+  SetBox(g, {10, 0, 0, 0, 10, 0, 0, 0, 10});
+  BuildBonds(g, g.bonds, 2.0, 0);
+  EXPECT_FLOAT_EQ(g.positions[0], -0.25f);
+}
+
+TEST(BuildBonds, AtomAloneInAShortBoxBondsToItsOwnImages) {
+  ATOMS_DATA f = Atoms({{1, 1, 1}});
+  SetBox(f, {1.5, 0, 0, 0, 10, 0, 0, 0, 10});
+  ASSERT_EQ(BuildBonds(f, f.bonds, 2.0, 3), 1);  // the images at -1.5 and +1.5: one bond
+  EXPECT_EQ(f.bonds.counts[0], 2);
+  EXPECT_EQ(f.bonds.entries[0].i, 0);
+  EXPECT_EQ(f.bonds.entries[0].j, 0);
+  EXPECT_FLOAT_EQ(std::fabs(f.bonds.entries[0].dx), 1.5f);
+}
+
+// Cut-off beyond half the box: the same neighbour through several images, one entry each.
+TEST(BuildBonds, LargeCutoffKeepsOneEntryPerImage) {
+  ATOMS_DATA f = Atoms({{0.5f, 0.5f, 0.5f}, {2.0f, 0.5f, 0.5f}});
+  SetBox(f, {3, 0, 0, 0, 3, 0, 0, 0, 3});
+  BuildBonds(f, f.bonds, 2.9, 3);
+  ExpectMatchesReference(f, 2.9);
+  // 0-1 directly (1.5) and through the x image (1.5), and the self images along each axis.
+  EXPECT_GE(f.bonds.counts[1], 2);
+}
+
+// More than the 200 neighbours of a fixed query buffer, and far more entries than the
+// initial 4 per atom: nothing lost.
+TEST(BuildBonds, DenseClusterFindsEveryPair) {
+  ATOMS_DATA f;
+  SetBox(f, {40, 0, 0, 0, 40, 0, 0, 0, 40});
+  f.Allocate(300);
+  for (int a = 0; a < 300; ++a)  // within a 2 x 2 x 2 cube
+    for (int k = 0; k < 3; ++k) f.positions[3 * a + k] = 18.0f + 0.0067f * ((a * (7 + 6 * k)) % 300);
+  BuildBonds(f, f.bonds, 4.0, 3);
+  EXPECT_EQ(f.bonds.bondCount, 300 * 299 / 2);
+  for (int a = 0; a < 300; ++a) EXPECT_EQ(f.bonds.counts[a], 299);
+}
+
+TEST(BuildBonds, CapacitiesOnlyGrow) {
+  ATOMS_DATA big;
+  SetBox(big, {10, 0, 0, 0, 10, 0, 0, 0, 10});
+  FillRandom(big, 500, 3);
+  BOND_INFO info;
+  BuildBonds(big, info, 2.0, 3);
+  const size_t entries = info.entries.size(), counts = info.counts.size();
+  ATOMS_DATA small = Atoms({{1, 1, 1}, {2, 1, 1}});
+  SetBox(small, {10, 0, 0, 0, 10, 0, 0, 0, 10});
+  EXPECT_EQ(BuildBonds(small, info, 2.0, 3), 1);
+  EXPECT_EQ(info.entries.size(), entries);
+  EXPECT_EQ(info.counts.size(), counts);
+  EXPECT_EQ(info.counts[0], 1);
+}
+
+// pdb frames carry no box: the atoms are searched where they are, without images, so the
+// first and last atom of a chain spanning the frame are not bonded through a face.
+TEST(BuildBonds, FrameWithoutBoxHasNoPeriodicImages) {
+  ATOMS_DATA f = Atoms({{0, 0, 0}, {1.5f, 0, 0}, {3, 0, 0}, {4.5f, 0, 0}});
+  ASSERT_EQ(BuildBonds(f, f.bonds, 2.0, 3), 3);
+  EXPECT_EQ(f.bonds.counts[0], 1);
+  EXPECT_EQ(f.bonds.counts[3], 1);
+  EXPECT_FLOAT_EQ(f.positions[9], 4.5f);  // not moved
+  // A box flat on one axis is no box either.
+  ATOMS_DATA g = Atoms({{0, 0, 0}, {9.5f, 0, 0}});
+  SetBox(g, {10, 0, 0, 0, 10, 0, 0, 0, 0});
+  EXPECT_EQ(BuildBonds(g, g.bonds, 2.0, 3), 0);
+}
+
+TEST(BuildBonds, NonPeriodicModeDoesNotBondAcrossTheAtomsExtent) {
+  ATOMS_DATA f = Atoms({{0.5f, 0, 0}, {9.5f, 0, 0}, {5, 0, 0}, {6, 0, 0}});
+  SetBox(f, {10, 0, 0, 0, 10, 0, 0, 0, 10});
+  ASSERT_EQ(BuildBonds(f, f.bonds, 2.0, 0), 1);
+  EXPECT_EQ(f.bonds.counts[0], 0);
+  EXPECT_EQ(f.bonds.counts[2], 1);
+  // Far-apart clusters (a huge extent) still work: the grid's cells widen, never explode.
+  ATOMS_DATA g = Atoms({{0, 0, 0}, {1, 0, 0}, {3e30f, -2e30f, 1e30f}, {3e30f, -2e30f, 1e30f}});
+  EXPECT_EQ(BuildBonds(g, g.bonds, 2.0, 0), 2);
+}
+
+TEST(BuildBonds, NonFiniteCoordinatesGetNoBonds) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  ATOMS_DATA f = Atoms({{1, 1, 1}, {nan, 1, 1}, {1.5f, 1, 1}, {1, inf, 1}, {1, 1, -inf}});
+  for (int periodic : {3, 0}) {
+    SetBox(f, {10, 0, 0, 0, 10, 0, 0, 0, 10});
+    ASSERT_EQ(BuildBonds(f, f.bonds, 2.0, periodic), 1) << periodic;
+    EXPECT_EQ(f.bonds.counts[1], 0);
+    EXPECT_EQ(f.bonds.counts[3], 0);
+    EXPECT_EQ(f.bonds.counts[4], 0);
+    EXPECT_TRUE(std::isnan(f.positions[3]));
+  }
+  SetBox(f, {nan, 0, 0, 0, 10, 0, 0, 0, 10});
+  EXPECT_EQ(BuildBonds(f, f.bonds, 2.0, 3), 1);
+}
+
+TEST(BuildBonds, EmptyOrShortFramesAndBadCutoffsGiveNoBonds) {
+  ATOMS_DATA empty;
+  EXPECT_EQ(BuildBonds(empty, empty.bonds, 2.0, 3), 0);
+  ATOMS_DATA f = Atoms({{1, 1, 1}, {1.5f, 1, 1}});
+  SetBox(f, {10, 0, 0, 0, 10, 0, 0, 0, 10});
+  EXPECT_EQ(BuildBonds(f, f.bonds, -1.0, 3), 0);
+  EXPECT_EQ(BuildBonds(f, f.bonds, std::numeric_limits<double>::quiet_NaN(), 3), 0);
+  EXPECT_EQ(f.bonds.counts[0], 0);
+  f.atomCount = 5;  // claims more atoms than it has positions for
+  EXPECT_EQ(BuildBonds(f, f.bonds, 2.0, 3), 1);
+  EXPECT_EQ(f.bonds.counts[4], 0);
+}
+
+// Measured through the allocator: a second build (the bond arrays already large enough)
+// holds at most about 100 bytes per atom at its peak, and the report matches.
+TEST(BuildBonds, WorkingMemoryStaysWithinABudgetPerAtom) {
+  constexpr int kAtoms = 200000;
+  ATOMS_DATA f;
+  SetBox(f, {130, 0, 0, 0, 130, 0, 0, 0, 130});
+  FillRandom(f, kAtoms, 5);
+  BuildBonds(f, f.bonds, 2.0, 3);
+  const size_t before = alloccount::Live();
+  alloccount::ResetPeak();
+  BondBuildStats stats;
+  BuildBonds(f, f.bonds, 2.0, 3, &stats);
+  const size_t peak = alloccount::Peak() - before;
+  EXPECT_EQ(alloccount::Live(), before);
+  EXPECT_TRUE(stats.periodicImages);
+  EXPECT_LE(peak, 100u * kAtoms);
+  EXPECT_NEAR(static_cast<double>(peak), static_cast<double>(stats.workingBytes), 0.05 * peak);
+}

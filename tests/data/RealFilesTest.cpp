@@ -1,0 +1,72 @@
+// Files written by other programs (see tests/files/text/README.md).
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "TestSupport.h"
+#include "data/text/TextFrames.h"
+
+namespace {
+
+qv::FrameList LoadFile(const std::string& name) {
+  const std::string path = qvtest::TestFile("text/" + name);
+  const auto format = qv::TextFormatOfPath(path);
+  qv::FrameList frames;
+  if (!format) return frames;
+  const float box[9] = {10, 0, 0, 0, 10, 0, 0, 0, 10};
+  int largest = 0;
+  testing::internal::CaptureStdout();
+  qv::LoadTextFrames(path, *format, box, frames, largest);
+  testing::internal::GetCapturedStdout();
+  return frames;
+}
+
+std::map<int, int> Census(const ATOMS_DATA& f) {
+  std::map<int, int> m;
+  for (int i = 0; i < f.atomCount; ++i) ++m[f.atomicNumbers[i]];
+  return m;
+}
+
+}  // namespace
+
+TEST(RealFiles, OpenBabelEthanol) {
+  const std::map<int, int> ethanol = {{1, 6}, {6, 2}, {8, 1}};
+  auto pdb = LoadFile("ethanol_obabel.pdb");
+  ASSERT_EQ(pdb.size(), 1u);
+  EXPECT_EQ(Census(*pdb[0]), ethanol);
+  EXPECT_FLOAT_EQ(pdb[0]->positions[0], 1.097f);
+  EXPECT_FLOAT_EQ(pdb[0]->positions[8], -1.214f);
+  EXPECT_FLOAT_EQ(pdb[0]->positions[26], -1.901f);
+
+  auto xyz = LoadFile("ethanol_obabel.xyz");
+  ASSERT_EQ(xyz.size(), 1u);
+  EXPECT_EQ(Census(*xyz[0]), ethanol);
+  EXPECT_EQ(xyz[0]->comment.value_or("?"), "\n");
+  EXPECT_FLOAT_EQ(xyz[0]->positions[26], 1.01215f);
+}
+
+TEST(RealFiles, AseWaterFrames) {
+  for (const char* name : {"water_ase.xyz", "water_ase_frames.pdb"}) {
+    auto frames = LoadFile(name);
+    ASSERT_EQ(frames.size(), 3u) << name;
+    for (int k = 0; k < 3; ++k) {
+      const ATOMS_DATA& f = *frames[k];
+      EXPECT_EQ(f.index, k);
+      EXPECT_EQ(f.sequence, k + 1);
+      EXPECT_EQ(Census(f), (std::map<int, int>{{1, 2}, {8, 1}})) << name;
+      EXPECT_NEAR(f.positions[2], 0.119262 + 0.1 * k, 1e-3) << name;
+      EXPECT_NEAR(f.positions[4], 0.763239, 1e-3) << name;
+    }
+    if (std::string(name).ends_with(".pdb")) EXPECT_EQ(frames[2]->step, 3);
+  }
+}
+
+TEST(RealFiles, AseRockSalt) {
+  for (const char* name : {"nacl_ase_extxyz.xyz", "nacl_ase.pdb"}) {
+    auto frames = LoadFile(name);
+    ASSERT_EQ(frames.size(), 1u) << name;
+    EXPECT_EQ(Census(*frames[0]), (std::map<int, int>{{11, 4}, {17, 4}})) << name;
+    EXPECT_FLOAT_EQ(frames[0]->positions[3], 2.82f) << name;
+  }
+}

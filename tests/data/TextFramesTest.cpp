@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "TestSupport.h"
+#include "data/text/TextFrames.h"
+
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStdout;
+
+namespace {
+
+const float kBox[9] = {20, 0, 0, 0, 21, 0, 0, 0, 22};
+
+qv::FrameList Load(const std::string& text, qv::TextFormat format, std::string* out = nullptr,
+                   int* largest = nullptr) {
+  qv::LineReader lines;
+  lines.OpenMemory(text);
+  std::vector<std::unique_ptr<ATOMS_DATA>> frames;
+  int big = 0;
+  CaptureStdout();
+  qv::LoadTextFrames(lines, format, kBox, frames, big);
+  const std::string o = GetCapturedStdout();
+  if (out) *out = o;
+  if (largest) *largest = big;
+  return frames;
+}
+
+using Frames = std::vector<std::unique_ptr<ATOMS_DATA>>;
+
+}  // namespace
+
+TEST(XyzTable, FirstTwoCharactersInTwoSpellings) {
+  EXPECT_EQ(qv::XyzAtomicNumber("cl"), 17);
+  EXPECT_EQ(qv::XyzAtomicNumber("Cl"), 17);
+  EXPECT_EQ(qv::XyzAtomicNumber("CL"), 0);
+  EXPECT_EQ(qv::XyzAtomicNumber("Fe"), 0);
+  EXPECT_EQ(qv::XyzAtomicNumber("Ca"), 0);
+  EXPECT_EQ(qv::XyzAtomicNumber("HE"), 0);
+  EXPECT_EQ(qv::XyzAtomicNumber("he"), 2);
+  EXPECT_EQ(qv::XyzAtomicNumber("C1"), 0);
+  EXPECT_EQ(qv::XyzAtomicNumber("Cla"), 17);
+  EXPECT_EQ(qv::XyzAtomicNumber("Ea"), 17);
+  EXPECT_EQ(qv::XyzAtomicNumber("k"), 19);
+  EXPECT_EQ(qv::XyzAtomicNumber("\xc3\xa9"), 0);
+}
+
+TEST(Xyz, TwoFramesWithSequenceNumbersCommentsAndDefaultBox) {
+  const std::string frame =
+      "3\n"
+      "title %d\n"
+      "O 0.0 0.0 0.0\n"
+      "H 0.96 0 0\r\n"
+      "cl -1.5e1 +2 .5\n";
+  std::string text;
+  for (int k = 1; k <= 2; ++k) {
+    std::string f = frame;
+    f.replace(f.find("%d"), 2, std::to_string(k));
+    text += f;
+  }
+  int largest = 0;
+  std::string out;
+  Frames frames = Load(text, qv::TextFormat::kXyz, &out, &largest);
+  ASSERT_EQ(frames.size(), 2u);
+  for (int k = 0; k < 2; ++k) {
+    const ATOMS_DATA& f = *frames[k];
+    EXPECT_EQ(f.index, k);
+    EXPECT_EQ(f.sequence, k + 1);
+    EXPECT_EQ(f.step, 0);
+    EXPECT_EQ(f.comment.value_or(""), "title " + std::to_string(k + 1) + "\n");
+    EXPECT_EQ(f.box[4], 21.0);
+    EXPECT_EQ(f.atomicNumbers[2], 17);
+    EXPECT_EQ(f.positions[6], -15.0f);
+    EXPECT_EQ(f.positions[7], 2.0f);
+    EXPECT_EQ(f.positions[8], 0.5f);
+  }
+  EXPECT_EQ(largest, 3);
+  EXPECT_EQ(out, "");
+}
+
+TEST(Xyz, NumbersStopAtTheFirstFieldThatIsNotANumber) {
+  Frames frames = Load("3\nt\nH 1.5abc 2 3\nO 1 x 3\nC 7 8 9 extra words\n", qv::TextFormat::kXyz);
+  ASSERT_EQ(frames.size(), 1u);
+  const auto& p = frames[0]->positions;
+  EXPECT_EQ(p[0], 1.5f);  // "%f" stops inside the word; the next field fails there
+  EXPECT_EQ(p[1], 0.0f);
+  EXPECT_EQ(p[3], 1.0f);
+  EXPECT_EQ(p[4], 0.0f);
+  EXPECT_EQ(p[5], 0.0f);
+  EXPECT_EQ(p[8], 9.0f);
+}
+
+TEST(Xyz, BadCountsAndShortFrames) {
+  std::string out;
+  const std::string good = "1\nt\nH 1 2 3\n";
+  Frames frames = Load(good + "-4\nt\nH 0 0 0\n", qv::TextFormat::kXyz, &out);
+  EXPECT_EQ(frames.size(), 1u);
+  EXPECT_NE(out.find("atom count -4 is not positive"), std::string::npos) << out;
+
+  frames = Load(good + "999999999\nt\nH 0 0 0\n", qv::TextFormat::kXyz, &out);
+  EXPECT_EQ(frames.size(), 1u);
+  EXPECT_NE(out.find("frame 2 declares 999999999 atoms"), std::string::npos) << out;
+
+  frames = Load(good + "3\nshort\nO 4 5 6\n", qv::TextFormat::kXyz, &out);
+  ASSERT_EQ(frames.size(), 2u);
+  EXPECT_EQ(frames[1]->atomCount, 3);
+  EXPECT_EQ(frames[1]->positions[2], 6.0f);
+  EXPECT_EQ(frames[1]->positions[8], 0.0f);
+  EXPECT_EQ(frames[1]->atomicNumbers[2], 0);
+  EXPECT_NE(out.find("frame 2 ends after 1 of its 3 atoms"), std::string::npos) << out;
+
+  frames = Load(good + "\x89PNG\r\n\x1a\n\0\0\0", qv::TextFormat::kXyz, &out);
+  EXPECT_EQ(frames.size(), 1u);
+  EXPECT_NE(out.find("line 4 holds no atom count"), std::string::npos) << out;
+
+  frames = Load("", qv::TextFormat::kXyz, &out);
+  EXPECT_TRUE(frames.empty());
+  EXPECT_EQ(out, "");
+
+  frames = Load("2\nt\nH nan 0 0\nH 0 -inf 1e400\n", qv::TextFormat::kXyz, &out);
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0]->positions[0], 0.0f);
+  EXPECT_EQ(frames[0]->positions[4], 0.0f);
+  EXPECT_EQ(frames[0]->positions[5], 0.0f);
+  EXPECT_NE(out.find("3 coordinates that are not finite"), std::string::npos) << out;
+}
+
+TEST(Md2, LeadingIntegerIsIgnored) {
+  Frames frames = Load("2\nmd2 title\n7 O 0.0 0.0 1.5\n8 na 1 2 3\n", qv::TextFormat::kMd2);
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0]->atomicNumbers[0], 8);
+  EXPECT_EQ(frames[0]->positions[2], 1.5f);
+  EXPECT_EQ(frames[0]->atomicNumbers[1], 11);
+  EXPECT_EQ(frames[0]->comment.value_or(""), "md2 title\n");
+}
+
+TEST(Pdb, ReducedLayoutInsideModel) {
+  Frames frames = Load(
+      "MODEL 7\n"
+      "ATOM 1 O HOH 1.0 2.0 3.0\n"
+      "ATOM 2 CA X 0 0 0\n"
+      "ATOM 3 Ca X 0 0 0\n"
+      "ATOM 4 Cc X 0 0 0\n"
+      "TER\n"
+      "ENDMDL\n"
+      "MODEL 9\n"
+      "ATOM 1 H X 4 5 6\n"
+      "ENDMDL\n",
+      qv::TextFormat::kPdb);
+  ASSERT_EQ(frames.size(), 2u);
+  const ATOMS_DATA& f = *frames[0];
+  EXPECT_EQ(f.atomCount, 4);
+  EXPECT_EQ(f.step, 7);
+  EXPECT_EQ(f.sequence, 1);
+  EXPECT_EQ(f.atomicNumbers[0], 8);
+  EXPECT_EQ(f.positions[0], 1.0f);
+  EXPECT_EQ(f.positions[1], 2.0f);
+  EXPECT_EQ(f.positions[2], 3.0f);
+  EXPECT_EQ(f.atomicNumbers[1], 21);
+  EXPECT_EQ(f.atomicNumbers[2], 20);
+  EXPECT_EQ(f.atomicNumbers[3], 0);
+  for (double b : f.box) EXPECT_EQ(b, 0.0);
+  EXPECT_FALSE(f.comment);
+  EXPECT_EQ(frames[1]->step, 9);
+  EXPECT_EQ(frames[1]->sequence, 2);
+  EXPECT_EQ(frames[1]->atomCount, 1);
+}
+
+TEST(Pdb, FiveThousandAtomFrameGrowsTheBuffer) {
+  std::string text = "MODEL 1\n";
+  for (int i = 0; i < 5000; ++i) text += "ATOM " + std::to_string(i) + " O W " + std::to_string(i) + " 0 0\n";
+  text += "ENDMDL\n";
+  qv::LineReader lines;
+  lines.OpenMemory(text);
+  qv::TextLoad load(lines, kBox);
+  auto f = qv::ReadPdbFrame(load);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->atomCount, 5000);
+  EXPECT_EQ(f->positions.size(), 15000u);
+  EXPECT_EQ(f->positions[3 * 4999], 4999.0f);
+  EXPECT_EQ(load.work.atomCount, 16384);
+  EXPECT_EQ(load.largestAtomCount, 5000);
+  EXPECT_FALSE(qv::ReadPdbFrame(load));
+}
+
+TEST(Pdb, StandardColumnsHeaderRecordsAndElementColumn) {
+  // Chain identifier and residue number sit between the residue name and x.
+  const std::string text =
+      "HEADER    TEST\n"
+      "REMARK   1 written by hand\n"
+      "CRYST1   10.000   10.000   10.000  90.00  90.00  90.00 P 1           1\n"
+      "MODEL        3\n"
+      "ATOM      1  CA  ALA A  12      11.104   6.134  -6.504  1.00  0.00           C\n"
+      "ATOM      2  CA  ALA A  12      -1.500   2.250  10.000  1.00  0.00\n"
+      "HETATM    3 CA    CA B 101       1.000   2.000   3.000  1.00  0.00          CA\n"
+      "HETATM    4  O   HOH C 201       4.000   5.000   6.000  1.00  0.00           O\n"
+      "ENDMDL\n"
+      "END\n";
+  Frames frames = Load(text, qv::TextFormat::kPdb);
+  ASSERT_EQ(frames.size(), 1u);
+  const ATOMS_DATA& f = *frames[0];
+  EXPECT_EQ(f.step, 3);
+  ASSERT_EQ(f.atomCount, 4);
+  EXPECT_EQ(f.atomicNumbers[0], 6);   // alpha carbon of element C
+  EXPECT_EQ(f.atomicNumbers[1], 21);  // no element column: the name CA as written
+  EXPECT_EQ(f.atomicNumbers[2], 20);  // calcium ion
+  EXPECT_EQ(f.atomicNumbers[3], 8);
+  EXPECT_FLOAT_EQ(f.positions[0], 11.104f);
+  EXPECT_FLOAT_EQ(f.positions[1], 6.134f);
+  EXPECT_FLOAT_EQ(f.positions[2], -6.504f);
+  EXPECT_FLOAT_EQ(f.positions[3], -1.5f);
+  EXPECT_FLOAT_EQ(f.positions[11], 6.0f);
+}
+
+TEST(Pdb, FileWithoutModelIsOneFrameUpToEnd) {
+  const std::string text =
+      "COMPND    WATER\n"
+      "HETATM    1  O   HOH     1       0.000   0.000   0.000  1.00  0.00           O\n"
+      "HETATM    2  H1  HOH     1       0.957   0.000   0.000  1.00  0.00           H\n"
+      "CONECT    1    2\n"
+      "END\n"
+      "ATOM      3  N   XXX     1       9.000   9.000   9.000  1.00  0.00           N\n";
+  std::string out;
+  Frames frames = Load(text, qv::TextFormat::kPdb, &out);
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0]->atomCount, 2);
+  EXPECT_EQ(frames[0]->step, 0);
+  EXPECT_EQ(frames[0]->atomicNumbers[1], 1);
+  EXPECT_FLOAT_EQ(frames[0]->positions[3], 0.957f);
+
+  frames = Load("REMARK nothing here\n\x01\x02\x03", qv::TextFormat::kPdb, &out);
+  EXPECT_TRUE(frames.empty());
+  EXPECT_NE(out.find("no MODEL, ATOM or HETATM record"), std::string::npos);
+}
+
+TEST(LineReader, KeepsLongLinesWholeAcrossBlocksAndRejectsOverlongOnes) {
+  qvtest::TempDir dir;
+  const std::string path = dir.File("l.txt");
+  qvtest::WriteText(path, "abc\n" + std::string(40, 'y') + "\nlast");
+  qv::LineReader r(64);
+  ASSERT_TRUE(r.Open(path));
+  std::string_view line;
+  ASSERT_TRUE(r.Next(line));
+  EXPECT_EQ(line, "abc");
+  EXPECT_EQ(r.BytesLeft(), 45u);
+  ASSERT_TRUE(r.Next(line));
+  EXPECT_EQ(line, std::string(40, 'y'));
+  ASSERT_TRUE(r.Next(line));
+  EXPECT_EQ(line, "last");
+  EXPECT_FALSE(r.HadNewline());
+  EXPECT_FALSE(r.Next(line));
+
+  qvtest::WriteText(path, "ok\n" + std::string(100, 'z') + "\nH 1 2 3\n");
+  qv::LineReader small(64);
+  ASSERT_TRUE(small.Open(path));
+  ASSERT_TRUE(small.Next(line));
+  CaptureStdout();
+  EXPECT_FALSE(small.Next(line));
+  EXPECT_NE(GetCapturedStdout().find("line 2 is longer than 64 bytes"), std::string::npos);
+  EXPECT_TRUE(small.TooLong());
+  EXPECT_FALSE(small.Next(line));  // the tail is never handed out as a line
+}

@@ -1,0 +1,11 @@
+// xyz frames from arbitrary bytes.
+#include "fuzz_text_common.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  std::freopen("/dev/null", "w", stdout);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  return FuzzText(data, size, qv::TextFormat::kXyz);
+}
