@@ -151,6 +151,32 @@ TEST_F(QvToolRender, SeveralFilesSideBySideOrSuperimposed) {
   EXPECT_GT(b.At(60, 30)[2], 100) << "superimposed: oxygen at the centre of the whole picture";
 }
 
+TEST_F(QvToolRender, BondsFollowTheCutoff) {
+  // Two hydrogens 3 Å apart across the centre of the box.
+  qvtest::Bytes b;
+  b.Put<int32_t>(2).Put<int32_t>(0);
+  b.Put<uint8_t>(4).Put<uint8_t>(4).Put<uint8_t>(0).Put<uint8_t>(4).Put<uint8_t>(0);
+  b.Put<uint8_t>(0).Zeros(18);
+  for (float v : {10.f, 0.f, 0.f, 0.f, 10.f, 0.f, 0.f, 0.f, 10.f, 0.f, 0.f, 0.f}) b.Put(v);
+  b.Put<int32_t>(1).Put<int32_t>(1);
+  for (float v : {3.5f, 5.f, 5.f, 6.5f, 5.f, 5.f}) b.Put(v);
+  const std::string pair = dir.File("pair.fa2");
+  qvtest::WriteFile(pair, b.data);
+  const std::string path = dir.File("pair.bmp");
+  std::string out;
+  // Atoms of radius 1 (bonds 0.25 thick) leave the middle pixel to the bond alone.
+  ASSERT_EQ(Run(Q(pair) + " --size 80x60 --set VISUAL:Box=0 --cutoff 3.5 -o " + Q(path), &out), 0)
+      << out;
+  EXPECT_GT(ReadBmp(path).At(40, 30)[1], 100);
+  ASSERT_EQ(Run(Q(pair) + " --size 80x60 --set VISUAL:Box=0 --cutoff 2.5 -o " + Q(path), &out), 0);
+  EXPECT_EQ(ReadBmp(path).At(40, 30)[1], 0);
+  ASSERT_EQ(Run(Q(pair) + " --size 80x60 --set VISUAL:Box=0 --set VISUAL:Bond=0 --cutoff 3.5 -o " +
+                    Q(path),
+                &out),
+            0);
+  EXPECT_EQ(ReadBmp(path).At(40, 30)[1], 0);
+}
+
 TEST_F(QvToolRender, BadRequestsAndUnwritableFiles) {
   std::string out;
   EXPECT_EQ(Run(Q(input) + " --size 10by10", &out), 2);
