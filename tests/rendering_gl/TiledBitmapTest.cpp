@@ -113,24 +113,4 @@ TEST_F(TiledBitmap, OddWidthRowsArePaddedToFourBytesWithZeros) {
   EXPECT_EQ(width, 1.0f);
 }
 
-TEST_F(TiledBitmap, UnwritableFileOnlyPrintsTheMessage) {
-  MakeScene();
-  Open(8, 8);
-  testing::internal::CaptureStdout();
-  EXPECT_FALSE(qvgl::RenderTiledBitmap("/nonexistent-dir/x.bmp", scene_, list_, display_, camera_,
-                                       {}, 8, 8, 1));
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "bmpファイルの作成に失敗しました\n");
-}
-
-TEST_F(TiledBitmap, SizesThatCannotBeWrittenAreRefused) {
-  MakeScene();
-  Open(8, 8);
-  qv::BgrImage image;
-  EXPECT_FALSE(qvgl::RenderTiledImage(scene_, list_, display_, camera_, {}, 0, 8, 1, image));
-  EXPECT_FALSE(qvgl::RenderTiledImage(scene_, list_, display_, camera_, {}, 8, 8, 0, image));
-  // 8 * 100000 square is far beyond the 4 GiB a BMP can describe.
-  EXPECT_FALSE(qvgl::RenderTiledImage(scene_, list_, display_, camera_, {}, 8, 8, 100000, image));
-  EXPECT_TRUE(image.pixels.empty());
-}
-
 }  // namespace

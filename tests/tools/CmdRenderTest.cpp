@@ -122,9 +122,6 @@ TEST_F(QvToolRender, DisplaySettingsAreHonoured) {
   const Bmp white = render("--set VISUAL:BGColor=1,1,1");
   EXPECT_EQ(white.At(0, 0)[0], 255);
   EXPECT_EQ(white.At(0, 0)[2], 255);
-  // Hiding oxygen by its colour's alpha leaves only the box.
-  const Bmp hidden = render("--set VISUAL:Box=0 --set 'ATOM:Color=O,1,0,0,0'");
-  EXPECT_EQ(hidden.NonBlack(), 0) << "an alpha-0 element colour hides the atom";
 }
 
 TEST_F(QvToolRender, SeveralFilesSideBySideOrSuperimposed) {
