@@ -67,6 +67,15 @@ TEST(GraphicDeviceGL15, BeginFrameRestoresTheFixedStateAndDrawsIntoTheSurfacesFr
   glReadPixels(15, 7, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
   EXPECT_EQ(px[1], 255);
   device.EndFrame();
+  // The surface follows its window's size; the device needs no call for it.
+  surface.Resize(40, 30);
+  device.BeginFrame();
+  glClear(GL_COLOR_BUFFER_BIT);
+  px[1] = 0;
+  glReadPixels(39, 29, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+  EXPECT_EQ(px[1], 255);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  device.EndFrame();
 }
 
 TEST(GraphicDeviceGL15, LaterContextsShareTheFirstOnesObjectsAndAnyDestroyEmptiesTheRegistry) {
