@@ -14,6 +14,7 @@ int CmdCoord(Quivane& app, const ParsedArgs& args);
 int CmdCoordSeries(Quivane& app, const ParsedArgs& args);
 int CmdEps(Quivane& app, const ParsedArgs& args);
 int CmdStl(Quivane& app, const ParsedArgs& args);
+int CmdRender(Quivane& app, const ParsedArgs& args);
 
 const std::vector<CommandSpec>& Commands() {
   static const std::vector<CommandSpec> commands = {
@@ -59,6 +60,14 @@ const std::vector<CommandSpec>& Commands() {
        "surface of the atoms on the periodic grid of the box (STLGridWidth,\n"
        "STLGridCutoffEdgeZ, STLScale). Prints the file name.",
        {}, {"grid"}, 1, 1, CmdStl},
+      {"render", "render FILE... [--frame N] [--size WxH] [--magnify M] [-o OUT]",
+       "Draw the selected frame as the viewer's bitmap output would, without any display\n"
+       "(headless EGL), with the camera fitted as after a load and every display setting.\n"
+       "Several FILEs are drawn together (\"Multiview\" lays them side by side). Size defaults\n"
+       "to the window size, the magnification to \"DefaultBmpMagnify\"; OUT ending in .png\n"
+       "writes PNG, anything else BMP (default: the data file's base name, the frame number\n"
+       "in four digits and \".bmp\"). Prints the file written.",
+       {"size", "magnify", "o"}, {}, 1, 64, CmdRender},
   };
   return commands;
 }

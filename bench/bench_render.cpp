@@ -1,0 +1,165 @@
+// Frame time of the fixed-function scene on the headless surface (llvmpipe here), split into
+// the CPU batch filling and the whole frame (filling + GL drawing + finish).
+#include <benchmark/benchmark.h>
+
+#include <epoxy/gl.h>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "rendering/gl/AtomRendererGL.h"
+#include "rendering/gl/GraphicDeviceGL15.h"
+#include "rendering/gl/SceneGL.h"
+#include "rendering/headless/HeadlessEGLSurface.h"
+
+namespace {
+
+// n atoms on a simple cubic lattice of spacing 1.5, each bonded to its +x and +y neighbours
+// (about two bonds per atom), alternating oxygen and hydrogen.
+struct Scene {
+  ATOMS_DATA frame;
+  double edge = 0;
+};
+
+const Scene& MakeScene(int n) {
+  static std::unique_ptr<Scene> cached;
+  static int cachedN = -1;
+  if (cachedN == n) return *cached;
+  cached = std::make_unique<Scene>();
+  cachedN = n;
+  Scene& s = *cached;
+  const int side = static_cast<int>(std::ceil(std::cbrt(static_cast<double>(n))));
+  const float spacing = 1.5f;
+  s.edge = side * spacing;
+  ATOMS_DATA& f = s.frame;
+  f.Allocate(n);
+  for (int k = 0; k < 9; ++k) f.box[k] = k % 4 == 0 ? s.edge : 0;
+  f.bonds.counts.resize(n);
+  f.bonds.entries.resize(2 * static_cast<size_t>(n));
+  int bonds = 0;
+  for (int a = 0; a < n; ++a) {
+    const int x = a % side, y = (a / side) % side, z = a / (side * side);
+    f.atomicNumbers[a] = a % 3 == 0 ? 8 : 1;
+    f.positions[3 * a] = (x + 0.5f) * spacing;
+    f.positions[3 * a + 1] = (y + 0.5f) * spacing;
+    f.positions[3 * a + 2] = (z + 0.5f) * spacing;
+    f.bonds.counts[a] = 0;
+    if (x + 1 < side && a + 1 < n) f.bonds.entries[bonds++] = {a, a + 1, spacing, 0, 0};
+    if (y + 1 < side && a + side < n) f.bonds.entries[bonds++] = {a, a + side, 0, spacing, 0};
+  }
+  for (int b = 0; b < bonds; ++b) {
+    ++f.bonds.counts[f.bonds.entries[b].i];
+    ++f.bonds.counts[f.bonds.entries[b].j];
+  }
+  f.bonds.bondCount = bonds;
+  return s;
+}
+
+void BM_FillSphereBatches(benchmark::State& state) {
+  const Scene& s = MakeScene(static_cast<int>(state.range(0)));
+  qvgl::Mesh sphere;
+  qvgl::BuildSphereMesh(4, 0.3f, sphere);
+  qv::ColorTables tables;
+  std::vector<qv::Rgba> scratch;
+  qv::PodVector<uint32_t> colors;
+  qvgl::FillAtomColors(s.frame, &s.frame.bonds, 0, tables, 160.1, scratch, colors);
+  qvgl::BatchArrays batch;
+  const size_t n = colors.size();
+  const size_t per = qvgl::BatchCapacity(512LL * 1048576, sphere);
+  // The arrays only grow: the first fill pays for the pages, later frames do not.
+  qvgl::FillSphereBatch(sphere, s.frame.positions.data(), colors.data(), 0, std::min(n, per),
+                        batch);
+  size_t vertices = 0;
+  for (auto _ : state) {
+    for (size_t first = 0; first < n; first += per) {
+      qvgl::FillSphereBatch(sphere, s.frame.positions.data(), colors.data(), first,
+                            std::min(n, first + per), batch);
+      vertices += batch.vertexCount;
+      benchmark::DoNotOptimize(batch.positions.data());
+    }
+  }
+  state.counters["sphere_vertices_per_s"] =
+      benchmark::Counter(static_cast<double>(vertices), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FillSphereBatches)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_FillBondBatches(benchmark::State& state) {
+  const Scene& s = MakeScene(static_cast<int>(state.range(0)));
+  qvgl::Mesh cylinder;
+  qvgl::BuildCylinderMesh(3, 0.075f, cylinder);
+  qv::ColorTables tables;
+  std::vector<qv::Rgba> scratch;
+  qv::PodVector<uint32_t> colors;
+  qvgl::FillAtomColors(s.frame, &s.frame.bonds, 0, tables, 160.1, scratch, colors);
+  qvgl::BatchArrays batch;
+  const size_t n = static_cast<size_t>(s.frame.bonds.bondCount);
+  const size_t per = qvgl::BatchCapacity(512LL * 1048576, cylinder);
+  qvgl::FillBondBatch(cylinder, s.frame.bonds.entries.data(), s.frame.positions.data(),
+                      colors.data(), s.frame.atomCount, 0, std::min(n, per), batch);
+  size_t vertices = 0;
+  for (auto _ : state) {
+    for (size_t first = 0; first < n; first += per) {
+      qvgl::FillBondBatch(cylinder, s.frame.bonds.entries.data(), s.frame.positions.data(),
+                          colors.data(), s.frame.atomCount, first, std::min(n, first + per),
+                          batch);
+      vertices += batch.vertexCount;
+      benchmark::DoNotOptimize(batch.positions.data());
+    }
+  }
+  state.counters["bonds"] = static_cast<double>(n);
+  state.counters["cylinder_vertices_per_s"] =
+      benchmark::Counter(static_cast<double>(vertices), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FillBondBatches)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// One whole frame at 640 x 480: clear, camera, spheres and bonds (refilled every frame, as
+// atoms and bonds share the arrays), box, finish.
+void BM_FrameSpheresWithBonds(benchmark::State& state) {
+  const Scene& s = MakeScene(static_cast<int>(state.range(0)));
+  std::string why;
+  if (!HeadlessEGLSurface::Available(&why)) {
+    state.SkipWithError(why.c_str());
+    return;
+  }
+  HeadlessEGLSurface surface(640, 480);
+  GraphicDeviceGL15 device(&surface);
+  if (device.Initialize(640, 480, 2) != 0) {
+    state.SkipWithError("device initialisation failed");
+    return;
+  }
+  AtomRendererGL renderer;
+  DisplayValues display;
+  SceneSettings settings;
+  CameraGL fitted;
+  fitted.FitToData(s.frame.box, s.frame.origin);
+  const SceneCamera camera = SceneCamera::From(fitted);
+  auto frame = [&] {
+    device.BeginFrame();
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glViewport(0, 0, 640, 480);
+    qvgl::LoadProjection(0, 640, 480, 0, 0, 640, 480, camera);
+    double view[16];
+    std::copy(camera.view, camera.view + 16, view);
+    view[2] = -view[2], view[6] = -view[6], view[10] = -view[10], view[14] = -view[14];
+    glLoadMatrixd(view);
+    renderer.Draw(s.frame, &s.frame.bonds, display, settings);
+    device.EndFrame();  // finishes the GL work
+  };
+  frame();  // meshes built and arrays grown once, as in the viewer after its first frame
+  double fill = 0;
+  for (auto _ : state) {
+    frame();
+    fill += renderer.LastFillSeconds();
+  }
+  const double frames = static_cast<double>(state.iterations());
+  state.counters["fill_ms"] = 1000 * fill / frames;
+  state.counters["atoms"] = static_cast<double>(s.frame.atomCount);
+  state.counters["bonds"] = static_cast<double>(s.frame.bonds.bondCount);
+}
+// llvmpipe on two cores needs seconds for the larger scene: few iterations.
+BENCHMARK(BM_FrameSpheresWithBonds)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_FrameSpheresWithBonds)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace

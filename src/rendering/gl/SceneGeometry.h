@@ -1,0 +1,84 @@
+#pragma once
+// The CPU side of the fixed-function scene: meshes, per-atom colour words and the client-side
+// batch arrays the draw calls read. Nothing here touches GL, so it is measured and tested
+// without a context.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "data/AtomsData.h"
+#include "data/ElementTable.h"
+#include "data/PodVector.h"
+
+// What the draw reads beside the display values.
+struct SceneSettings {
+  const qv::ColorTables* colors = nullptr;  // element and bond-count tables; defaults when null
+  int64_t vramBytes = 512LL * 1048576;      // bounds the arrays of one draw call
+  double maxPressure = 160.1;
+  std::array<float, 3> traceColor = {1, 1, 1};
+  float traceWidth = 0.5f;
+
+  const qv::ColorTables& Colors() const;
+};
+
+namespace qvgl {
+
+// Levels beyond these would only exhaust memory; the menu offers far less.
+constexpr int kMaxSpherePolygonLevel = 256;
+constexpr int kMaxCylinderPolygonLevel = 1024;
+
+struct Mesh {
+  qv::PodVector<float> positions;  // x y z per vertex
+  qv::PodVector<float> normals;    // x y z per vertex
+  qv::PodVector<uint32_t> indices;
+  int vertexCount = 0;
+  int indexCount = 0;
+};
+
+// P stacks and 2P slices. Levels below 2 give an empty mesh (nothing is drawn); levels above
+// kMaxSpherePolygonLevel are clamped.
+void BuildSphereMesh(int level, float radius, Mesh& mesh);
+// K sides, ring 0 at z = 0 and ring 1 at z = 1, no end caps. Levels below 1 give an empty
+// mesh; levels above kMaxCylinderPolygonLevel are clamped.
+void BuildCylinderMesh(int level, float radius, Mesh& mesh);
+
+// Colour word: bytes red, green, blue, alpha in memory order.
+inline uint32_t PackColor(qv::Rgba c) {
+  return static_cast<uint32_t>(c.r) | static_cast<uint32_t>(c.g) << 8 |
+         static_cast<uint32_t>(c.b) << 16 | static_cast<uint32_t>(c.a) << 24;
+}
+inline bool Visible(uint32_t word) { return (word >> 24) != 0; }
+
+// Client-side arrays of one draw call; they only grow.
+struct BatchArrays {
+  qv::PodVector<float> positions;
+  qv::PodVector<float> normals;
+  qv::PodVector<uint32_t> colors;
+  qv::PodVector<uint32_t> indices;
+  size_t vertexCount = 0;
+  size_t indexCount = 0;
+
+  void Reserve(size_t vertices, size_t indices);
+};
+
+// How many meshes of the given size fit the budget in one batch: at least 1.
+size_t BatchCapacity(int64_t budgetBytes, const Mesh& mesh);
+
+// Fills the batch with the spheres of atoms [first, last) whose colour is visible.
+void FillSphereBatch(const Mesh& sphere, const float* atomPositions, const uint32_t* colors,
+                     size_t first, size_t last, BatchArrays& batch);
+// Fills the batch with the cylinders of bond entries [first, last) whose two atoms are
+// both visible; entries naming atoms outside [0, atomCount) are left out.
+void FillBondBatch(const Mesh& cylinder, const BOND_ENTRY* bonds, const float* atomPositions,
+                   const uint32_t* colors, int32_t atomCount, size_t first, size_t last,
+                   BatchArrays& batch);
+// One colour word per atom for the colour mode (the colouring modes' rules), as the words
+// the batch arrays take. scratch is working storage kept by the caller.
+void FillAtomColors(const ATOMS_DATA& frame, const BOND_INFO* bonds, int colorMode,
+                    const qv::ColorTables& tables, double maxPressure,
+                    std::vector<qv::Rgba>& scratch, qv::PodVector<uint32_t>& out);
+// The placement of one cylinder: local axes u and v across the bond direction d.
+void CylinderAxes(float dx, float dy, float dz, float u[3], float v[3]);
+
+}  // namespace qvgl

@@ -1,0 +1,91 @@
+#include "GLTestSupport.h"
+
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace qvgltest {
+
+std::shared_ptr<OneFrameContainer> MakeFrame(double edge, const std::vector<Atom>& atoms,
+                                             const std::vector<BOND_ENTRY>& bonds) {
+  auto c = std::make_shared<OneFrameContainer>();
+  ATOMS_DATA& f = c->frame;
+  f.Allocate(static_cast<int32_t>(atoms.size()));
+  for (int k = 0; k < 9; ++k) f.box[k] = (k % 4 == 0) ? edge : 0.0;
+  for (size_t a = 0; a < atoms.size(); ++a) {
+    f.atomicNumbers[a] = atoms[a].z;
+    f.positions[3 * a] = atoms[a].x;
+    f.positions[3 * a + 1] = atoms[a].y;
+    f.positions[3 * a + 2] = atoms[a].zz;
+  }
+  f.bonds.entries.resize(bonds.size());
+  f.bonds.counts.resize(atoms.size());
+  for (size_t a = 0; a < atoms.size(); ++a) f.bonds.counts[a] = 0;
+  for (size_t b = 0; b < bonds.size(); ++b) {
+    f.bonds.entries[b] = bonds[b];
+    ++f.bonds.counts[bonds[b].i];
+    ++f.bonds.counts[bonds[b].j];
+  }
+  f.bonds.bondCount = static_cast<int32_t>(bonds.size());
+  return c;
+}
+
+LawData MakeEntry(std::shared_ptr<OneFrameContainer> c, const std::string& extension) {
+  LawData e;
+  e.type = kTypeMD;
+  e.path = "/tmp/scene." + extension;
+  e.nameOffset = 5;
+  e.extOffset = e.path.size() - extension.size();
+  e.container = std::move(c);
+  return e;
+}
+
+SceneCamera FittedCamera(const double box[9], const double origin[3]) {
+  CameraGL camera;
+  camera.FitToData(box, origin);
+  return SceneCamera::From(camera);
+}
+
+void GLFixture::Open(int width, int height) {
+  width_ = width;
+  height_ = height;
+  std::string why;
+  ASSERT_TRUE(HeadlessEGLSurface::Available(&why)) << "headless EGL must work here: " << why;
+  surface_ = std::make_unique<HeadlessEGLSurface>(width, height);
+  device_ = std::make_unique<GraphicDeviceGL15>(surface_.get());
+  ASSERT_EQ(device_->Initialize(width, height, 2), 0);
+  device_->BeginFrame();
+  ASSERT_NE(surface_->Framebuffer(), 0u);
+}
+
+void GLFixture::TearDown() {
+  if (device_) device_->EndFrame();
+  device_.reset();
+  surface_.reset();
+}
+
+std::vector<Rgb> GLFixture::Read() const {
+  std::vector<unsigned char> raw(size_t(width_) * height_ * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, raw.data());
+  std::vector<Rgb> out(size_t(width_) * height_);
+  for (size_t i = 0; i < out.size(); ++i) out[i] = {raw[4 * i], raw[4 * i + 1], raw[4 * i + 2]};
+  return out;
+}
+
+void GLFixture::Draw(const DataSetList& list, const DisplayValues& display,
+                     const SceneCamera& camera, const SceneSettings& settings) {
+  scene_.DrawScene(list, display, camera, SceneTile::Whole(width_, height_), settings);
+  glFinish();
+}
+
+int CountNot(const std::vector<Rgb>& p, Rgb bg, int tol) {
+  int n = 0;
+  for (const Rgb& c : p) {
+    if (std::abs(c.r - bg.r) > tol || std::abs(c.g - bg.g) > tol || std::abs(c.b - bg.b) > tol) ++n;
+  }
+  return n;
+}
+
+}  // namespace qvgltest
