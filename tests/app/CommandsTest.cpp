@@ -224,6 +224,12 @@ TEST(Commands, KeysStepPlayAndTurn) {
   r.cmds->OnKey(Key::Z, false, true);
   EXPECT_EQ(r.app.playState, 0);
   EXPECT_EQ(r.app.currentFrame, 14);
+  r.app.currentFrame = r.app.SetFrameAll(3);  // backward from 3 with skip 10 stops at 0
+  r.cmds->OnKey(Key::Z, false, true);
+  r.cmds->OnTimer();
+  r.cmds->OnTimer();
+  EXPECT_EQ(r.app.currentFrame, 0);
+  EXPECT_FALSE(r.shell.timer);
 
   r.cmds->OnKey(Key::Left, false, false);
   r.cmds->OnKey(Key::Left, true, false);

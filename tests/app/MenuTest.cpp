@@ -92,16 +92,6 @@ TEST(MenuTable, EveryItemHasBothCaptionsAndEveryIdIsKnown) {
   EXPECT_STREQ(Find(MenuBar(), kMd3Sequence)->ja, "md3連番出力");
 }
 
-TEST(MenuTable, FrameSkipValues) {
-  EXPECT_EQ(FrameSkipForCommand(kSkip1), 1);
-  EXPECT_EQ(FrameSkipForCommand(kSkip4), 4);
-  EXPECT_EQ(FrameSkipForCommand(kSkip10000), 10000);
-  EXPECT_EQ(FrameSkipForCommand(kPlayAll), 0);
-  std::vector<int> skips;
-  for (int id : FrameSkipIds()) skips.push_back(FrameSkipForCommand(id));
-  EXPECT_EQ(skips, (std::vector<int>{1, 2, 4, 8, 10, 16, 20, 32, 64, 100, 1000, 10000}));
-}
-
 TEST(RadioGroups, NotificationsMarkOneItemOfTheirGroupOnly) {
   FakeMenu menu;
   NotifyDistributer distributer;

@@ -44,19 +44,6 @@ TEST(Playback, ForwardWithSkipStopsOneTickAfterTheLastFrame) {
   EXPECT_EQ(s.current, 24);
 }
 
-TEST(Playback, BackwardFromThreeStopsAtZero) {
-  Frames f{25};
-  State s;
-  s.current = 3;
-  s.skip = 10;
-  Movie movie(s.current, s.skip, s.play, f.fn());
-  movie.StartBackward();
-  EXPECT_TRUE(movie.Tick());
-  EXPECT_EQ(s.current, 0);
-  EXPECT_EQ(s.play, 0);
-  EXPECT_FALSE(movie.Tick());
-}
-
 TEST(Playback, StepsClampAndStopLeavesTheFrame) {
   Frames f{5};
   State s;
@@ -114,22 +101,6 @@ TEST(Sequences, RightRotationRefusesStepsThatGiveNoOrEndlessTurns) {
   EXPECT_EQ(RunRightRotation(-5.0, write, [](double) {}), 0);
   EXPECT_EQ(RunRightRotation(std::nan(""), write, [](double) {}), 0);
   EXPECT_EQ(writes, 0);
-}
-
-TEST(Sequences, RotatingSequenceOnOneFrameWritesFourWithHundredDegreeSteps) {
-  Frames f{1};
-  State s;
-  Movie movie(s.current, s.skip, s.play, f.fn());
-  std::vector<int> numbers;
-  std::vector<double> turns;
-  int counter = 7;
-  const double delta = 100.0 * std::numbers::pi / 180.0;
-  const int n = RunRotatingSequence(movie, counter, -delta, [&](int i) { numbers.push_back(i); },
-                                    [&](double a) { turns.push_back(a); });
-  EXPECT_EQ(n, 4);
-  EXPECT_EQ(numbers, (std::vector<int>{7, 8, 9, 10}));
-  EXPECT_EQ(turns.size(), 3u);  // no turn after the wrapping step
-  EXPECT_EQ(counter, 11);
 }
 
 TEST(Sequences, RotatingSequenceKeepsTurningAfterTheLastFrame) {
