@@ -58,7 +58,9 @@ bool Viewer::Start(const std::string& commandLineFile) {
   if (result == 3) {
     commands.pacingMode = 3;
   } else if (result != 0) {
-    std::fprintf(stderr, "error: no OpenGL context for the window\n");
+    const char* text = "OpenGL is not available for the window, so nothing can be drawn.";
+    std::fprintf(stderr, "error: %s\n", text);
+    window_->ShowMessage(text, "Error");
     return false;
   }
   WireWork();
