@@ -2,11 +2,9 @@
 // The viewer's behaviour without its toolkit: menu commands by id, keys, mouse, the movie
 // timer, the title and md3 edit mode. The Qt shell turns its events into these calls and
 // implements the few services below; tests drive the same object directly.
-#include <array>
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 

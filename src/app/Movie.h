@@ -2,7 +2,6 @@
 // Frame stepping, interactive playback and the sequence outputs. The frame operation, the
 // bitmap writer and the camera turns are handed in, so the same loops serve the viewer,
 // the batch tool and the tests.
-#include <array>
 #include <functional>
 
 namespace qv::cmd {

@@ -4,7 +4,6 @@
 // draws into the framebuffer that layer names.
 #include <QWindow>
 #include <functional>
-#include <memory>
 
 namespace qv::cmd {
 class Commands;
