@@ -125,11 +125,11 @@ int RunQvTool(int argc, char** argv) {
     PrintHelp(stdout);
     return 0;
   }
-  const CommandSpec* spec = nullptr;
+  const CommandSpec* chosen = nullptr;
   for (const auto& c : Commands()) {
-    if (first == c.name) spec = &c;
+    if (first == c.name) chosen = &c;
   }
-  if (!spec) {
+  if (!chosen) {
     std::fprintf(stderr, "qvtool: unknown command '%s' (see qvtool --help)\n", first.c_str());
     return 2;
   }
@@ -153,7 +153,7 @@ int RunQvTool(int argc, char** argv) {
       }
       const bool isValue = std::find(std::begin(kCommonValueOptions), std::end(kCommonValueOptions),
                                      name) != std::end(kCommonValueOptions) ||
-                           Contains(spec->valueOptions, name);
+                           Contains(chosen->valueOptions, name);
       if (isValue) {
         if (!inlineValue) {
           if (i + 1 >= argc) {
@@ -170,10 +170,10 @@ int RunQvTool(int argc, char** argv) {
         } else {
           args.values[name] = value;
         }
-      } else if (Contains(spec->flagOptions, name) && !inlineValue) {
+      } else if (Contains(chosen->flagOptions, name) && !inlineValue) {
         args.flags.push_back(name);
       } else {
-        std::fprintf(stderr, "qvtool %s: unknown option '%s'\n", spec->name, a.c_str());
+        std::fprintf(stderr, "qvtool %s: unknown option '%s'\n", chosen->name, a.c_str());
         return 2;
       }
     } else {
@@ -181,8 +181,8 @@ int RunQvTool(int argc, char** argv) {
     }
   }
   const int np = static_cast<int>(args.positional.size());
-  if (np < spec->minPositional || np > spec->maxPositional) {
-    std::fprintf(stderr, "usage: qvtool %s\n", spec->usage);
+  if (np < chosen->minPositional || np > chosen->maxPositional) {
+    std::fprintf(stderr, "usage: qvtool %s\n", chosen->usage);
     return 2;
   }
 
@@ -196,5 +196,5 @@ int RunQvTool(int argc, char** argv) {
       return 2;
     }
   }
-  return spec->run(app, args);
+  return chosen->run(app, args);
 }
