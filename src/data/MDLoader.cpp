@@ -105,32 +105,26 @@ void MDLoader::Number(ATOMS_DATA& frame, int index) {
 // --- binary reader access -------------------------------------------------------------
 
 bool MDLoader::SeekTo(int64_t offset) {
-  if (fa2_) return fa2_->Seek(offset);
-  if (fad_) return fad_->Seek(offset);
-  return false;
+  return binary_ && binary_->Seek(offset);
 }
 
 int64_t MDLoader::Tell() const {
-  if (fa2_) return fa2_->Tell();
-  if (fad_) return fad_->Tell();
-  return -1;
+  return binary_ ? binary_->Tell() : -1;
 }
 
 int MDLoader::PeekAtomCount() {
-  if (fa2_) return fa2_->PeekAtomCount();
-  if (fad_) return fad_->PeekAtomCount();
-  return kFrameIoError;
+  return binary_ ? binary_->PeekAtomCount() : kFrameIoError;
 }
 
 void MDLoader::ReportReadFailure(int code) {
   if (code >= 0 || code == kFrameEnd) return;
-  const std::string& msg = fa2_ ? fa2_->LastError() : fad_ ? fad_->LastError() : std::string();
+  const std::string& msg = binary_ ? binary_->LastError() : std::string();
   std::fprintf(stderr, "error: %s; the frames before it are kept\n", msg.c_str());
 }
 
 std::unique_ptr<ATOMS_DATA> MDLoader::ReadFrame() {
   auto frame = std::make_unique<ATOMS_DATA>();
-  const int rc = fa2_ ? fa2_->ReadFrame(*frame) : fad_ ? fad_->ReadFrame(*frame) : kFrameIoError;
+  const int rc = binary_ ? binary_->ReadFrame(*frame) : kFrameIoError;
   if (rc != kFrameOk) {
     ReportReadFailure(rc);
     return nullptr;
@@ -139,31 +133,25 @@ std::unique_ptr<ATOMS_DATA> MDLoader::ReadFrame() {
 }
 
 bool MDLoader::SkipFrame() {
-  const int rc = fa2_ ? fa2_->SkipFrame() : fad_ ? fad_->SkipFrame() : kFrameIoError;
+  const int rc = binary_ ? binary_->SkipFrame() : kFrameIoError;
   ReportReadFailure(rc);
   return rc == kFrameOk;
 }
 
 qv::ReadStats* MDLoader::Stats() {
-  if (fa2_) return &fa2_->Stats();
-  if (fad_) return &fad_->Stats();
-  return nullptr;
+  return binary_ ? &binary_->Stats() : nullptr;
 }
 
 // --- indexing at open -----------------------------------------------------------------
 
 int MDLoader::OpenBinary(const std::string& path, Kind kind) {
-  int rc;
   if (kind == Kind::kFA2) {
-    fa2_ = std::make_unique<FA2_Reader>();
-    rc = fa2_->Open(path);
+    binary_ = std::make_unique<FA2_Reader>();
   } else {
-    fad_ = std::make_unique<FAD_Reader>();
-    rc = fad_->Open(path);
+    binary_ = std::make_unique<FAD_Reader>();
   }
-  if (rc != 0) {
-    fa2_.reset();
-    fad_.reset();
+  if (binary_->Open(path) != 0) {
+    binary_.reset();
     ReportOpenFailure(path, true);
     format_ = kFormatFailed;
     return format_;
