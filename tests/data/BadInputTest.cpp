@@ -2,7 +2,7 @@
 // read, with a message naming the file and the offset; complete frames before it stay.
 #include <gtest/gtest.h>
 
-#include "BinaryFrames.h"
+#include "Fa2Frames.h"
 #include "data/MDLoader.h"
 
 using namespace qvtest;

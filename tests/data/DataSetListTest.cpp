@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "BinaryFrames.h"
+#include "Fa2Frames.h"
 #include "data/DataSetList.h"
 #include "data/MDLoader.h"
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "BinaryFrames.h"
+#include "Fa2Frames.h"
 #include "data/MDLoader.h"
 
 using namespace qvtest;
