@@ -155,12 +155,7 @@ int FA2_Reader::ReadFrame(ATOMS_DATA& frame) {
 int FA2_Reader::SkipFrame() {
   const int n = PeekAtomCount();
   if (n <= 0) return PeekResult(n);
-  held_ = false;
-  if (!file_.SeekBy(BodySize())) {
-    return Fail(kFrameIoError, "cannot seek over the frame at offset " +
-                                   std::to_string(headerOffset_));
-  }
-  return kFrameOk;
+  return SkipBody(BodySize());
 }
 
 bool FA2_Reader::GetWidths(uint8_t widths[5]) const {

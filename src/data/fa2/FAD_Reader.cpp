@@ -181,11 +181,7 @@ int FAD_Reader::ReadFrame(ATOMS_DATA& frame) {
 int FAD_Reader::SkipFrame() {
   const int n = PeekAtomCount();
   if (n <= 0) return PeekResult(n);
-  held_ = false;
-  if (!file_.SeekBy(FixedBodySize())) {
-    return Fail(kFrameIoError, "cannot seek over the frame at offset " +
-                                   std::to_string(headerOffset_));
-  }
+  if (const int rc = SkipBody(FixedBodySize()); rc != kFrameOk) return rc;
   if ((header_.flags & kRecordAny) && !SkipVariableRecord()) return code_;
   return kFrameOk;
 }

@@ -36,6 +36,15 @@ int64_t FrameReader::ReadHeaderBytes(void* raw, size_t n) {
   return static_cast<int64_t>(file_.stats.bytesRead - before);
 }
 
+int FrameReader::SkipBody(int64_t bytes) {
+  held_ = false;
+  if (!file_.SeekBy(bytes)) {
+    return Fail(kFrameIoError, "cannot seek over the frame at offset " +
+                                   std::to_string(headerOffset_));
+  }
+  return kFrameOk;
+}
+
 void FrameReader::StoreBox(ATOMS_DATA& frame, const float box[12]) {
   for (int i = 0; i < 9; ++i) frame.box[i] = box[i];
   for (int i = 0; i < 3; ++i) frame.origin[i] = box[9 + i];

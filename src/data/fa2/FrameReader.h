@@ -48,6 +48,8 @@ class FrameReader {
   // Reads the n header bytes at the current offset (remembered as the header offset) and
   // returns how many were read: n, 0 at a clean end of the file, or fewer on a short read.
   int64_t ReadHeaderBytes(void* raw, size_t n);
+  // Drops the held header and seeks over the given body bytes of its frame.
+  int SkipBody(int64_t bytes);
   // PeekAtomCount's answer as a FrameResult: kFrameOk when a frame follows.
   static int PeekResult(int peeked) { return peeked > 0 ? kFrameOk : peeked == 0 ? kFrameEnd : peeked; }
   // 9 box values then 3 origin values into the frame.
