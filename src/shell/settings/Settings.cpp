@@ -9,6 +9,8 @@
 #include <limits>
 #include <system_error>
 
+#include "shell/settings/Truncate.h"
+
 namespace {
 
 using qv::IniModel;
@@ -72,14 +74,6 @@ int ParseProfileInt(std::string_view s, bool* hadDigits = nullptr) {
   if (negative) v = -v;
   if (v > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
   if (v < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
-  return static_cast<int>(v);
-}
-
-// Truncation toward zero that saturates instead of overflowing.
-int TruncateToInt(double v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return std::numeric_limits<int>::max();
-  if (v <= -2147483648.0) return std::numeric_limits<int>::min();
   return static_cast<int>(v);
 }
 
@@ -193,7 +187,7 @@ const Rule kRules[] = {
     QV_REAL("VISUAL", "AtomRadius", visual.atomRadius),
     Rule{"VISUAL", "AtomTrajectory",
          [](const IniModel& m, Settings& s) {
-           s.atomTrajectory = TruncateToInt(ReadReal(m, "VISUAL", "AtomTrajectory", s.atomTrajectory));
+           s.atomTrajectory = qv::TruncateToInt(ReadReal(m, "VISUAL", "AtomTrajectory", s.atomTrajectory));
          }},
     QV_INT("VISUAL", "Bond", visual.bond),
     QV_INT("VISUAL", "BondPoly", visual.bondPoly),
