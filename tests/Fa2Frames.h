@@ -44,6 +44,15 @@ inline Bytes& FadHeader(Bytes& b, int32_t n, int32_t m, int32_t flags) {
   return FadRecord<int32_t>(b, {n, m, flags});
 }
 
+// The start of a one-atom fad frame: the header with the given flags, atomic number 8 and
+// the three coordinate records each holding v. Box and further records are the caller's.
+inline Bytes& FadOneAtom(Bytes& b, int32_t flags, float v) {
+  FadHeader(b, 1, 0, flags);
+  FadRecord<int32_t>(b, {8});
+  for (int c = 0; c < 3; ++c) FadRecord<float>(b, {v});
+  return b;
+}
+
 }  // namespace qvtest
 
 // Small fa2 trajectories for the analysis command tests: box as floats, atomic numbers as
