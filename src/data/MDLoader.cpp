@@ -8,27 +8,16 @@
 #include "data/md3/MD3Load.h"
 #include "data/text/TextFrames.h"
 
-namespace {
-
-bool EndsWith(const std::string& s, const char* suffix) {
-  const std::string_view suf(suffix);
-  return s.size() >= suf.size() && s.compare(s.size() - suf.size(), suf.size(), suf) == 0;
-}
-
-}  // namespace
-
 MDLoader::MDLoader(LoadOptions options)
     : options_(std::move(options)), bondCutoff_(options_.bondCutoff) {}
 
 MDLoader::~MDLoader() = default;
 
 MDLoader::Kind MDLoader::KindOf(const std::string& path) {
-  if (EndsWith(path, ".fad")) return Kind::kFAD;
-  if (EndsWith(path, ".fa2")) return Kind::kFA2;
-  if (EndsWith(path, ".pdb")) return Kind::kPDB;
-  if (EndsWith(path, ".xyz") || EndsWith(path, ".md")) return Kind::kXYZ;
-  if (EndsWith(path, ".md2")) return Kind::kMD2;
-  if (EndsWith(path, ".md3")) return Kind::kMD3;
+  if (path.ends_with(".fad")) return Kind::kFAD;
+  if (path.ends_with(".fa2")) return Kind::kFA2;
+  if (path.ends_with(".md3")) return Kind::kMD3;
+  if (qv::TextFormatOfPath(path)) return Kind::kText;
   return Kind::kNone;
 }
 
@@ -39,9 +28,7 @@ int MDLoader::Open(const std::string& path) {
     case Kind::kFAD:
       return OpenBinary(path, kind);
     case Kind::kMD3:
-    case Kind::kPDB:
-    case Kind::kXYZ:
-    case Kind::kMD2:
+    case Kind::kText:
       return OpenText(path, kind);
     case Kind::kNone:
       break;
@@ -56,11 +43,8 @@ int MDLoader::OpenText(const std::string& path, Kind kind) {
   if (kind == Kind::kMD3) {
     rc = qv::LoadMd3Frames(path, frames);
   } else {
-    const qv::TextFormat format = kind == Kind::kPDB   ? qv::TextFormat::kPdb
-                                  : kind == Kind::kMD2 ? qv::TextFormat::kMd2
-                                                       : qv::TextFormat::kXyz;
     int largest = largestAtomCount_;
-    rc = qv::LoadTextFrames(path, format, options_.defaultBox, frames, largest);
+    rc = qv::LoadTextFrames(path, *qv::TextFormatOfPath(path), options_.defaultBox, frames, largest);
   }
   if (rc != 0) {
     // md3 opens like the binary formats and reports both lines; pdb/xyz/md/md2 the path only.

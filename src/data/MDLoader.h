@@ -70,7 +70,7 @@ class MDLoader : public IMDContainer {
   qv::ReadStats* Stats();
 
  private:
-  enum class Kind { kNone, kFA2, kFAD, kMD3, kPDB, kXYZ, kMD2 };
+  enum class Kind { kNone, kFA2, kFAD, kMD3, kText };  // kText: pdb, xyz, md, md2
   static Kind KindOf(const std::string& path);
 
   int OpenBinary(const std::string& path, Kind kind);
