@@ -30,10 +30,7 @@ int64_t FA2_Reader::BodySize() const {
   return 12 * int64_t{w[0]} + n * (int64_t{w[1]} + w[2] + 3 * (int64_t{w[3]} + w[4] + w[5]));
 }
 
-int FA2_Reader::PeekAtomCount() {
-  if (held_) return header_.atomCount;
-  if (ended_) return 0;
-  if (!file_.IsOpen()) return kFrameIoError;
+int FA2_Reader::ReadHeader() {
   unsigned char raw[kHeaderSize];
   const int64_t got = ReadHeaderBytes(raw, sizeof raw);
   if (got == 0) return End();  // clean end of the file
@@ -72,7 +69,6 @@ int FA2_Reader::PeekAtomCount() {
                                      " bytes) but only " + std::to_string(left) +
                                      " bytes remain in the file");
   }
-  held_ = true;
   return header_.atomCount;
 }
 

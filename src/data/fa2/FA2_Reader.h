@@ -16,8 +16,6 @@ class FA2_Reader : public qv::FrameReader {
   };
   static constexpr int64_t kHeaderSize = 32;
 
-  int PeekAtomCount() override;
-
   // Reads the frame body into the given arrays (sized for the peeked atom count); a null
   // destination skips its block. box receives 9 box then 3 origin values. Returns a FrameResult.
   int ReadFrame(int32_t* atomicNumbers, int32_t* tags, float* positions, float* vectors,
@@ -34,6 +32,7 @@ class FA2_Reader : public qv::FrameReader {
   int64_t BodySize() const;
 
  private:
+  int ReadHeader() override;
   template <class Src, class Dst>
   bool ReadBlock(Dst* dest, size_t count);
 

@@ -14,10 +14,7 @@ int64_t FAD_Reader::FixedBodySize() const {
   return size;
 }
 
-int FAD_Reader::PeekAtomCount() {
-  if (held_) return header_.atomCount;
-  if (ended_) return 0;
-  if (!file_.IsOpen()) return kFrameIoError;
+int FAD_Reader::ReadHeader() {
   unsigned char raw[kHeaderSize];
   const int64_t got = ReadHeaderBytes(raw, sizeof raw);
   if (got == 0) return End();
@@ -54,7 +51,6 @@ int FAD_Reader::PeekAtomCount() {
                                      " bytes) but only " + std::to_string(left) +
                                      " bytes remain in the file");
   }
-  held_ = true;
   return header_.atomCount;
 }
 

@@ -23,7 +23,6 @@ class FAD_Reader : public qv::FrameReader {
   };
   static constexpr int64_t kHeaderSize = 20;
 
-  int PeekAtomCount() override;
   // Reads the frame body; null destinations skip their records. box gets 9 box and 3 origin
   // values (all zero when the frame has no box).
   int ReadFrame(int32_t* atomicNumbers, int32_t* tags, float* positions, float box[12]);
@@ -35,6 +34,7 @@ class FAD_Reader : public qv::FrameReader {
   int64_t FixedBodySize() const;
 
  private:
+  int ReadHeader() override;
   // One record whose payload must be exactly `bytes` long; dest null seeks over it.
   bool ReadRecord(void* dest, int64_t bytes, const char* what);
   bool SkipVariableRecord();

@@ -22,6 +22,15 @@ bool FrameReader::Seek(int64_t offset) {
   return file_.Seek(offset);
 }
 
+int FrameReader::PeekAtomCount() {
+  if (held_) return heldCount_;
+  if (ended_) return 0;
+  if (!file_.IsOpen()) return kFrameIoError;
+  heldCount_ = ReadHeader();
+  held_ = heldCount_ > 0;
+  return heldCount_;
+}
+
 int FrameReader::Fail(int code, std::string message) {
   error_ = file_.Path() + ": " + message;
   code_ = code;

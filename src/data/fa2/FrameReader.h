@@ -25,7 +25,7 @@ class FrameReader {
 
   // Reads the frame header if it is not held yet. Returns the atom count (> 0), 0 at the end
   // of the data, or a negative FrameResult when the header cannot start a readable frame.
-  virtual int PeekAtomCount() = 0;
+  int PeekAtomCount();
   // Reads the next frame into a fresh record.
   virtual int ReadFrame(ATOMS_DATA& frame) = 0;
   // Seeks over the frame body by the sizes in its header (peeking it first if needed).
@@ -37,6 +37,11 @@ class FrameReader {
 
  protected:
   FrameReader() = default;
+
+  // Reads and checks the frame header at the current offset: the atom count (> 0) of a frame
+  // that can be read, 0 (through End()) at the end of the data, or a negative FrameResult
+  // (through Fail()).
+  virtual int ReadHeader() = 0;
 
   int Fail(int code, std::string message);
   // The data has ended: later peeks report the end again until a seek, instead of reading
@@ -57,6 +62,7 @@ class FrameReader {
 
   BinaryFile file_;
   bool held_ = false;
+  int heldCount_ = 0;  // atom count of the held header
   bool ended_ = false;
   int64_t headerOffset_ = 0;
   std::string error_;
