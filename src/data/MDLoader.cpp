@@ -68,9 +68,7 @@ void MDLoader::AppendFrame(std::unique_ptr<ATOMS_DATA> frame) {
   if (!frame) return;
   frame->index = static_cast<int32_t>(slots_.size());
   largestAtomCount_ = std::max(largestAtomCount_, frame->atomCount);
-  FrameSlot slot;
-  slot.frame = std::move(frame);
-  slots_.push_back(std::move(slot));
+  slots_.push_back(FrameSlot{0, std::move(frame)});
 }
 
 void MDLoader::FinishInMemoryLoad() {
@@ -147,10 +145,7 @@ int MDLoader::OpenBinary(const std::string& path, Kind kind) {
   std::unique_ptr<ATOMS_DATA> frame = ReadFrame();
   while (frame) {
     Number(*frame, static_cast<int>(slots_.size()));
-    FrameSlot slot;
-    slot.offset = offset;
-    slot.frame = std::move(frame);
-    slots_.push_back(std::move(slot));
+    slots_.push_back(FrameSlot{offset, std::move(frame)});
 
     offset = Tell();
     nextOffset_ = offset;
@@ -203,10 +198,7 @@ bool MDLoader::StepOnce() {
   nextOffset_ = Tell();
   ++current_;
   Number(*frame, current_);
-  FrameSlot slot;
-  slot.offset = offset;
-  slot.frame = std::move(frame);
-  slots_.push_back(std::move(slot));
+  slots_.push_back(FrameSlot{offset, std::move(frame)});
   EvictOne();
   return true;
 }
@@ -233,9 +225,7 @@ int MDLoader::SetFrame(int target) {
         return current_;
       }
       nextOffset_ = Tell();
-      FrameSlot slot;
-      slot.offset = offset;
-      slots_.push_back(std::move(slot));
+      slots_.push_back(FrameSlot{offset, nullptr});  // indexed, not read
       ++current_;
     }
     StepOnce();
