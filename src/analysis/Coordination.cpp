@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "analysis/ReportFile.h"
 #include "data/DataContainer.h"
 #include "data/ElementTable.h"
 
@@ -12,15 +13,6 @@ namespace {
 // Atoms whose counts the bond record holds (a record built for fewer atoms covers fewer).
 int32_t CountedAtoms(const ATOMS_DATA& frame, const BOND_INFO& bonds) {
   return static_cast<int32_t>(std::min(static_cast<size_t>(std::max(frame.atomCount, 0)), bonds.counts.size()));
-}
-
-int Close(FILE* f) {
-  const bool failed = std::ferror(f) != 0;
-  if (std::fclose(f) != 0 || failed) {
-    std::printf("error; write file\n");
-    return -2;
-  }
-  return 0;
 }
 
 }  // namespace
@@ -34,11 +26,8 @@ std::array<int32_t, 8> CoordinationHistogram(const ATOMS_DATA& frame, const BOND
 
 int WriteCoordinationFile(const std::string& path, const ATOMS_DATA& frame, const BOND_INFO& bonds) {
   if (bonds.bondCount == 0) return 0;
-  FILE* f = std::fopen(path.c_str(), "w");
-  if (!f) {
-    std::printf("error; open file\n");
-    return -1;
-  }
+  FILE* f = qv::OpenReportFile(path);
+  if (!f) return -1;
   std::fprintf(f, "#index, Z, coordination\n");
   const int32_t n = CountedAtoms(frame, bonds);
   const bool numbers = frame.atomicNumbers.size() >= static_cast<size_t>(n);
@@ -46,16 +35,13 @@ int WriteCoordinationFile(const std::string& path, const ATOMS_DATA& frame, cons
     const int32_t z = numbers ? frame.atomicNumbers[i] : 0;
     std::fprintf(f, "%d\t%s\t%d\n", i, qv::ElementSymbolOrUnknown(z), bonds.counts[i]);
   }
-  return Close(f) == 0 ? 1 : -2;
+  return qv::CloseReportFile(f) == 0 ? 1 : -2;
 }
 
 int WriteCoordinationSeries(const std::string& path, IMDContainer& md, int& currentFrame, int frameSkip,
                             const std::function<int(int)>& setFrameAll) {
-  FILE* f = std::fopen(path.c_str(), "w");
-  if (!f) {
-    std::printf("error; open file\n");
-    return -1;
-  }
+  FILE* f = qv::OpenReportFile(path);
+  if (!f) return -1;
   std::fprintf(f, "#frame, num_atoms, coord0, 1, 2, 3, 4, 5, 6, more\n");
   int lines = 0;
   for (;;) {
@@ -73,5 +59,5 @@ int WriteCoordinationSeries(const std::string& path, IMDContainer& md, int& curr
     currentFrame = setFrameAll(target);
     if (currentFrame < target || currentFrame <= before) break;
   }
-  return Close(f) == 0 ? lines : -2;
+  return qv::CloseReportFile(f) == 0 ? lines : -2;
 }

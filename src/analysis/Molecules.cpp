@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <map>
 
+#include "analysis/ReportFile.h"
 #include "data/ElementTable.h"
 
 namespace {
@@ -104,16 +105,8 @@ std::string CompositionText(const MoleculeRecord& record) {
 }
 
 int WriteMoleculeFile(const std::string& path, const std::vector<MoleculeRecord>& records) {
-  FILE* f = std::fopen(path.c_str(), "w");
-  if (!f) {
-    std::printf("error; open file\n");
-    return -1;
-  }
+  FILE* f = qv::OpenReportFile(path);
+  if (!f) return -1;
   for (const auto& r : records) std::fprintf(f, "%d\t%s\n", r.count, CompositionText(r).c_str());
-  const bool failed = std::ferror(f) != 0;
-  if (std::fclose(f) != 0 || failed) {
-    std::printf("error; write file\n");
-    return -2;
-  }
-  return 0;
+  return qv::CloseReportFile(f);
 }

@@ -1,8 +1,10 @@
 #pragma once
 // The frame record shared by loaders, analyses, drawing and outputs.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "data/PodVector.h"
 
@@ -65,3 +67,8 @@ struct ATOMS_DATA {
     vectors.resize(withVectors ? 3 * un : 0);
   }
 };
+
+namespace qv {
+// Frames read whole by the text loaders, in file order.
+using FrameList = std::vector<std::unique_ptr<ATOMS_DATA>>;
+}  // namespace qv

@@ -14,6 +14,19 @@ constexpr const char* kSymbols[kElementSymbolCount] = {
     "Re", "Os", "Ir", "Pt", "Au", "Hg", "Tl", "Pb", "Bi", "Po", "At", "Rn", "Fr", "Ra", "Ac",
     "Th", "Pa", "U",  "Np", "Pu", "Am", "Cm", "Bk", "Cf", "Es", "Fm", "Md", "No", "Lr"};
 
+// Symbols are one or two ASCII characters: a direct table beats searching the list for
+// every atom line of a million-atom frame.
+struct SymbolIndex {
+  std::array<int8_t, 128 * 128> z;
+  SymbolIndex() {
+    z.fill(-1);
+    for (int i = 0; i < kElementSymbolCount; ++i) {
+      const char* s = kSymbols[i];
+      z[static_cast<unsigned char>(s[0]) * 128 + static_cast<unsigned char>(s[1])] = static_cast<int8_t>(i);
+    }
+  }
+};
+
 }  // namespace
 
 const char* ElementSymbol(int atomicNumber) {
@@ -27,10 +40,13 @@ const char* ElementSymbolOrUnknown(int atomicNumber) {
 }
 
 int AtomicNumberOf(std::string_view symbol) {
-  for (int i = 0; i < kElementSymbolCount; ++i) {
-    if (symbol == kSymbols[i]) return i;
-  }
-  return -1;
+  static const SymbolIndex index;
+  if (symbol.empty() || symbol.size() > 2) return -1;
+  const auto c0 = static_cast<unsigned char>(symbol[0]);
+  const auto c1 = symbol.size() == 2 ? static_cast<unsigned char>(symbol[1]) : 0;
+  // A second character of NUL would alias the one-character symbol.
+  if (c0 >= 128 || c1 >= 128 || (c1 == 0 && symbol.size() == 2)) return -1;
+  return index.z[c0 * 128 + c1];
 }
 
 ColorTables::ColorTables() {

@@ -8,27 +8,16 @@
 #include "data/md3/MD3Load.h"
 #include "data/text/TextFrames.h"
 
-namespace {
-
-bool EndsWith(const std::string& s, const char* suffix) {
-  const std::string_view suf(suffix);
-  return s.size() >= suf.size() && s.compare(s.size() - suf.size(), suf.size(), suf) == 0;
-}
-
-}  // namespace
-
 MDLoader::MDLoader(LoadOptions options)
     : options_(std::move(options)), bondCutoff_(options_.bondCutoff) {}
 
 MDLoader::~MDLoader() = default;
 
 MDLoader::Kind MDLoader::KindOf(const std::string& path) {
-  if (EndsWith(path, ".fad")) return Kind::kFAD;
-  if (EndsWith(path, ".fa2")) return Kind::kFA2;
-  if (EndsWith(path, ".pdb")) return Kind::kPDB;
-  if (EndsWith(path, ".xyz") || EndsWith(path, ".md")) return Kind::kXYZ;
-  if (EndsWith(path, ".md2")) return Kind::kMD2;
-  if (EndsWith(path, ".md3")) return Kind::kMD3;
+  if (path.ends_with(".fad")) return Kind::kFAD;
+  if (path.ends_with(".fa2")) return Kind::kFA2;
+  if (path.ends_with(".md3")) return Kind::kMD3;
+  if (qv::TextFormatOfPath(path)) return Kind::kText;
   return Kind::kNone;
 }
 
@@ -39,9 +28,7 @@ int MDLoader::Open(const std::string& path) {
     case Kind::kFAD:
       return OpenBinary(path, kind);
     case Kind::kMD3:
-    case Kind::kPDB:
-    case Kind::kXYZ:
-    case Kind::kMD2:
+    case Kind::kText:
       return OpenText(path, kind);
     case Kind::kNone:
       break;
@@ -56,11 +43,8 @@ int MDLoader::OpenText(const std::string& path, Kind kind) {
   if (kind == Kind::kMD3) {
     rc = qv::LoadMd3Frames(path, frames);
   } else {
-    const qv::TextFormat format = kind == Kind::kPDB   ? qv::TextFormat::kPdb
-                                  : kind == Kind::kMD2 ? qv::TextFormat::kMd2
-                                                       : qv::TextFormat::kXyz;
     int largest = largestAtomCount_;
-    rc = qv::LoadTextFrames(path, format, options_.defaultBox, frames, largest);
+    rc = qv::LoadTextFrames(path, *qv::TextFormatOfPath(path), options_.defaultBox, frames, largest);
   }
   if (rc != 0) {
     // md3 opens like the binary formats and reports both lines; pdb/xyz/md/md2 the path only.
@@ -84,9 +68,7 @@ void MDLoader::AppendFrame(std::unique_ptr<ATOMS_DATA> frame) {
   if (!frame) return;
   frame->index = static_cast<int32_t>(slots_.size());
   largestAtomCount_ = std::max(largestAtomCount_, frame->atomCount);
-  FrameSlot slot;
-  slot.frame = std::move(frame);
-  slots_.push_back(std::move(slot));
+  slots_.push_back(FrameSlot{0, std::move(frame)});
 }
 
 void MDLoader::FinishInMemoryLoad() {
@@ -105,32 +87,26 @@ void MDLoader::Number(ATOMS_DATA& frame, int index) {
 // --- binary reader access -------------------------------------------------------------
 
 bool MDLoader::SeekTo(int64_t offset) {
-  if (fa2_) return fa2_->Seek(offset);
-  if (fad_) return fad_->Seek(offset);
-  return false;
+  return binary_ && binary_->Seek(offset);
 }
 
 int64_t MDLoader::Tell() const {
-  if (fa2_) return fa2_->Tell();
-  if (fad_) return fad_->Tell();
-  return -1;
+  return binary_ ? binary_->Tell() : -1;
 }
 
 int MDLoader::PeekAtomCount() {
-  if (fa2_) return fa2_->PeekAtomCount();
-  if (fad_) return fad_->PeekAtomCount();
-  return kFrameIoError;
+  return binary_ ? binary_->PeekAtomCount() : kFrameIoError;
 }
 
 void MDLoader::ReportReadFailure(int code) {
   if (code >= 0 || code == kFrameEnd) return;
-  const std::string& msg = fa2_ ? fa2_->LastError() : fad_ ? fad_->LastError() : std::string();
+  const std::string& msg = binary_ ? binary_->LastError() : std::string();
   std::fprintf(stderr, "error: %s; the frames before it are kept\n", msg.c_str());
 }
 
 std::unique_ptr<ATOMS_DATA> MDLoader::ReadFrame() {
   auto frame = std::make_unique<ATOMS_DATA>();
-  const int rc = fa2_ ? fa2_->ReadFrame(*frame) : fad_ ? fad_->ReadFrame(*frame) : kFrameIoError;
+  const int rc = binary_ ? binary_->ReadFrame(*frame) : kFrameIoError;
   if (rc != kFrameOk) {
     ReportReadFailure(rc);
     return nullptr;
@@ -139,31 +115,25 @@ std::unique_ptr<ATOMS_DATA> MDLoader::ReadFrame() {
 }
 
 bool MDLoader::SkipFrame() {
-  const int rc = fa2_ ? fa2_->SkipFrame() : fad_ ? fad_->SkipFrame() : kFrameIoError;
+  const int rc = binary_ ? binary_->SkipFrame() : kFrameIoError;
   ReportReadFailure(rc);
   return rc == kFrameOk;
 }
 
 qv::ReadStats* MDLoader::Stats() {
-  if (fa2_) return &fa2_->Stats();
-  if (fad_) return &fad_->Stats();
-  return nullptr;
+  return binary_ ? &binary_->Stats() : nullptr;
 }
 
 // --- indexing at open -----------------------------------------------------------------
 
 int MDLoader::OpenBinary(const std::string& path, Kind kind) {
-  int rc;
   if (kind == Kind::kFA2) {
-    fa2_ = std::make_unique<FA2_Reader>();
-    rc = fa2_->Open(path);
+    binary_ = std::make_unique<FA2_Reader>();
   } else {
-    fad_ = std::make_unique<FAD_Reader>();
-    rc = fad_->Open(path);
+    binary_ = std::make_unique<FAD_Reader>();
   }
-  if (rc != 0) {
-    fa2_.reset();
-    fad_.reset();
+  if (binary_->Open(path) != 0) {
+    binary_.reset();
     ReportOpenFailure(path, true);
     format_ = kFormatFailed;
     return format_;
@@ -175,10 +145,7 @@ int MDLoader::OpenBinary(const std::string& path, Kind kind) {
   std::unique_ptr<ATOMS_DATA> frame = ReadFrame();
   while (frame) {
     Number(*frame, static_cast<int>(slots_.size()));
-    FrameSlot slot;
-    slot.offset = offset;
-    slot.frame = std::move(frame);
-    slots_.push_back(std::move(slot));
+    slots_.push_back(FrameSlot{offset, std::move(frame)});
 
     offset = Tell();
     nextOffset_ = offset;
@@ -231,10 +198,7 @@ bool MDLoader::StepOnce() {
   nextOffset_ = Tell();
   ++current_;
   Number(*frame, current_);
-  FrameSlot slot;
-  slot.offset = offset;
-  slot.frame = std::move(frame);
-  slots_.push_back(std::move(slot));
+  slots_.push_back(FrameSlot{offset, std::move(frame)});
   EvictOne();
   return true;
 }
@@ -261,9 +225,7 @@ int MDLoader::SetFrame(int target) {
         return current_;
       }
       nextOffset_ = Tell();
-      FrameSlot slot;
-      slot.offset = offset;
-      slots_.push_back(std::move(slot));
+      slots_.push_back(FrameSlot{offset, nullptr});  // indexed, not read
       ++current_;
     }
     StepOnce();

@@ -11,8 +11,9 @@
 #include "data/LoadOptions.h"
 #include "data/fa2/BinaryFile.h"
 
-class FA2_Reader;
-class FAD_Reader;
+namespace qv {
+class FrameReader;
+}
 
 struct FrameSlot {
   int64_t offset = 0;                 // file offset of the frame (0 for text formats)
@@ -69,7 +70,7 @@ class MDLoader : public IMDContainer {
   qv::ReadStats* Stats();
 
  private:
-  enum class Kind { kNone, kFA2, kFAD, kMD3, kPDB, kXYZ, kMD2 };
+  enum class Kind { kNone, kFA2, kFAD, kMD3, kText };  // kText: pdb, xyz, md, md2
   static Kind KindOf(const std::string& path);
 
   int OpenBinary(const std::string& path, Kind kind);
@@ -90,8 +91,7 @@ class MDLoader : public IMDContainer {
 
   LoadOptions options_;
   std::vector<FrameSlot> slots_;
-  std::unique_ptr<FA2_Reader> fa2_;
-  std::unique_ptr<FAD_Reader> fad_;
+  std::unique_ptr<qv::FrameReader> binary_;  // fa2 or fad
   int64_t nextOffset_ = 0;
   int32_t format_ = kFormatFailed;
   int32_t current_ = 0;

@@ -28,6 +28,18 @@ void BoxAsFloats(const ATOMS_DATA& frame, float box[9]) {
   for (int k = 0; k < 9; ++k) box[k] = static_cast<float>(frame.box[k]);
 }
 
+using WriteFrameFn = bool (*)(const std::string& path, const ATOMS_DATA& frame);
+
+bool OutputCurrentFrame(DataSetList& list, int currentFrame, const char* suffix,
+                        WriteFrameFn write, std::string* written) {
+  const ATOMS_DATA* frame = FirstTrajectoryFrame(list);
+  if (!frame) return false;
+  const std::string path = ConversionPath(list.First()->path, suffix, currentFrame);
+  if (!write(path, *frame)) return false;
+  if (written) *written = path;
+  return true;
+}
+
 }  // namespace
 
 std::string ConversionPath(const std::string& dataPath, const char* suffix, int frame) {
@@ -55,7 +67,7 @@ bool WriteFrameFa2(const std::string& path, const ATOMS_DATA& frame) {
   FA2_Frame f;
   f.atomCount = frame.atomCount;
   f.hasBox = true;
-  for (int k = 0; k < 9; ++k) f.box[k] = static_cast<float>(frame.box[k]);
+  BoxAsFloats(frame, f.box);
   for (int k = 0; k < 3; ++k) f.box[9 + k] = static_cast<float>(frame.origin[k]);
   std::vector<int32_t> zeros;
   if (frame.atomicNumbers.empty()) zeros.assign(static_cast<size_t>(frame.atomCount), 0);
@@ -70,21 +82,11 @@ bool WriteFrameFa2(const std::string& path, const ATOMS_DATA& frame) {
 }
 
 bool OutputCurrentFrameMd3(DataSetList& list, int currentFrame, std::string* written) {
-  const ATOMS_DATA* frame = FirstTrajectoryFrame(list);
-  if (!frame) return false;
-  const std::string path = ConversionPath(list.First()->path, "_%d.md3", currentFrame);
-  if (!WriteFrameMd3(path, *frame)) return false;
-  if (written) *written = path;
-  return true;
+  return OutputCurrentFrame(list, currentFrame, "_%d.md3", WriteFrameMd3, written);
 }
 
 bool OutputCurrentFrameFa2(DataSetList& list, int currentFrame, std::string* written) {
-  const ATOMS_DATA* frame = FirstTrajectoryFrame(list);
-  if (!frame) return false;
-  const std::string path = ConversionPath(list.First()->path, "_%d.fa2", currentFrame);
-  if (!WriteFrameFa2(path, *frame)) return false;
-  if (written) *written = path;
-  return true;
+  return OutputCurrentFrame(list, currentFrame, "_%d.fa2", WriteFrameFa2, written);
 }
 
 Md3SequenceResult OutputMd3Sequence(DataSetList& list, int& currentFrame, int frameSkip,

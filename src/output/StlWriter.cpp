@@ -61,9 +61,7 @@ SphereMesh BuildSphereMesh(double radius, int bands) {
 
 bool StlFile::Open(const std::string& path) {
   Close();
-  file_ = std::fopen(path.c_str(), "wb");
-  if (!file_) return false;
-  path_ = path;
+  if (!file_.Open(path, "wb")) return false;
   failed_ = false;
   buffer_.clear();
   buffer_.reserve(kBufferBytes);
@@ -77,8 +75,8 @@ void StlFile::Put(const void* data, size_t size) {
 }
 
 void StlFile::Flush() {
-  if (!file_ || buffer_.empty()) return;
-  if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) failed_ = true;
+  if (!file_.IsOpen() || buffer_.empty()) return;
+  if (!file_.Write(buffer_.data(), buffer_.size())) failed_ = true;
   buffer_.clear();
 }
 
@@ -101,15 +99,12 @@ void StlFile::WriteTriangle(const float normal[3], const float v1[3], const floa
 }
 
 bool StlFile::Finish(bool patchCount, uint32_t triangleCount) {
-  if (!file_) return false;
+  if (!file_.IsOpen()) return false;
   Flush();
   if (patchCount && !failed_) {
-    if (std::fseek(file_, kStlHeaderBytes, SEEK_SET) != 0 ||
-        std::fwrite(&triangleCount, 4, 1, file_) != 1)
-      failed_ = true;
+    if (!file_.Seek(kStlHeaderBytes) || !file_.Write(&triangleCount, 4)) failed_ = true;
   }
-  if (std::fclose(file_) != 0) failed_ = true;
-  file_ = nullptr;
+  if (!file_.Close()) failed_ = true;
   return !failed_;
 }
 
@@ -117,14 +112,14 @@ void StlFile::Discard() {
   Close();
   // Only our own half-written file goes; never a device or whatever else the path names.
   std::error_code ec;
-  if (!path_.empty() && std::filesystem::is_regular_file(path_, ec)) std::filesystem::remove(path_, ec);
+  const std::string& path = file_.Path();
+  if (!path.empty() && std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
 }
 
 void StlFile::Close() {
-  if (file_) {
+  if (file_.IsOpen()) {
     Flush();
-    std::fclose(file_);
-    file_ = nullptr;
+    file_.Close();
   }
   buffer_.clear();
 }

@@ -2,10 +2,11 @@
 // Binary STL meshes of one frame: one tessellated sphere per atom, or one closed surface
 // around the union of all atomic spheres sampled on the periodic grid of the box.
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "data/fa2/BinaryFile.h"
 
 namespace qv {
 
@@ -61,7 +62,7 @@ class StlFile {
   StlFile& operator=(const StlFile&) = delete;
 
   bool Open(const std::string& path);
-  bool IsOpen() const { return file_ != nullptr; }
+  bool IsOpen() const { return file_.IsOpen(); }
   // Header text, zero padding and the triangle count.
   void WriteHeader(uint32_t triangleCount);
   void WriteTriangle(const float normal[3], const float v1[3], const float v2[3],
@@ -76,8 +77,7 @@ class StlFile {
   void Put(const void* data, size_t size);
   void Flush();
 
-  std::FILE* file_ = nullptr;
-  std::string path_;
+  BinaryFile file_;
   std::vector<unsigned char> buffer_;
   bool failed_ = false;
 };

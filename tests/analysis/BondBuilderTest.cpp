@@ -37,6 +37,21 @@ ATOMS_DATA Atoms(std::initializer_list<std::array<float, 3>> pos) {
   return f;
 }
 
+// A simple-cubic lattice of n^3 atoms written row by row, filling a periodic box of edge
+// n * spacing.
+ATOMS_DATA CubicLattice(int n, float spacing) {
+  ATOMS_DATA f;
+  const float edge = n * spacing;
+  SetBox(f, {edge, 0, 0, 0, edge, 0, 0, 0, edge});
+  f.Allocate(n * n * n);
+  for (int a = 0; a < n * n * n; ++a) {
+    f.positions[3 * a + 0] = spacing * (a % n);
+    f.positions[3 * a + 1] = spacing * (a / n % n);
+    f.positions[3 * a + 2] = spacing * (a / (n * n));
+  }
+  return f;
+}
+
 }  // namespace
 
 // One, two and three cells on an axis and a finer grid, orthogonal and triclinic, with atoms
@@ -78,14 +93,7 @@ TEST(BuildBonds, AtomsManyBoxesAwayAreWrappedByWholeBoxVectors) {
 
 TEST(BuildBonds, ChoosesTheWalkByTheAtomsOrder) {
   // A lattice written row by row, then the same atoms in a scrambled order.
-  ATOMS_DATA f;
-  SetBox(f, {40, 0, 0, 0, 40, 0, 0, 0, 40});
-  f.Allocate(4096);
-  for (int a = 0; a < 4096; ++a) {
-    f.positions[3 * a + 0] = 2.5f * (a % 16);
-    f.positions[3 * a + 1] = 2.5f * (a / 16 % 16);
-    f.positions[3 * a + 2] = 2.5f * (a / 256);
-  }
+  ATOMS_DATA f = CubicLattice(16, 2.5f);
   BondBuildStats stats;
   EXPECT_EQ(BuildBonds(f, f.bonds, 3.0, 3, &stats), 3 * 4096);
   EXPECT_FALSE(stats.walkedByCell);
@@ -100,14 +108,7 @@ TEST(BuildBonds, ChoosesTheWalkByTheAtomsOrder) {
 // A simple-cubic lattice with spacing equal to the cut-off: every nearest neighbour lies
 // exactly at the cut-off, in exact arithmetic.
 TEST(BuildBonds, PairsExactlyAtTheCutoffAreBonded) {
-  ATOMS_DATA f;
-  SetBox(f, {8, 0, 0, 0, 8, 0, 0, 0, 8});
-  f.Allocate(64);
-  for (int a = 0; a < 64; ++a) {
-    f.positions[3 * a + 0] = 2.0f * (a % 4);
-    f.positions[3 * a + 1] = 2.0f * (a / 4 % 4);
-    f.positions[3 * a + 2] = 2.0f * (a / 16);
-  }
+  ATOMS_DATA f = CubicLattice(4, 2.0f);
   BuildBonds(f, f.bonds, 2.0, 3);
   EXPECT_EQ(f.bonds.bondCount, 3 * 64);
   for (int a = 0; a < 64; ++a) EXPECT_EQ(f.bonds.counts[a], 6);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "MemoryTrajectory.h"
 #include "TestSupport.h"
 #include "analysis/BondBuilder.h"
 #include "analysis/Coordination.h"
@@ -45,24 +46,14 @@ ATOMS_DATA Waters() {
 
 // A trajectory held in memory, as the loaders' container would hold it; bonds are built on
 // first request with its own cut-off.
-class FakeTrajectory : public IMDContainer {
+class FakeTrajectory : public qvtest::MemoryTrajectory {
  public:
-  std::vector<ATOMS_DATA> frames;
-  int current = 0;
-  int GetFrameIndex() const override { return current; }
-  int SetFrame(int target) override {
-    current = std::clamp(target, 0, static_cast<int>(frames.size()) - 1);
-    return current;
-  }
-  ATOMS_DATA* GetCurrentFrame() override { return frames.empty() ? nullptr : &frames[current]; }
-  bool GetBox(double*, double*) override { return false; }
   BOND_INFO* GetBonds() override {
     ATOMS_DATA* f = GetCurrentFrame();
     if (!f) return nullptr;
     if (f->bonds.Empty()) BuildBonds(*f, f->bonds, 1.2, 3);
     return &f->bonds;
   }
-  void SetBondCutoff(double) override {}
 };
 
 }  // namespace

@@ -2,7 +2,7 @@
 // read, with a message naming the file and the offset; complete frames before it stay.
 #include <gtest/gtest.h>
 
-#include "BinaryFrames.h"
+#include "Fa2Frames.h"
 #include "data/MDLoader.h"
 
 using namespace qvtest;
@@ -105,9 +105,7 @@ TEST(BadInput, FadRecordLengthsAreChecked) {
   TempDir dir;
   auto good = [] {
     Bytes b;
-    FadHeader(b, 1, 0, 0x22);
-    FadRecord<int32_t>(b, {8});
-    for (int c = 0; c < 3; ++c) FadRecord<float>(b, {1});
+    FadOneAtom(b, 0x22, 1);
     FadRecord<float>(b, {5, 0, 0, 0, 5, 0, 0, 0, 5, 0, 0, 0});
     return b;
   };
@@ -143,17 +141,13 @@ TEST(BadInput, FadRecordLengthsAreChecked) {
   }
   {  // variable record with a negative length
     Bytes b = good();
-    FadHeader(b, 1, 0, 0x08);
-    FadRecord<int32_t>(b, {8});
-    for (int c = 0; c < 3; ++c) FadRecord<float>(b, {1});
+    FadOneAtom(b, 0x08, 1);
     b.Put<int32_t>(-100).Zeros(16);
     cases.push_back({"negative variable", b, "has length -100"});
   }
   {  // variable record longer than the file
     Bytes b = good();
-    FadHeader(b, 1, 0, 0x08);
-    FadRecord<int32_t>(b, {8});
-    for (int c = 0; c < 3; ++c) FadRecord<float>(b, {1});
+    FadOneAtom(b, 0x08, 1);
     b.Put<int32_t>(1 << 30).Zeros(16);
     cases.push_back({"oversized variable", b, "has length 1073741824"});
   }

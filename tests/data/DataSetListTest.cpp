@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "BinaryFrames.h"
+#include "Fa2Frames.h"
 #include "data/DataSetList.h"
 #include "data/MDLoader.h"
 
@@ -94,9 +94,7 @@ TEST(DataSetList, ViewBounds) {
 
   TempDir dir;
   Bytes b;
-  FadHeader(b, 1, 0, 0x02);
-  FadRecord<int32_t>(b, {8});
-  for (int c = 0; c < 3; ++c) FadRecord<float>(b, {0});
+  FadOneAtom(b, 0x02, 0);
   FadRecord<float>(b, {10, 20, 30});
   WriteFile(dir.File("b.fad"), b.data);
   list.OpenDataFile(dir.File("b.fad"), {});

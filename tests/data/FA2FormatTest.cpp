@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "BinaryFrames.h"
+#include "Fa2Frames.h"
 #include "data/fa2/FA2_Reader.h"
 #include "data/fa2/FA2_Writer.h"
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "BinaryFrames.h"
+#include "Fa2Frames.h"
 #include "data/MDLoader.h"
 
 using namespace qvtest;
@@ -172,9 +172,7 @@ TEST(MDLoader, BondsAreBuiltOnFirstRequestWithTheContainersCutoff) {
   const std::string path = dir.File("s.fad");
   Bytes b;
   for (int k = 0; k < 2; ++k) {
-    FadHeader(b, 1, 0, 0x22);
-    FadRecord<int32_t>(b, {8});
-    for (int c = 0; c < 3; ++c) FadRecord<float>(b, {float(k)});
+    FadOneAtom(b, 0x22, float(k));
     FadRecord<float>(b, {5, 0, 0, 0, 5, 0, 0, 0, 5, 0, 0, 0});
   }
   WriteFile(path, b.data);

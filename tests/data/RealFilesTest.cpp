@@ -58,7 +58,9 @@ TEST(RealFiles, AseWaterFrames) {
       EXPECT_NEAR(f.positions[2], 0.119262 + 0.1 * k, 1e-3) << name;
       EXPECT_NEAR(f.positions[4], 0.763239, 1e-3) << name;
     }
-    if (std::string(name).ends_with(".pdb")) EXPECT_EQ(frames[2]->step, 3);
+    if (std::string(name).ends_with(".pdb")) {
+      EXPECT_EQ(frames[2]->step, 3);
+    }
   }
 }
 

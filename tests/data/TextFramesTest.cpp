@@ -16,7 +16,7 @@ qv::FrameList Load(const std::string& text, qv::TextFormat format, std::string* 
                    int* largest = nullptr) {
   qv::LineReader lines;
   lines.OpenMemory(text);
-  std::vector<std::unique_ptr<ATOMS_DATA>> frames;
+  qv::FrameList frames;
   int big = 0;
   CaptureStdout();
   qv::LoadTextFrames(lines, format, kBox, frames, big);
@@ -25,8 +25,6 @@ qv::FrameList Load(const std::string& text, qv::TextFormat format, std::string* 
   if (largest) *largest = big;
   return frames;
 }
-
-using Frames = std::vector<std::unique_ptr<ATOMS_DATA>>;
 
 }  // namespace
 
@@ -60,7 +58,7 @@ TEST(Xyz, TwoFramesWithSequenceNumbersCommentsAndDefaultBox) {
   }
   int largest = 0;
   std::string out;
-  Frames frames = Load(text, qv::TextFormat::kXyz, &out, &largest);
+  qv::FrameList frames = Load(text, qv::TextFormat::kXyz, &out, &largest);
   ASSERT_EQ(frames.size(), 2u);
   for (int k = 0; k < 2; ++k) {
     const ATOMS_DATA& f = *frames[k];
@@ -79,7 +77,7 @@ TEST(Xyz, TwoFramesWithSequenceNumbersCommentsAndDefaultBox) {
 }
 
 TEST(Xyz, NumbersStopAtTheFirstFieldThatIsNotANumber) {
-  Frames frames = Load("3\nt\nH 1.5abc 2 3\nO 1 x 3\nC 7 8 9 extra words\n", qv::TextFormat::kXyz);
+  qv::FrameList frames = Load("3\nt\nH 1.5abc 2 3\nO 1 x 3\nC 7 8 9 extra words\n", qv::TextFormat::kXyz);
   ASSERT_EQ(frames.size(), 1u);
   const auto& p = frames[0]->positions;
   EXPECT_EQ(p[0], 1.5f);  // "%f" stops inside the word; the next field fails there
@@ -93,7 +91,7 @@ TEST(Xyz, NumbersStopAtTheFirstFieldThatIsNotANumber) {
 TEST(Xyz, BadCountsAndShortFrames) {
   std::string out;
   const std::string good = "1\nt\nH 1 2 3\n";
-  Frames frames = Load(good + "-4\nt\nH 0 0 0\n", qv::TextFormat::kXyz, &out);
+  qv::FrameList frames = Load(good + "-4\nt\nH 0 0 0\n", qv::TextFormat::kXyz, &out);
   EXPECT_EQ(frames.size(), 1u);
   EXPECT_NE(out.find("atom count -4 is not positive"), std::string::npos) << out;
 
@@ -126,7 +124,7 @@ TEST(Xyz, BadCountsAndShortFrames) {
 }
 
 TEST(Md2, LeadingIntegerIsIgnored) {
-  Frames frames = Load("2\nmd2 title\n7 O 0.0 0.0 1.5\n8 na 1 2 3\n", qv::TextFormat::kMd2);
+  qv::FrameList frames = Load("2\nmd2 title\n7 O 0.0 0.0 1.5\n8 na 1 2 3\n", qv::TextFormat::kMd2);
   ASSERT_EQ(frames.size(), 1u);
   EXPECT_EQ(frames[0]->atomicNumbers[0], 8);
   EXPECT_EQ(frames[0]->positions[2], 1.5f);
@@ -135,7 +133,7 @@ TEST(Md2, LeadingIntegerIsIgnored) {
 }
 
 TEST(Pdb, ReducedLayoutInsideModel) {
-  Frames frames = Load(
+  qv::FrameList frames = Load(
       "MODEL 7\n"
       "ATOM 1 O HOH 1.0 2.0 3.0\n"
       "ATOM 2 CA X 0 0 0\n"
@@ -196,7 +194,7 @@ TEST(Pdb, StandardColumnsHeaderRecordsAndElementColumn) {
       "HETATM    4  O   HOH C 201       4.000   5.000   6.000  1.00  0.00           O\n"
       "ENDMDL\n"
       "END\n";
-  Frames frames = Load(text, qv::TextFormat::kPdb);
+  qv::FrameList frames = Load(text, qv::TextFormat::kPdb);
   ASSERT_EQ(frames.size(), 1u);
   const ATOMS_DATA& f = *frames[0];
   EXPECT_EQ(f.step, 3);
@@ -221,7 +219,7 @@ TEST(Pdb, FileWithoutModelIsOneFrameUpToEnd) {
       "END\n"
       "ATOM      3  N   XXX     1       9.000   9.000   9.000  1.00  0.00           N\n";
   std::string out;
-  Frames frames = Load(text, qv::TextFormat::kPdb, &out);
+  qv::FrameList frames = Load(text, qv::TextFormat::kPdb, &out);
   ASSERT_EQ(frames.size(), 1u);
   EXPECT_EQ(frames[0]->atomCount, 2);
   EXPECT_EQ(frames[0]->step, 0);

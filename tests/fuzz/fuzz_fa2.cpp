@@ -1,4 +1,4 @@
-#include "FuzzTrajectory.h"
+#include "FuzzCommon.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   qvfuzz::LoadAndStep(data, size, "fa2");

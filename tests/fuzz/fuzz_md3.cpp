@@ -1,9 +1,9 @@
 // md3 frames from arbitrary bytes: every frame kept must have its arrays sized to its count.
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
+#include "FuzzCommon.h"
 #include "data/md3/MD3Load.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -16,14 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (reader.OpenMemory(std::string_view(reinterpret_cast<const char*>(data), size)) != 0) return 0;
   qv::FrameList frames;
   qv::LoadMd3Frames(reader, frames);
-  for (const auto& f : frames) {
-    if (f->atomCount <= 0 || f->positions.size() != 3 * static_cast<size_t>(f->atomCount) ||
-        f->atomicNumbers.size() != static_cast<size_t>(f->atomCount)) {
-      std::abort();
-    }
-    for (float v : f->positions) {
-      if (v != v) std::abort();  // non-finite values are stored as 0
-    }
-  }
+  qvfuzz::CheckFrames(frames, 1);  // non-finite values are stored as 0
   return 0;
 }

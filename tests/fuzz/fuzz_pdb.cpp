@@ -1,5 +1,5 @@
 // pdb frames from arbitrary bytes.
-#include "fuzz_text_common.h"
+#include "FuzzCommon.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   std::freopen("/dev/null", "w", stdout);
@@ -7,5 +7,5 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return FuzzText(data, size, qv::TextFormat::kPdb);
+  return qvfuzz::FuzzText(data, size, qv::TextFormat::kPdb);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "MemoryTrajectory.h"
 #include "TestSupport.h"
 #include "data/DataSetList.h"
 #include "data/md3/MD3.h"
@@ -14,43 +15,29 @@
 namespace {
 
 // A trajectory of n frames held in memory; frame k has its first atom at (k, 0, 0).
-class MemoryTrajectory : public IMDContainer {
- public:
-  MemoryTrajectory(int frames, int atoms, bool withVectors) {
-    for (int k = 0; k < frames; ++k) {
-      auto f = std::make_unique<ATOMS_DATA>();
-      f->Allocate(atoms, true, false, withVectors);
-      f->index = k;
-      for (int i = 0; i < atoms; ++i) {
-        f->atomicNumbers[i] = i == 1 ? -1 : 8;
-        f->positions[3 * i] = static_cast<float>(k);
-        f->positions[3 * i + 1] = static_cast<float>(i);
-        f->positions[3 * i + 2] = 0.5f;
-        if (withVectors) {
-          f->vectors[3 * i] = 100.0f + k;
-          f->vectors[3 * i + 1] = 0;
-          f->vectors[3 * i + 2] = -1;
-        }
+std::shared_ptr<qvtest::MemoryTrajectory> Trajectory(int frames, int atoms, bool withVectors) {
+  auto t = std::make_shared<qvtest::MemoryTrajectory>();
+  for (int k = 0; k < frames; ++k) {
+    ATOMS_DATA f;
+    f.Allocate(atoms, true, false, withVectors);
+    f.index = k;
+    for (int i = 0; i < atoms; ++i) {
+      f.atomicNumbers[i] = i == 1 ? -1 : 8;
+      f.positions[3 * i] = static_cast<float>(k);
+      f.positions[3 * i + 1] = static_cast<float>(i);
+      f.positions[3 * i + 2] = 0.5f;
+      if (withVectors) {
+        f.vectors[3 * i] = 100.0f + k;
+        f.vectors[3 * i + 1] = 0;
+        f.vectors[3 * i + 2] = -1;
       }
-      f->box[0] = 10 + k, f->box[4] = 11, f->box[8] = 12;
-      f->origin[0] = -5;
-      frames_.push_back(std::move(f));
     }
+    f.box[0] = 10 + k, f.box[4] = 11, f.box[8] = 12;
+    f.origin[0] = -5;
+    t->frames.push_back(std::move(f));
   }
-  int GetFrameIndex() const override { return current_; }
-  int SetFrame(int target) override {
-    current_ = std::clamp(target, 0, static_cast<int>(frames_.size()) - 1);
-    return current_;
-  }
-  ATOMS_DATA* GetCurrentFrame() override { return frames_[current_].get(); }
-  bool GetBox(double box[9], double origin[3]) override { return false; }
-  BOND_INFO* GetBonds() override { return nullptr; }
-  void SetBondCutoff(double) override {}
-
- private:
-  std::vector<std::unique_ptr<ATOMS_DATA>> frames_;
-  int current_ = 0;
-};
+  return t;
+}
 
 struct Md3Frame {
   int count;
@@ -84,7 +71,7 @@ std::vector<Md3Frame> ReadMd3(const std::string& path, int atoms) {
 DataSetList ListWith(const std::string& path, int frames, int atoms, bool vectors,
                      int32_t type = kTypeMD) {
   DataSetList list;
-  list.Append(qv::MakeEntry(type, path, std::make_shared<MemoryTrajectory>(frames, atoms, vectors)));
+  list.Append(qv::MakeEntry(type, path, Trajectory(frames, atoms, vectors)));
   return list;
 }
 

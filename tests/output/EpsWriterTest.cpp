@@ -102,6 +102,19 @@ CameraGL HalfTanCamera(double distance) {
   return c;
 }
 
+// The frame and its bonds seen from distance 2 through HalfTanCamera, orthographic, on a
+// 200 x 200 page with discs of atom size 0.1.
+EpsInput BondView(ATOMS_DATA& f) {
+  EpsInput in;
+  in.frame = &f;
+  in.bonds = &f.bonds;
+  in.camera = HalfTanCamera(2);
+  in.projection = kOrthographic;
+  in.width = in.height = 200;
+  in.settings.atomSize = 0.1;
+  return in;
+}
+
 struct GhostscriptResult {
   int status = -1;
   std::string output;
@@ -318,13 +331,7 @@ TEST(EpsBonds, LineFromHalfTheRadiusToTheNeighbour) {
   // Orthographic with half-width 1 and a 200 x 200 figure: device x = world x.
   ATOMS_DATA f = MakeFrame({{0, 0, 0, 8}, {0.5f, 0, 0, 1}});
   AddBond(f, 0, 1);
-  EpsInput in;
-  in.frame = &f;
-  in.bonds = &f.bonds;
-  in.camera = HalfTanCamera(2);
-  in.projection = kOrthographic;
-  in.width = in.height = 200;
-  in.settings.atomSize = 0.1;  // half radius 0.05
+  EpsInput in = BondView(f);  // half radius 0.05
   const std::string text = Eps(in);
   const std::string fromO =
       "gsave\r\n 105.000  100.000 moveto\r\n 150.000  100.000 lineto\r\n"
@@ -344,13 +351,7 @@ TEST(EpsBonds, LineFromHalfTheRadiusToTheNeighbour) {
 TEST(EpsBonds, PeriodicBondsPointAtTheImage) {
   ATOMS_DATA f = MakeFrame({{0.8f, 0, 0, 8}, {-0.8f, 0, 0, 8}});
   AddBond(f, 0, 1, 0.4f, 0, 0);  // to the image of atom 1 at x = 1.2 (box length 2)
-  EpsInput in;
-  in.frame = &f;
-  in.bonds = &f.bonds;
-  in.camera = HalfTanCamera(2);
-  in.projection = kOrthographic;
-  in.width = in.height = 200;
-  in.settings.atomSize = 0.1;
+  EpsInput in = BondView(f);
   const auto bonds = BondSegments(Lines(Eps(in)));
   ASSERT_EQ(bonds.size(), 2u);
   // Painted in index order at equal depth from the far end: atom 1 first.
@@ -368,13 +369,7 @@ TEST(EpsBonds, AtMostTwelveFromEachAtom) {
   }
   ATOMS_DATA f = MakeFrame(atoms);
   for (int k = 1; k <= 14; ++k) AddBond(f, 0, k);
-  EpsInput in;
-  in.frame = &f;
-  in.bonds = &f.bonds;
-  in.camera = HalfTanCamera(2);
-  in.projection = kOrthographic;
-  in.width = in.height = 200;
-  in.settings.atomSize = 0.1;
+  EpsInput in = BondView(f);
   const auto bonds = BondSegments(Lines(Eps(in)));
   // Every neighbour draws its line to the centre; the centre draws twelve of its fourteen.
   EXPECT_EQ(bonds.size(), 14u + 12u);

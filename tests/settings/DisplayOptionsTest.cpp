@@ -10,13 +10,13 @@
 
 namespace {
 
+using Calls = std::vector<std::pair<int, int>>;
+
 class Recorder : public INotifyProperty {
  public:
   void Notify(int id, int value) override { calls.emplace_back(id, value); }
-  std::vector<std::pair<int, int>> calls;
+  Calls calls;
 };
-
-using Calls = std::vector<std::pair<int, int>>;
 
 Settings WithLargeThreshold1000() {
   Settings s;

@@ -1,7 +1,7 @@
 #pragma once
-// Buffered binary file access shared by the fa2/fad readers: 64-bit offsets, the size of
-// the file for checking counts before anything is allocated from them, and counters that
-// show how much a frame jump really read.
+// Buffered binary file access of the fa2/fad readers and writers and the STL writer: 64-bit
+// offsets, the size of the file for checking counts before anything is allocated from them,
+// and counters that show how much a frame jump really read.
 #include <bit>
 #include <cstdint>
 #include <cstdio>

@@ -24,53 +24,21 @@ const char* const kBlockNames[6] = {"w0 (box)",       "w1 (atomic numbers)", "w2
 
 }  // namespace
 
-int FA2_Reader::Open(const std::string& path) {
-  if (file_.IsOpen()) return -2;
-  if (!file_.Open(path, "rb")) return -1;
-  held_ = false;
-  ended_ = false;
-  error_.clear();
-  return 0;
-}
-
-void FA2_Reader::Close() {
-  file_.Close();
-  held_ = false;
-}
-
-bool FA2_Reader::Seek(int64_t offset) {
-  held_ = false;
-  ended_ = false;
-  return file_.Seek(offset);
-}
-
-int FA2_Reader::Fail(int code, std::string message) {
-  error_ = file_.Path() + ": " + message;
-  held_ = false;
-  return code;
-}
-
 int64_t FA2_Reader::BodySize() const {
   const uint8_t* w = header_.width;
   const int64_t n = header_.atomCount > 0 ? header_.atomCount : 0;
   return 12 * int64_t{w[0]} + n * (int64_t{w[1]} + w[2] + 3 * (int64_t{w[3]} + w[4] + w[5]));
 }
 
-int FA2_Reader::PeekAtomCount() {
-  if (held_) return header_.atomCount;
-  if (ended_) return 0;
-  if (!file_.IsOpen()) return kFrameIoError;
-  headerOffset_ = file_.Tell();
+int FA2_Reader::ReadHeader() {
   unsigned char raw[kHeaderSize];
-  const int64_t before = static_cast<int64_t>(file_.stats.bytesRead);
-  if (!file_.Read(raw, sizeof raw)) {
-    const int64_t got = static_cast<int64_t>(file_.stats.bytesRead) - before;
-    if (got == 0) return End();  // clean end of the file
+  const int64_t got = ReadHeaderBytes(raw, sizeof raw);
+  if (got == 0) return End();  // clean end of the file
+  if (got < kHeaderSize) {
     return Fail(kFrameTruncated, "the file ends inside the frame header at offset " +
                                      std::to_string(headerOffset_) + " (" + std::to_string(got) +
                                      " of 32 bytes)");
   }
-  ++file_.stats.headerReads;
   std::memcpy(&header_.atomCount, raw, 4);
   std::memcpy(&header_.counter, raw + 4, 4);
   std::memcpy(header_.width, raw + 8, 6);
@@ -101,7 +69,6 @@ int FA2_Reader::PeekAtomCount() {
                                      " bytes) but only " + std::to_string(left) +
                                      " bytes remain in the file");
   }
-  held_ = true;
   return header_.atomCount;
 }
 
@@ -135,8 +102,7 @@ bool FA2_Reader::ReadBlock(Dst* dest, size_t count) {
 int FA2_Reader::ReadFrame(int32_t* atomicNumbers, int32_t* tags, float* positions,
                           float* vectors, float box[12]) {
   const int n = PeekAtomCount();
-  if (n == 0) return kFrameEnd;
-  if (n < 0) return n;
+  if (n <= 0) return PeekResult(n);
   const size_t un = static_cast<size_t>(n);
   const uint8_t* w = header_.width;
   const int64_t start = headerOffset_;
@@ -168,8 +134,7 @@ int FA2_Reader::ReadFrame(int32_t* atomicNumbers, int32_t* tags, float* position
 
 int FA2_Reader::ReadFrame(ATOMS_DATA& frame) {
   const int n = PeekAtomCount();
-  if (n == 0) return kFrameEnd;
-  if (n < 0) return n;
+  if (n <= 0) return PeekResult(n);
   const uint8_t* w = header_.width;
   frame.Allocate(n, w[1] != 0, w[2] != 0, w[4] != 0);
   float box[12] = {};
@@ -179,21 +144,14 @@ int FA2_Reader::ReadFrame(ATOMS_DATA& frame) {
                            frame.HasVectors() ? frame.vectors.data() : nullptr, box);
   if (rc != kFrameOk) return rc;
   if (w[3] == 0) std::fill(frame.positions.begin(), frame.positions.end(), 0.0f);
-  for (int i = 0; i < 9; ++i) frame.box[i] = box[i];
-  for (int i = 0; i < 3; ++i) frame.origin[i] = box[9 + i];
+  StoreBox(frame, box);
   return kFrameOk;
 }
 
 int FA2_Reader::SkipFrame() {
   const int n = PeekAtomCount();
-  if (n == 0) return kFrameEnd;
-  if (n < 0) return n;
-  held_ = false;
-  if (!file_.SeekBy(BodySize())) {
-    return Fail(kFrameIoError, "cannot seek over the frame at offset " +
-                                   std::to_string(headerOffset_));
-  }
-  return kFrameOk;
+  if (n <= 0) return PeekResult(n);
+  return SkipBody(BodySize());
 }
 
 bool FA2_Reader::GetWidths(uint8_t widths[5]) const {

@@ -7,17 +7,6 @@ namespace {
 constexpr size_t kChunkAtoms = 16384;
 }
 
-int FA2_Writer::Open(const std::string& path) {
-  if (file_.IsOpen()) return -2;
-  if (!file_.Open(path, "wb")) return -1;
-  counter_ = 0;
-  return 0;
-}
-
-bool FA2_Writer::Close() {
-  return file_.Close();
-}
-
 bool FA2_Writer::WriteTriple(const FA2_Triple& t, size_t n) {
   if (t.xyz) return file_.Write(t.xyz, n * 3 * sizeof(float));
   scratch_.resize(kChunkAtoms * 3 * sizeof(float));
@@ -41,7 +30,7 @@ int FA2_Writer::WriteFrame(const FA2_Frame& f) {
   const size_t n = static_cast<size_t>(f.atomCount);
   unsigned char header[32] = {};
   std::memcpy(header, &f.atomCount, 4);
-  std::memcpy(header + 4, &counter_, 4);
+  std::memcpy(header + 4, &frames_, 4);  // the frame counter
   header[8] = f.hasBox ? 4 : 0;
   header[9] = f.atomicNumbers ? 1 : 0;
   header[10] = f.tags ? 4 : 0;
@@ -66,5 +55,5 @@ int FA2_Writer::WriteFrame(const FA2_Frame& f) {
   if (ok && f.vectors.Given()) ok = WriteTriple(f.vectors, n);
   if (ok && f.thirdVectors.Given()) ok = WriteTriple(f.thirdVectors, n);
   if (!ok) return -3;
-  return ++counter_;
+  return ++frames_;
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "data/fa2/BinaryFile.h"
+#include "data/fa2/FrameWriter.h"
 
 // Three floats per atom, given interleaved (xyz) or as three separate arrays.
 struct FA2_Triple {
@@ -26,14 +26,8 @@ struct FA2_Frame {
   FA2_Triple thirdVectors;
 };
 
-class FA2_Writer {
+class FA2_Writer : public qv::FrameWriter {
  public:
-  // 0 success, -1 the file cannot be created, -2 a file is already open.
-  int Open(const std::string& path);
-  // Flushes and closes; false when the data could not all be written.
-  bool Close();
-  bool IsOpen() const { return file_.IsOpen(); }
-
   // Returns the number of frames written so far, or -1 (no file open), -3 (write failed),
   // -4 (atom count not positive: such a header would end the data for every reader).
   int WriteFrame(const FA2_Frame& frame);
@@ -41,7 +35,5 @@ class FA2_Writer {
  private:
   bool WriteTriple(const FA2_Triple& t, size_t n);
 
-  qv::BinaryFile file_;
-  int32_t counter_ = 0;
   std::vector<unsigned char> scratch_;
 };

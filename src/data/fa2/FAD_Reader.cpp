@@ -2,33 +2,6 @@
 
 #include <cstring>
 
-int FAD_Reader::Open(const std::string& path) {
-  if (file_.IsOpen()) return -2;
-  if (!file_.Open(path, "rb")) return -1;
-  held_ = false;
-  ended_ = false;
-  error_.clear();
-  return 0;
-}
-
-void FAD_Reader::Close() {
-  file_.Close();
-  held_ = false;
-}
-
-bool FAD_Reader::Seek(int64_t offset) {
-  held_ = false;
-  ended_ = false;
-  return file_.Seek(offset);
-}
-
-int FAD_Reader::Fail(int code, std::string message) {
-  error_ = file_.Path() + ": " + message;
-  code_ = code;
-  held_ = false;
-  return code;
-}
-
 int64_t FAD_Reader::FixedBodySize() const {
   const int64_t n = header_.atomCount;
   const int64_t m = header_.extraCount;
@@ -41,20 +14,14 @@ int64_t FAD_Reader::FixedBodySize() const {
   return size;
 }
 
-int FAD_Reader::PeekAtomCount() {
-  if (held_) return header_.atomCount;
-  if (ended_) return 0;
-  if (!file_.IsOpen()) return kFrameIoError;
-  headerOffset_ = file_.Tell();
+int FAD_Reader::ReadHeader() {
   unsigned char raw[kHeaderSize];
-  const uint64_t before = file_.stats.bytesRead;
-  if (!file_.Read(raw, sizeof raw)) {
-    const uint64_t got = file_.stats.bytesRead - before;
-    if (got == 0) return End();
+  const int64_t got = ReadHeaderBytes(raw, sizeof raw);
+  if (got == 0) return End();
+  if (got < kHeaderSize) {
     return Fail(kFrameTruncated, "the file ends inside the frame header record at offset " +
                                      std::to_string(headerOffset_));
   }
-  ++file_.stats.headerReads;
   int32_t lead, trail;
   std::memcpy(&lead, raw, 4);
   std::memcpy(&header_.atomCount, raw + 4, 4);
@@ -84,7 +51,6 @@ int FAD_Reader::PeekAtomCount() {
                                      " bytes) but only " + std::to_string(left) +
                                      " bytes remain in the file");
   }
-  held_ = true;
   return header_.atomCount;
 }
 
@@ -136,8 +102,7 @@ bool FAD_Reader::SkipVariableRecord() {
 int FAD_Reader::ReadFrame(int32_t* atomicNumbers, int32_t* tags, float* positions,
                           float box[12]) {
   const int n = PeekAtomCount();
-  if (n == 0) return kFrameEnd;
-  if (n < 0) return n;
+  if (n <= 0) return PeekResult(n);
   held_ = false;
   const Header h = header_;
   const int64_t n4 = 4 * int64_t{n};
@@ -198,28 +163,21 @@ int FAD_Reader::ReadFrame(int32_t* atomicNumbers, int32_t* tags, float* position
 
 int FAD_Reader::ReadFrame(ATOMS_DATA& frame) {
   const int n = PeekAtomCount();
-  if (n == 0) return kFrameEnd;
-  if (n < 0) return n;
+  if (n <= 0) return PeekResult(n);
   const bool withTags = (header_.flags & kTagsAndMore) != 0;
   frame.Allocate(n, true, withTags, false);
   float box[12];
   const int rc = ReadFrame(frame.atomicNumbers.data(), withTags ? frame.tags.data() : nullptr,
                            frame.positions.data(), box);
   if (rc != kFrameOk) return rc;
-  for (int i = 0; i < 9; ++i) frame.box[i] = box[i];
-  for (int i = 0; i < 3; ++i) frame.origin[i] = box[9 + i];
+  StoreBox(frame, box);
   return kFrameOk;
 }
 
 int FAD_Reader::SkipFrame() {
   const int n = PeekAtomCount();
-  if (n == 0) return kFrameEnd;
-  if (n < 0) return n;
-  held_ = false;
-  if (!file_.SeekBy(FixedBodySize())) {
-    return Fail(kFrameIoError, "cannot seek over the frame at offset " +
-                                   std::to_string(headerOffset_));
-  }
+  if (n <= 0) return PeekResult(n);
+  if (const int rc = SkipBody(FixedBodySize()); rc != kFrameOk) return rc;
   if ((header_.flags & kRecordAny) && !SkipVariableRecord()) return code_;
   return kFrameOk;
 }

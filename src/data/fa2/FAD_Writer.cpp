@@ -2,17 +2,6 @@
 
 #include <limits>
 
-int FAD_Writer::Open(const std::string& path) {
-  if (file_.IsOpen()) return -2;
-  if (!file_.Open(path, "wb")) return -1;
-  frames_ = 0;
-  return 0;
-}
-
-bool FAD_Writer::Close() {
-  return file_.Close();
-}
-
 bool FAD_Writer::Record(const void* data, int32_t bytes) {
   return file_.Write(&bytes, 4) && file_.Write(data, static_cast<size_t>(bytes)) &&
          file_.Write(&bytes, 4);

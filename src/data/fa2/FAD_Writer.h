@@ -4,15 +4,10 @@
 #include <string>
 
 #include "data/PodVector.h"
-#include "data/fa2/BinaryFile.h"
+#include "data/fa2/FrameWriter.h"
 
-class FAD_Writer {
+class FAD_Writer : public qv::FrameWriter {
  public:
-  // 0 success, -1 the file cannot be created, -2 a file is already open.
-  int Open(const std::string& path);
-  bool Close();
-  bool IsOpen() const { return file_.IsOpen(); }
-
   // positions interleaved (x y z per atom); box: 9 box values then 3 origin values.
   // Returns the frames written so far, or -1 (no file open), -3 (write failed),
   // -4 (atom count not positive, or an array missing).
@@ -24,7 +19,5 @@ class FAD_Writer {
  private:
   bool Record(const void* data, int32_t bytes);
 
-  qv::BinaryFile file_;
-  int frames_ = 0;
   qv::PodVector<float> scratch_;  // one coordinate column, grown for larger frames
 };

@@ -1,6 +1,5 @@
 #include "data/md3/MD3.h"
 
-#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -8,36 +7,6 @@
 #include "data/text/NumberScan.h"
 
 namespace vrk {
-namespace {
-
-// Element symbols are one or two ASCII characters: a direct table beats searching the
-// element list for every atom line of a million-atom frame.
-struct SymbolTable {
-  std::array<int8_t, 128 * 128> z;
-  SymbolTable() {
-    z.fill(-1);
-    for (int i = qv::kElementSymbolCount - 1; i >= 0; --i) {
-      const char* s = qv::ElementSymbol(i);
-      const int c1 = s[1] ? static_cast<unsigned char>(s[1]) : 0;
-      z[static_cast<unsigned char>(s[0]) * 128 + c1] = static_cast<int8_t>(i);
-    }
-  }
-};
-
-const SymbolTable& Symbols() {
-  static const SymbolTable table;
-  return table;
-}
-
-}  // namespace
-
-int MD3AtomicNumber(std::string_view w) {
-  if (w.empty() || w.size() > 2) return -1;
-  const auto c0 = static_cast<unsigned char>(w[0]);
-  const auto c1 = w.size() == 2 ? static_cast<unsigned char>(w[1]) : 0;
-  if (c0 >= 128 || c1 >= 128 || (c1 == 0 && w.size() == 2)) return -1;
-  return Symbols().z[c0 * 128 + c1];
-}
 
 template <class T>
 int MD3_Reader2<T>::Open(const char* path) {
@@ -165,7 +134,7 @@ int MD3_Reader2<T>::ReadFrame() {
       pending = kMD3TooManyAtoms;
       break;
     }
-    if (numbers_) numbers_[i] = MD3AtomicNumber(w);
+    if (numbers_) numbers_[i] = qv::AtomicNumberOf(w);
     if (pos_.Set()) {
       ReadTriple(p, e, pos_, i);
     } else {

@@ -138,7 +138,4 @@ extern template class MD3_Writer2<float>;
 extern template class MD3_Reader2<double>;
 extern template class MD3_Writer2<double>;
 
-// Atomic number of an md3 element symbol: the element table's exact lookup, -1 when absent.
-int MD3AtomicNumber(std::string_view symbol);
-
 }  // namespace vrk

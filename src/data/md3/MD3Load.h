@@ -9,8 +9,6 @@
 
 namespace qv {
 
-using FrameList = std::vector<std::unique_ptr<ATOMS_DATA>>;
-
 // Appends every frame of the md3 file to frames (index = sequence = step = position; a
 // frame without a BOX line keeps the box of the frame before it; origin 0). Damaged input
 // is reported on stdout and ends the load; the frames before it are kept. Returns 0, or -1

@@ -21,14 +21,6 @@ const char* FormatName(TextFormat f) {
   return "";
 }
 
-bool EndsWith(std::string_view s, std::string_view suffix) {
-  return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
-}
-
-bool StartsWith(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && s.substr(0, prefix.size()) == prefix;
-}
-
 bool Blank(std::string_view s) {
   return scan::SkipSpace(s.data(), s.data() + s.size()) == s.data() + s.size();
 }
@@ -203,20 +195,20 @@ void ParsePdbAtom(std::string_view line, int32_t& z, float* r, int& nonFinite) {
 }
 
 bool IsAtomRecord(std::string_view line) {
-  return StartsWith(line, "ATOM") || StartsWith(line, "HETATM");
+  return line.starts_with("ATOM") || line.starts_with("HETATM");
 }
 
 // "END" alone (not "ENDMDL"): the end of a file without MODEL records.
 bool IsEndRecord(std::string_view line) {
-  return StartsWith(line, "END") && (line.size() == 3 || scan::IsSpace(line[3]));
+  return line.starts_with("END") && (line.size() == 3 || scan::IsSpace(line[3]));
 }
 
 }  // namespace
 
 std::optional<TextFormat> TextFormatOfPath(std::string_view path) {
-  if (EndsWith(path, ".pdb")) return TextFormat::kPdb;
-  if (EndsWith(path, ".xyz") || EndsWith(path, ".md")) return TextFormat::kXyz;
-  if (EndsWith(path, ".md2")) return TextFormat::kMd2;
+  if (path.ends_with(".pdb")) return TextFormat::kPdb;
+  if (path.ends_with(".xyz") || path.ends_with(".md")) return TextFormat::kXyz;
+  if (path.ends_with(".md2")) return TextFormat::kMd2;
   return std::nullopt;
 }
 
@@ -265,7 +257,7 @@ std::unique_ptr<ATOMS_DATA> ReadPdbFrame(TextLoad& load) {
       load.pdbDone = true;
       return nullptr;
     }
-    if (StartsWith(line, "MODEL")) {
+    if (line.starts_with("MODEL")) {
       const char* p = line.data();
       const char* e = p + line.size();
       scan::Word(p, e);
@@ -285,7 +277,7 @@ std::unique_ptr<ATOMS_DATA> ReadPdbFrame(TextLoad& load) {
   for (;;) {
     if (!pending) {
       if (!lines.Next(line)) break;
-      if (modelless ? IsEndRecord(line) : StartsWith(line, "ENDMDL")) break;
+      if (modelless ? IsEndRecord(line) : line.starts_with("ENDMDL")) break;
     }
     pending = false;
     if (!IsAtomRecord(line)) continue;

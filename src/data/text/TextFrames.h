@@ -12,8 +12,6 @@
 
 namespace qv {
 
-using FrameList = std::vector<std::unique_ptr<ATOMS_DATA>>;
-
 enum class TextFormat { kPdb, kXyz, kMd2 };
 
 // ".pdb" -> pdb, ".xyz" and ".md" -> xyz, ".md2" -> md2 (exact, case-sensitive).

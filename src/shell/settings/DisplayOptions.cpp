@@ -1,19 +1,9 @@
 #include "shell/settings/DisplayOptions.h"
 
-#include <limits>
-
 #include "shell/settings/Settings.h"
+#include "shell/settings/Truncate.h"
 
 namespace {
-
-// Listeners take integers; a radius or colour component is announced truncated. Values
-// beyond the int range saturate rather than overflow.
-int Truncate(double v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return std::numeric_limits<int>::max();
-  if (v <= -2147483648.0) return std::numeric_limits<int>::min();
-  return static_cast<int>(v);
-}
 
 int* IntField(DisplayValues& v, int id) {
   switch (id) {
@@ -53,11 +43,12 @@ void DisplayOptions::Set(int propertyId, int value) {
 
 void DisplayOptions::SetReal(int propertyId, double value) {
   if (int* field = IntField(values, propertyId)) {
-    *field = Truncate(value);
+    *field = qv::TruncateToInt(value);
   } else if (!StoreReal(values, propertyId, value)) {
     return;
   }
-  if (listener) listener->Notify(propertyId, Truncate(value));
+  // Listeners take integers; a radius or colour component is announced truncated.
+  if (listener) listener->Notify(propertyId, qv::TruncateToInt(value));
 }
 
 void LargeDataCheck(const Settings& settings, int atomCount, DisplayOptions& options) {

@@ -9,6 +9,9 @@
 #include <limits>
 #include <system_error>
 
+#include "data/text/NumberScan.h"
+#include "shell/settings/Truncate.h"
+
 namespace {
 
 using qv::IniModel;
@@ -61,26 +64,11 @@ LeadingNumber ParseLeadingNumber(std::string_view s) {
 // other character. No digits gives 0; values beyond 32 bits are clamped.
 int ParseProfileInt(std::string_view s, bool* hadDigits = nullptr) {
   size_t p = 0;
-  while (p < s.size() && IsSpace(s[p])) ++p;
-  bool negative = false;
-  if (p < s.size() && (s[p] == '+' || s[p] == '-')) negative = s[p++] == '-';
-  int64_t v = 0;
-  if (hadDigits) *hadDigits = p < s.size() && s[p] >= '0' && s[p] <= '9';
-  for (; p < s.size() && s[p] >= '0' && s[p] <= '9'; ++p) {
-    if (v <= int64_t{1} << 32) v = v * 10 + (s[p] - '0');
-  }
-  if (negative) v = -v;
-  if (v > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
-  if (v < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
-  return static_cast<int>(v);
-}
-
-// Truncation toward zero that saturates instead of overflowing.
-int TruncateToInt(double v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return std::numeric_limits<int>::max();
-  if (v <= -2147483648.0) return std::numeric_limits<int>::min();
-  return static_cast<int>(v);
+  while (p < s.size() && IsSpace(s[p])) ++p;  // the profile's wider set of white space
+  int v = 0;
+  const bool digits = qv::scan::Int(s.data() + p, s.data() + s.size(), v) != nullptr;
+  if (hadDigits) *hadDigits = digits;
+  return digits ? v : 0;
 }
 
 // int keys: a missing key or an empty value keeps the default handed in.
@@ -193,7 +181,7 @@ const Rule kRules[] = {
     QV_REAL("VISUAL", "AtomRadius", visual.atomRadius),
     Rule{"VISUAL", "AtomTrajectory",
          [](const IniModel& m, Settings& s) {
-           s.atomTrajectory = TruncateToInt(ReadReal(m, "VISUAL", "AtomTrajectory", s.atomTrajectory));
+           s.atomTrajectory = qv::TruncateToInt(ReadReal(m, "VISUAL", "AtomTrajectory", s.atomTrajectory));
          }},
     QV_INT("VISUAL", "Bond", visual.bond),
     QV_INT("VISUAL", "BondPoly", visual.bondPoly),
