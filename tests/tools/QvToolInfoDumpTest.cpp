@@ -64,9 +64,10 @@ TEST(QvToolInfo, NothingLoadedAndUsageErrors) {
   EXPECT_EQ(RunCommand(Tool("info " + upper + " 2>&1"), &out), 1);
   EXPECT_NE(out.find("nothing loaded from '" + upper + "'"), std::string::npos) << out;
   out.clear();
-  EXPECT_EQ(RunCommand(Tool("info " + dir.File("missing.fa2") + " 2>/dev/null"), &out), 1);
+  EXPECT_EQ(RunCommand(Tool("info " + dir.File("missing.fa2") + " 2>&1 >/dev/null"), &out), 1);
   EXPECT_EQ(out, "error: file cannot be opened\nファイルのオープンに失敗しました : " +
-                     dir.File("missing.fa2") + "\n");
+                     dir.File("missing.fa2") + "\nqvtool: nothing loaded from '" +
+                     dir.File("missing.fa2") + "'\n");
   EXPECT_EQ(RunCommand(Tool("info 2>/dev/null"), nullptr), 2);
   EXPECT_EQ(RunCommand(Tool("info " + path + " --bogus 2>/dev/null"), nullptr), 2);
 }
@@ -97,4 +98,22 @@ TEST(QvToolDump, SelectedFrameOneLinePerAtom) {
   EXPECT_EQ(RunCommand(Tool("dump " + path + " --frame 2 2>&1"), &out), 1);
   EXPECT_NE(out.find("has no frame 2 (the last frame is 1)"), std::string::npos) << out;
   EXPECT_EQ(RunCommand(Tool("dump " + path + " --frame x 2>/dev/null"), nullptr), 1);
+}
+
+// Standard output is the product: the loaders' own console lines ("3 frame loaded") must not
+// precede the JSON object or the atom lines, or scripts cannot parse them.
+TEST(QvToolInfo, TextFormatsKeepStandardOutputPure) {
+  const std::string xyz = std::string(QV_SOURCE_DIR) + "/examples/water.xyz";
+  std::string out, both;
+  ASSERT_EQ(RunCommand(Tool("info " + xyz + " --json"), &out), 0);
+  EXPECT_EQ(out.rfind("{\"type\":1,\"frames\":3,", 0), 0u) << out.substr(0, 80);
+  EXPECT_EQ(out.back(), '\n');
+  EXPECT_EQ(out.find('\n'), out.size() - 1);  // exactly one line
+
+  out.clear();
+  ASSERT_EQ(RunCommand(Tool("dump " + xyz), &out), 0);
+  EXPECT_EQ(out.rfind("0 8 ", 0), 0u) << out.substr(0, 40);
+
+  ASSERT_EQ(RunCommand(Tool("dump " + xyz + " 2>&1 >/dev/null"), &both), 0);
+  EXPECT_EQ(both, "3 frame loaded\n");  // still reported, on standard error
 }

@@ -48,14 +48,9 @@ int CmdRender(Quivane& app, const ParsedArgs& args) {
   // The first file is the primary data set; the others are drawn beside or over it.
   if (!qvtool::LoadAndSelectFrame(app, args)) return 1;
   for (size_t k = 1; k < args.positional.size(); ++k) {
-    const size_t before = app.dataSets.Size();
-    app.OpenAndPrepare(args.positional[k]);
-    if (app.dataSets.Size() == before) {
-      std::fprintf(stderr, "qvtool: nothing loaded from '%s'\n", args.positional[k].c_str());
-      return 1;
-    }
+    if (!qvtool::Open(app, args.positional[k])) return 1;
   }
-  if (app.dataSets.Size() > 1) app.currentFrame = app.SetFrameAll(app.currentFrame);
+  if (app.dataSets.Size() > 1) app.currentFrame = qvtool::SetFrameAll(app, app.currentFrame);
   app.drawWidth = width;
   app.drawHeight = height;
 

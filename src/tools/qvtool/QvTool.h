@@ -41,6 +41,11 @@ namespace qvtool {
 // Parses an integer option; false (with a message on stderr) when it is not a number.
 bool IntOption(const ParsedArgs& args, const std::string& name, int& out);
 bool DoubleOption(const ParsedArgs& args, const std::string& name, double& out);
+// Loads a file as the viewer would, the loaders' console lines going to standard error;
+// false (reason on stderr) when nothing was added.
+bool Open(Quivane& app, const std::string& path);
+// Set frame of all data sets, the loaders' console lines going to standard error.
+int SetFrameAll(Quivane& app, int target);
 // Loads FILE as the viewer would, then steps to --frame through set frame of all data sets.
 // Returns false (reason on stderr) when nothing was loaded.
 bool LoadAndSelectFrame(Quivane& app, const ParsedArgs& args);

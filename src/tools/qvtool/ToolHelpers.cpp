@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -6,6 +8,52 @@
 #include "tools/qvtool/QvTool.h"
 
 namespace qvtool {
+
+namespace {
+
+// The loaders report progress on standard output, as the viewer's console shows it. For the
+// batch tool standard output is the product (dump lines, JSON), so while it loads, whatever
+// the loaders print goes to standard error instead.
+class ConsoleToStderr {
+ public:
+  ConsoleToStderr() {
+    std::fflush(stdout);
+    saved_ = dup(STDOUT_FILENO);
+    if (saved_ >= 0) dup2(STDERR_FILENO, STDOUT_FILENO);
+  }
+  ~ConsoleToStderr() {
+    std::fflush(stdout);
+    if (saved_ >= 0) {
+      dup2(saved_, STDOUT_FILENO);
+      close(saved_);
+    }
+  }
+  ConsoleToStderr(const ConsoleToStderr&) = delete;
+  ConsoleToStderr& operator=(const ConsoleToStderr&) = delete;
+
+ private:
+  int saved_ = -1;
+};
+
+}  // namespace
+
+bool Open(Quivane& app, const std::string& path) {
+  const size_t before = app.dataSets.Size();
+  {
+    ConsoleToStderr quiet;
+    app.OpenAndPrepare(path);
+  }
+  if (app.dataSets.Size() == before) {
+    std::fprintf(stderr, "qvtool: nothing loaded from '%s'\n", path.c_str());
+    return false;
+  }
+  return true;
+}
+
+int SetFrameAll(Quivane& app, int target) {
+  ConsoleToStderr quiet;
+  return app.SetFrameAll(target);
+}
 
 bool IntOption(const ParsedArgs& args, const std::string& name, int& out) {
   if (!args.Has(name)) return true;
@@ -38,11 +86,7 @@ bool LoadAndSelectFrame(Quivane& app, const ParsedArgs& args) {
   int frame = 0;
   if (!IntOption(args, "frame", frame)) return false;
   const std::string& path = args.positional.at(0);
-  app.OpenAndPrepare(path);
-  if (app.dataSets.Empty()) {
-    std::fprintf(stderr, "qvtool: nothing loaded from '%s'\n", path.c_str());
-    return false;
-  }
+  if (!Open(app, path)) return false;
   // The viewer's refresh after a load.
   app.FitCameraToData();
   app.ApplyLargeDataCheck();
@@ -50,7 +94,7 @@ bool LoadAndSelectFrame(Quivane& app, const ParsedArgs& args) {
     std::fprintf(stderr, "qvtool: --frame must not be negative\n");
     return false;
   }
-  if (frame != 0) app.currentFrame = app.SetFrameAll(frame);
+  if (frame != 0) app.currentFrame = SetFrameAll(app, frame);
   if (app.currentFrame != frame) {
     std::fprintf(stderr, "qvtool: '%s' has no frame %d (the last frame is %d)\n", path.c_str(),
                  frame, app.currentFrame);
