@@ -1,6 +1,7 @@
 #include "data/DataSetList.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <system_error>
 
@@ -119,6 +120,33 @@ int DataSetList::SetFrameAll(int target, int tracedAtom,
   return reached;
 }
 
+namespace {
+
+// Bounding box of a frame's finite positions as a box matrix and origin; leaves both as they
+// are when no position is finite.
+void AtomBounds(const ATOMS_DATA& f, double box[9], double origin[3]) {
+  double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
+  bool any = false;
+  const size_t n = std::min(static_cast<size_t>(std::max(f.atomCount, 0)), f.positions.size() / 3);
+  for (size_t i = 0; i < n; ++i) {
+    const float* p = &f.positions[3 * i];
+    if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) continue;
+    for (int k = 0; k < 3; ++k) {
+      lo[k] = any ? std::min(lo[k], double{p[k]}) : p[k];
+      hi[k] = any ? std::max(hi[k], double{p[k]}) : p[k];
+    }
+    any = true;
+  }
+  if (!any) return;
+  std::fill(box, box + 9, 0.0);
+  for (int k = 0; k < 3; ++k) {
+    box[4 * k] = hi[k] - lo[k];
+    origin[k] = lo[k];
+  }
+}
+
+}  // namespace
+
 bool DataSetList::GetViewBounds(double& size, double centre[3]) const {
   if (entries_.empty()) return false;
   double box[9] = {10, 0, 0, 0, 10, 0, 0, 0, 10};
@@ -130,6 +158,11 @@ bool DataSetList::GetViewBounds(double& size, double centre[3]) const {
       std::copy(b, b + 9, box);
       std::copy(o, o + 3, origin);
     }
+  }
+  // A trajectory without a box (pdb gives none) would put the eye on the target; frame its
+  // atoms instead, as their axis-aligned bounding box.
+  if (std::max({box[0], box[4], box[8]}) <= 0) {
+    if (const ATOMS_DATA* f = first.CurrentAtoms()) AtomBounds(*f, box, origin);
   }
   size = 2 * std::max({box[0], box[4], box[8]});
   for (int k = 0; k < 3; ++k) centre[k] = origin[k] + (box[k] + box[3 + k] + box[6 + k]) / 2;

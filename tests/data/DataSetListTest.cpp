@@ -112,6 +112,26 @@ TEST(DataSetList, ViewBounds) {
   EXPECT_EQ(centre[1], 5);
 }
 
+// pdb frames carry no box: the view is fitted to the atoms rather than to a zero box, which
+// would put the eye on the target.
+TEST(DataSetList, ViewBoundsOfABoxlessFrameFrameTheAtoms) {
+  TempDir dir;
+  WriteText(dir.File("m.pdb"),
+            "MODEL 1\n"
+            "ATOM 1 O HOH 1.0 2.0 3.0\n"
+            "ATOM 2 H HOH 5.0 2.0 4.0\n"
+            "ENDMDL\n");
+  DataSetList list;
+  list.OpenDataFile(dir.File("m.pdb"), {});
+  ASSERT_EQ(list.Size(), 1u);
+  double size = 0, centre[3] = {0, 0, 0};
+  ASSERT_TRUE(list.GetViewBounds(size, centre));
+  EXPECT_DOUBLE_EQ(size, 8);  // twice the widest extent (x: 1..5)
+  EXPECT_DOUBLE_EQ(centre[0], 3);
+  EXPECT_DOUBLE_EQ(centre[1], 2);
+  EXPECT_DOUBLE_EQ(centre[2], 3.5);
+}
+
 TEST(DataSetList, SetFrameAllRecordsTheTraceOncePerFrame) {
   TempDir dir;
   WriteFile(dir.File("a.fa2"), ThreeFrames());
