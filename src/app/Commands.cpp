@@ -360,7 +360,15 @@ void Commands::OnActivated() {
   const auto time = std::filesystem::last_write_time(path, ec);
   if (ec || time <= watchedFileTime) return;
   watchedFileTime = time;
+  const size_t before = app_.dataSets.Size();
   app_.dataSets.OpenDataFile(path, app_.MakeLoadOptions());
+  // The reloaded file takes the first entry's place: the picture, the title and picking all
+  // work on the first entry, and a copy appended per save would pile up behind it.
+  if (app_.dataSets.Size() > before) {
+    std::vector<LawData>& entries = app_.dataSets.Entries();
+    entries.front() = std::move(entries.back());
+    entries.pop_back();
+  }
   if (FirstIsAtomistic() && app_.options.values.colorMode == 2 && work.recolourFirst)
     work.recolourFirst();
   shell_.Redraw();
