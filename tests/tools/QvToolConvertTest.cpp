@@ -68,9 +68,16 @@ TEST(QvToolConvert, AllFramesFromFiveWithSkipTwo) {
   TempDir dir;
   const std::string path = WaterXyz(dir, 10);
   std::string out;
-  ASSERT_EQ(RunCommand(Tool("convert " + path + " --all --frame 5 --skip 2"), &out), 0);
+  ASSERT_EQ(RunCommand(Tool("convert " + path + " --all --frame 5 --skip 2 --settings /dev/null"), &out), 0);
   const std::string all = dir.File("run_all.md3");
-  EXPECT_EQ(out, "10 frame loaded\nwrote " + all + ": 3 frames from frame 5 to frame 9, skip 2\n");
+  // The viewer's command closes with the bitmap of the frame reached, at the window size.
+  const std::string bmp = dir.File("run0009.bmp");
+  EXPECT_EQ(out, "10 frame loaded\nwrote " + all + ": 3 frames from frame 5 to frame 9, skip 2\n" +
+                     "wrote " + bmp + "\n");
+  const std::vector<unsigned char> bytes = ReadFile(bmp);
+  ASSERT_EQ(bytes.size(), 54u + 640u * 3u * 480u);
+  EXPECT_EQ(bytes[18] | bytes[19] << 8, 640);
+  EXPECT_EQ(bytes[22] | bytes[23] << 8, 480);
   out.clear();
   ASSERT_EQ(RunCommand(Tool("dump " + all + " --frame 2"), &out), 0);
   EXPECT_EQ(out.substr(0, 25), "3 frame loaded\n0 8 9 0 0\n");

@@ -28,8 +28,9 @@ const std::vector<CommandSpec>& Commands() {
       {"convert", "convert FILE (--to md3|fa2 | --all [--skip K]) [--frame N]",
        "Write the selected frame beside FILE as FILE-base_N.md3 or FILE-base_N.fa2 (N the\n"
        "frame), or with --all every K-th frame from the selected one to the end as\n"
-       "FILE-base_all.md3 (title \"converted by Quivane\", vectors kept). FILE-base is FILE\n"
-       "without its last \".\" and what follows.",
+       "FILE-base_all.md3 (title \"converted by Quivane\", vectors kept), then the bitmap of\n"
+       "the last frame reached as render draws it. FILE-base is FILE without its last \".\"\n"
+       "and what follows.",
        {"to", "skip"}, {"all"}, 1, 1, CmdConvert},
       {"bonds", "bonds FILE [--frame N] [--cutoff C] [--json] [--list]",
        "Determine the selected frame's bonds as the viewer does and print \"bonds B\" and one\n"
