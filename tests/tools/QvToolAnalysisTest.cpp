@@ -69,4 +69,8 @@ TEST(QvToolReports, UsageAndLoadErrors) {
   EXPECT_EQ(Qvtool("coord-series", f, "--skip x", nullptr), 2);
   EXPECT_EQ(Qvtool("molecules", dir.File("none.fa2"), "", nullptr), 1);
   EXPECT_EQ(Qvtool("bonds", f, "--frame 7", nullptr), 1);
+  // A cut-off that is not a number is refused, not read as 0 (no bonds).
+  EXPECT_EQ(Qvtool("bonds", f, "--cutoff abc", nullptr), 2);
+  EXPECT_EQ(Qvtool("bonds", f, "--cutoff 1.5x", nullptr), 2);
+  EXPECT_EQ(Qvtool("bonds", f, "--cutoff=nan", nullptr), 2);
 }

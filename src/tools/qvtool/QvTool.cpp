@@ -1,6 +1,8 @@
 #include "tools/qvtool/QvTool.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -184,6 +186,14 @@ int RunQvTool(int argc, char** argv) {
   const int np = static_cast<int>(args.positional.size());
   if (np < chosen->minPositional || np > chosen->maxPositional) {
     std::fprintf(stderr, "usage: qvtool %s\n", chosen->usage);
+    return 2;
+  }
+  // The settings reader takes what it cannot read as 0; on the command line that is a typing
+  // error, not a request for no bonds.
+  double cutoff = 0.0;
+  if (!qvtool::DoubleOption(args, "cutoff", cutoff)) return 2;
+  if (!std::isfinite(cutoff)) {
+    std::fprintf(stderr, "qvtool: --cutoff needs a finite number, got '%s'\n", args.Value("cutoff").c_str());
     return 2;
   }
 
