@@ -60,6 +60,11 @@ TEST(QvToolReports, WriteTheMenuCommandsFiles) {
             "#frame, num_atoms, coord0, 1, 2, 3, 4, 5, 6, more\n"
             "0\t11\t2\t6\t3\t0\t0\t0\t0\t0\n"
             "1\t13\t4\t6\t3\t0\t0\t0\t0\t0\n");
+  // A skip past the end gives the selected frame's line only, never frame 0 after it.
+  ASSERT_EQ(Qvtool("coord-series", f, "--frame 1 --skip 2147483647", nullptr), 0);
+  EXPECT_EQ(qvtest::ReadText(dir.File("w_coord.txt")),
+            "#frame, num_atoms, coord0, 1, 2, 3, 4, 5, 6, more\n"
+            "0\t10\t1\t6\t3\t0\t0\t0\t0\t0\n");
 }
 
 TEST(QvToolReports, UsageAndLoadErrors) {

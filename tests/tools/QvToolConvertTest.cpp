@@ -81,6 +81,13 @@ TEST(QvToolConvert, AllFramesFromFiveWithSkipTwo) {
   out.clear();
   ASSERT_EQ(RunCommand(Tool("dump " + all + " --frame 2"), &out), 0);
   EXPECT_EQ(out.substr(0, 25), "3 frame loaded\n0 8 9 0 0\n");
+
+  // A skip past the end writes the selected frame only; it never wraps round to frame 0.
+  out.clear();
+  ASSERT_EQ(RunCommand(Tool("convert " + path + " --all --frame 1 --skip 2147483647 --settings /dev/null"), &out),
+            0);
+  EXPECT_EQ(out.substr(0, out.find('\n', out.find('\n') + 1) + 1),
+            "10 frame loaded\nwrote " + all + ": 1 frames from frame 1 to frame 9, skip 2147483647\n");
 }
 
 TEST(QvToolConvert, UsageErrorsAndMissingData) {
