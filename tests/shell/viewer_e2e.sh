@@ -130,4 +130,24 @@ for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
 if kill -0 "$pid" 2>/dev/null; then fail "still running after Exit"; fi
 wait "$pid" || fail "exit status $?"
 pid=""
+
+# Without OpenGL the viewer says why in a message box and ends with a failure status.
+QT_XCB_GL_INTEGRATION=none ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
+  "$quivane" water.fa2 >"$work/console_nogl.txt" 2>&1 &
+pid=$!
+timeout 30 xdotool search --sync --onlyvisible --name "^Error$" >/dev/null ||
+  fail "no message box without OpenGL"
+for _ in $(seq 50); do
+  kill -0 "$pid" 2>/dev/null || break
+  for box in $(xdotool search --onlyvisible --name "^Error$" 2>/dev/null); do
+    xdotool windowfocus --sync "$box" key --window "$box" Return 2>/dev/null || true
+  done
+  sleep 0.2
+done
+if kill -0 "$pid" 2>/dev/null; then fail "still running after the OpenGL message"; fi
+status=0
+wait "$pid" || status=$?
+pid=""
+[ "$status" -ne 0 ] || fail "exit status 0 without OpenGL"
+grep -q "OpenGL is not available" "$work/console_nogl.txt" || fail "no console line without OpenGL"
 echo "viewer end-to-end: ok"
