@@ -157,8 +157,9 @@ void Commands::Command(int id) {
         std::fputs(kStopMovie, stdout);
         std::fflush(stdout);
       } else if (FirstIsAtomistic() && work.coordinationSeries) {
-        shell_.Progress("Bond coordination number (time series)", 0);
-        work.coordinationSeries();
+        const std::string caption = "Bond coordination number (time series)";
+        shell_.Progress(caption, 0);
+        work.coordinationSeries([&](int step) { shell_.Progress(caption, step); });
         shell_.ProgressDone();
         RefreshTitle();
         shell_.Redraw();
@@ -462,7 +463,7 @@ void Commands::RunSequence(int id) {
                           [&](double a) { camera_.OrbitRight(a); }, onStep);
       break;
     case kMd3Sequence:
-      work.md3Sequence();
+      work.md3Sequence(onStep);
       break;
   }
   shell_.ProgressDone();

@@ -55,6 +55,9 @@ TEST(StandardWork, AnalysesWriteTheirReports) {
   testing::internal::GetCapturedStdout();
   EXPECT_TRUE(l.Has("water_mol.txt"));
   EXPECT_TRUE(l.Has("water_coord_0.txt"));
+  l.cmds->Command(kCoordinationSeries);
+  EXPECT_TRUE(l.Has("water_coord.txt"));
+  EXPECT_EQ(l.shell.lastStep, 10) << "progress after each of the ten moves";
 }
 
 TEST(StandardWork, Md3SequenceWritesEveryFrameThenOneBitmap) {
@@ -62,6 +65,7 @@ TEST(StandardWork, Md3SequenceWritesEveryFrameThenOneBitmap) {
   l.cmds->Command(kSkip2);
   l.cmds->Command(kMd3Sequence);
   EXPECT_TRUE(l.Has("water_all.md3"));
+  EXPECT_EQ(l.shell.lastStep, 5) << "progress after each of the five moves";
   ASSERT_EQ(l.bitmaps.size(), 1u);
   EXPECT_EQ(l.bitmaps[0], l.app.currentFrame);
   EXPECT_GT(l.app.currentFrame, 0);

@@ -166,7 +166,7 @@ TEST(ShellInput, DropsWaitUntilARunningCommandHasFinished) {
   ASSERT_EQ(win.app.dataSets.Size(), 1u);
   // A long command lets the event loop run to repaint; a file dropped then is not loaded.
   int runs = 0;
-  win.w->commands().work.coordinationSeries = [&] {
+  win.w->commands().work.coordinationSeries = [&](const StepFn&) {
     ++runs;
     win.Drop({Water()});
   };
