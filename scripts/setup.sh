@@ -62,8 +62,10 @@ case "$mode" in
     build build-fuzz -DQV_FUZZ=ON -DQV_TESTS=OFF -DQV_BENCH=OFF -DQV_VIEWER=OFF \
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
     seconds=${QV_FUZZ_SECONDS:-15}
+    ran=0
     for f in build-fuzz/fuzz/fuzz_*; do
       [ -x "$f" ] || continue
+      ran=$((ran + 1))
       name=$(basename "$f")
       corpus=tests/fuzz/corpus/${name#fuzz_}
       work=$(mktemp -d)
@@ -72,6 +74,11 @@ case "$mode" in
       "$f" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=0 "$work" 2>&1 | tail -n 3
       rm -rf "$work"
     done
+    # A build that produced no targets must not pass as a fuzz run.
+    if [ "$ran" -eq 0 ]; then
+      echo "no fuzz targets in build-fuzz/fuzz" >&2
+      exit 1
+    fi
     ;;
   bench)
     build build

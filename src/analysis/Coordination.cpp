@@ -1,6 +1,7 @@
 #include "analysis/Coordination.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <thread>
 
@@ -55,7 +56,8 @@ int WriteCoordinationSeries(const std::string& path, IMDContainer& md, int& curr
     ++lines;
     std::this_thread::yield();
     const int before = currentFrame;
-    const int target = currentFrame + frameSkip;
+    // Saturated: a huge skip must reach past the end, not wrap round to frame 0.
+    const int target = frameSkip > 0 && currentFrame > INT_MAX - frameSkip ? INT_MAX : currentFrame + frameSkip;
     currentFrame = setFrameAll(target);
     if (currentFrame < target || currentFrame <= before) break;
   }

@@ -60,12 +60,17 @@ int CoordinationCommand(Quivane& app) {
   return WriteCoordination(app, t);
 }
 
-int CoordinationSeriesCommand(Quivane& app) {
+int CoordinationSeriesCommand(Quivane& app, const std::function<void(int)>& onStep) {
   if (MoviePlaying(app)) return kAnalysisMoviePlaying;
   const Target t = FirstTrajectory(app);
   if (!t.md) return kAnalysisNoTrajectory;
+  int moves = 0;
   const int lines = WriteCoordinationSeries(qv::BaseName(t.entry->path) + "_coord.txt", *t.md, app.currentFrame,
-                                            app.frameSkip, [&app](int target) { return app.SetFrameAll(target); });
+                                            app.frameSkip, [&](int target) {
+                                              const int reached = app.SetFrameAll(target);
+                                              if (onStep) onStep(++moves);
+                                              return reached;
+                                            });
   return lines < 0 ? kAnalysisFileError : kAnalysisDone;
 }
 

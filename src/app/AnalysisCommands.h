@@ -1,6 +1,8 @@
 #pragma once
 // The analysis menu commands, shared by the viewer and qvtool. They act on the first data
 // set and do nothing unless it is a trajectory.
+#include <functional>
+
 #include "app/Quivane.h"
 
 enum AnalysisStatus : int {
@@ -18,8 +20,8 @@ int ClassifyMoleculesCommand(Quivane& app);
 int CoordinationCommand(Quivane& app);
 // Coordination histogram per frame into base + "_coord.txt", from the current frame on by
 // the frame skip through set frame of all data sets; the current frame ends at the last
-// frame reached.
-int CoordinationSeriesCommand(Quivane& app);
+// frame reached. onStep gets the number of frames moved after each move (progress).
+int CoordinationSeriesCommand(Quivane& app, const std::function<void(int)>& onStep = {});
 
 // Re-judge bonds: false while a movie plays (the caller shows "Prease stop movie.\n");
 // otherwise builds the current frame's bonds of every trajectory with the "BondCutoff"

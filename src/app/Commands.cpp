@@ -157,8 +157,9 @@ void Commands::Command(int id) {
         std::fputs(kStopMovie, stdout);
         std::fflush(stdout);
       } else if (FirstIsAtomistic() && work.coordinationSeries) {
-        shell_.Progress("Bond coordination number (time series)", 0);
-        work.coordinationSeries();
+        const std::string caption = "Bond coordination number (time series)";
+        shell_.Progress(caption, 0);
+        work.coordinationSeries([&](int step) { shell_.Progress(caption, step); });
         shell_.ProgressDone();
         RefreshTitle();
         shell_.Redraw();
@@ -360,7 +361,15 @@ void Commands::OnActivated() {
   const auto time = std::filesystem::last_write_time(path, ec);
   if (ec || time <= watchedFileTime) return;
   watchedFileTime = time;
+  const size_t before = app_.dataSets.Size();
   app_.dataSets.OpenDataFile(path, app_.MakeLoadOptions());
+  // The reloaded file takes the first entry's place: the picture, the title and picking all
+  // work on the first entry, and a copy appended per save would pile up behind it.
+  if (app_.dataSets.Size() > before) {
+    std::vector<LawData>& entries = app_.dataSets.Entries();
+    entries.front() = std::move(entries.back());
+    entries.pop_back();
+  }
   if (FirstIsAtomistic() && app_.options.values.colorMode == 2 && work.recolourFirst)
     work.recolourFirst();
   shell_.Redraw();
@@ -454,7 +463,7 @@ void Commands::RunSequence(int id) {
                           [&](double a) { camera_.OrbitRight(a); }, onStep);
       break;
     case kMd3Sequence:
-      work.md3Sequence();
+      work.md3Sequence(onStep);
       break;
   }
   shell_.ProgressDone();

@@ -67,12 +67,13 @@ struct CommandWork {
   std::function<void()> writeMd3;  // the current frame to base + "_%d.md3"
   std::function<void()> writeFa2;
   std::function<void(bool grid)> writeStl;
-  // Every frame from the current one into base + "_all.md3", then the final bitmap.
-  std::function<void()> md3Sequence;
+  // Every frame from the current one into base + "_all.md3", then the final bitmap; onStep
+  // after each frame (progress and repaint).
+  std::function<void(const StepFn& onStep)> md3Sequence;
   std::function<void()> redetermineBonds;
   std::function<void()> classifyMolecules;  // the molecule report, then the coordination report
   std::function<void()> coordinationReport;
-  std::function<void()> coordinationSeries;
+  std::function<void(const StepFn& onStep)> coordinationSeries;
   // Stores and announces the colour mode, then colours the current frames it needs.
   std::function<void(int mode)> setColourMode;
   // Pressure colours of the first data set's current frame (after the edit-mode reload).

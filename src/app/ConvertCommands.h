@@ -1,6 +1,7 @@
 #pragma once
 // The conversion commands of the menu (md3 and fa2 of the current frame, the md3 sequence),
 // shared by the viewer and the batch tool.
+#include <functional>
 #include <string>
 
 #include "app/Quivane.h"
@@ -15,4 +16,6 @@ bool ConvertFrameFa2Command(Quivane& app, std::string* writtenPath = nullptr);
 // data set as stepping does; the current frame is left at the last frame reached. The
 // command ends with a bitmap of that frame: the caller passes its bitmap writer as
 // finalBitmap (called whenever a data set is loaded, even when nothing was converted).
-qv::Md3SequenceResult ConvertSequenceMd3Command(Quivane& app, const qv::FinalBitmapFn& finalBitmap);
+// onStep gets the number of frames moved after each move (progress).
+qv::Md3SequenceResult ConvertSequenceMd3Command(Quivane& app, const qv::FinalBitmapFn& finalBitmap,
+                                                const std::function<void(int)>& onStep = {});

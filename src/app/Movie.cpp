@@ -71,7 +71,10 @@ int RunRotatingSequence(Movie& movie, int& counter, double turnPerStep, const Bi
   constexpr double kFullTurn = 2.0 * std::numbers::pi;
   // Without a turn the angle never completes a circle: stop with the trajectory instead
   // of writing the last frame for ever.
-  const bool turning = turnPerStep != 0.0 && std::isfinite(turnPerStep);
+  // A turn so small that a circle takes more bitmaps than the right rotation allows would
+  // write the last frame practically for ever: it counts as no turn.
+  const bool turning = turnPerStep != 0.0 && std::isfinite(turnPerStep) &&
+                       kFullTurn / std::fabs(turnPerStep) <= 1e7;
   double phi = 0.0;
   int written = 0;
   for (;;) {

@@ -13,15 +13,18 @@ void BindStandardWork(Commands& commands, Quivane& app) {
   work.writeStl = [&app](bool grid) { WriteStlCommand(app, grid); };
   work.writeMd3 = [&app] { ConvertFrameMd3Command(app); };
   work.writeFa2 = [&app] { ConvertFrameFa2Command(app); };
-  work.md3Sequence = [&app, &work] {
-    ConvertSequenceMd3Command(app, [&work](int frame) {
-      if (work.writeBitmap) work.writeBitmap(frame);
-    });
+  work.md3Sequence = [&app, &work](const StepFn& onStep) {
+    ConvertSequenceMd3Command(
+        app,
+        [&work](int frame) {
+          if (work.writeBitmap) work.writeBitmap(frame);
+        },
+        onStep);
   };
   work.redetermineBonds = [&app] { RebuildAllBondsCommand(app); };
   work.classifyMolecules = [&app] { ClassifyMoleculesCommand(app); };
   work.coordinationReport = [&app] { CoordinationCommand(app); };
-  work.coordinationSeries = [&app] { CoordinationSeriesCommand(app); };
+  work.coordinationSeries = [&app](const StepFn& onStep) { CoordinationSeriesCommand(app, onStep); };
   work.setColourMode = [&app](int mode) { app.SetColorMode(mode); };
   work.recolourFirst = [&app] {
     if (LawData* first = app.dataSets.First()) app.ColorCurrentFrameByPressure(*first);

@@ -1,6 +1,7 @@
 #include "output/Conversion.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <vector>
 
@@ -110,7 +111,8 @@ Md3SequenceResult OutputMd3Sequence(DataSetList& list, int& currentFrame, int fr
         w.ClearVectors();
         if (frame->HasVectors()) w.SetVectors2(frame->vectors.data());
         if (w.WriteFrame() > 0) ++result.framesWritten;
-        const int target = currentFrame + skip;
+        // Saturated: a huge skip must reach past the end, not wrap round to frame 0.
+        const int target = currentFrame > INT_MAX - skip ? INT_MAX : currentFrame + skip;
         currentFrame = setFrameAll ? setFrameAll(target) : currentFrame;
         if (currentFrame < target) break;
       }

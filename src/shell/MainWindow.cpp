@@ -44,6 +44,9 @@ MainWindow::MainWindow(Quivane& app, ICameraControl& camera, bool english) : eng
   setCentralWidget(container_);
   setAcceptDrops(true);
   connect(view_, &GLView::filesDropped, this, [this](const QStringList& paths) {
+    // A long command repaints through the event loop; a load in the middle of it would
+    // change the data sets under the command's feet.
+    if (busy()) return;
     std::vector<std::string> list;
     for (const QString& p : paths) list.push_back(p.toStdString());
     ++busy_;
@@ -240,6 +243,10 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
 }
 
 void MainWindow::dropEvent(QDropEvent* e) {
+  if (busy()) {
+    e->ignore();
+    return;
+  }
   std::vector<std::string> list;
   for (const QUrl& url : e->mimeData()->urls())
     if (url.isLocalFile()) list.push_back(url.toLocalFile().toStdString());

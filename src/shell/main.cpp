@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
   QApplication::setDesktopFileName(QStringLiteral("quivane"));
   static Quivane app;  // lives until the process ends, as the data sets do
   Viewer viewer(app, std::make_unique<qv::cmd::AppCameraControl>(app));
-  if (!viewer.Start(CommandLineFile(argc, argv))) return 0;
+  // Without a window or a device the program has failed; say so to whoever started it.
+  if (!viewer.Start(CommandLineFile(argc, argv))) return 1;
   return viewer.Run();
 }

@@ -196,6 +196,28 @@ TEST(Commands, EditModeTitlesPicksAndReloadsNewerFiles) {
   EXPECT_EQ(r.shell.messages[0], "Error|The file does not exist.");
 }
 
+TEST(Commands, EditModeReloadShowsTheNewContentInTheFirstDataSet) {
+  Rig r;
+  qvtest::TempDir dir;
+  const std::string path = dir.File("one.md3");
+  qvtest::WriteText(path, "1\nbefore\nH 1 2 3\n");
+  r.app.OpenAndPrepare(path);
+  ASSERT_EQ(r.app.dataSets.Size(), 1u);
+  r.cmds->Command(kEditMode);
+  ASSERT_TRUE(r.cmds->editMode);
+
+  qvtest::WriteText(path, "1\nafter\nO 4 5 6\n");
+  std::filesystem::last_write_time(path, r.cmds->watchedFileTime + std::chrono::seconds(5));
+  r.cmds->OnActivated();
+  r.cmds->OnActivated();  // unchanged since: nothing more
+  ASSERT_EQ(r.app.dataSets.Size(), 1u);
+  const ATOMS_DATA* frame = r.app.dataSets.First()->CurrentAtoms();
+  ASSERT_NE(frame, nullptr);
+  ASSERT_EQ(frame->atomCount, 1);
+  EXPECT_EQ(frame->atomicNumbers[0], 8);
+  EXPECT_EQ(frame->positions[0], 4.0f);
+}
+
 TEST(Commands, KeysStepPlayAndTurn) {
   Rig r;
   EXPECT_FALSE(r.cmds->OnKey(Key::X, false, false));  // nothing loaded

@@ -124,6 +124,10 @@ TEST(Sequences, RotatingSequenceWithoutATurnEndsWithTheTrajectory) {
   Movie movie(s.current, s.skip, s.play, f.fn());
   int counter = 0;
   EXPECT_EQ(RunRotatingSequence(movie, counter, 0.0, [](int) {}, [](double) {}), 3);
+  // A "RotationAngleDelta" of 1e-300 degrees would take endless bitmaps to complete a turn.
+  s.current = 0;
+  f.fn()(0);
+  EXPECT_EQ(RunRotatingSequence(movie, counter, 1e-300, [](int) {}, [](double) {}), 3);
 }
 
 TEST(Sequences, LeadTraceStopsWhenThereIsNothingToFollow) {

@@ -176,6 +176,31 @@ TEST_F(SceneRender, PointsAndAtomModeZero) {
   EXPECT_EQ(CountNot(Read(), {0, 0, 0}), 0) << "atom mode 0 hides bonds too";
 }
 
+TEST_F(SceneRender, PointsFollowAnotherFrameReadIntoTheSameRecord) {
+  auto c = MakeFrame(4, {{8, 1, 2, 2}});
+  DataSetList list = One(MakeEntry(c));
+  DisplayValues d = NoBox();
+  d.atomStyle = 2;
+  const SceneCamera cam = FittedCamera(c->frame.box, c->frame.origin);
+  auto lit = [&] {
+    std::vector<int> columns;
+    const auto p = Read();
+    for (int y = 0; y < height_; ++y)
+      for (int x = 0; x < width_; ++x)
+        if (At(p, x, y).r > 20) columns.push_back(x);
+    return columns;
+  };
+  Draw(list, d, cam);
+  const std::vector<int> before = lit();
+  ASSERT_FALSE(before.empty());
+  c->frame.index = 7;  // a later frame, its atom moved, in the same memory
+  c->frame.positions[0] = 3;
+  Draw(list, d, cam);
+  const std::vector<int> after = lit();
+  ASSERT_FALSE(after.empty());
+  EXPECT_GT(after.front(), before.back()) << "the point moved to the right";
+}
+
 TEST_F(SceneRender, AtomTraceIsALineThroughTheRecordedPositions) {
   auto c = MakeFrame(4, {});
   LawData e = MakeEntry(c);

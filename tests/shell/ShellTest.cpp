@@ -160,6 +160,23 @@ TEST(ShellMenus, FailuresAndEditModeSpeakInMessageBoxes) {
   EXPECT_EQ(win.w->shownMessages[1], "Error|You can edit md3 only during viewing.");
 }
 
+TEST(ShellInput, DropsWaitUntilARunningCommandHasFinished) {
+  Window win;
+  win.Drop({Water()});
+  ASSERT_EQ(win.app.dataSets.Size(), 1u);
+  // A long command lets the event loop run to repaint; a file dropped then is not loaded.
+  int runs = 0;
+  win.w->commands().work.coordinationSeries = [&](const StepFn&) {
+    ++runs;
+    win.Drop({Water()});
+  };
+  win.Action(kCoordinationSeries)->trigger();
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(win.app.dataSets.Size(), 1u);
+  win.Drop({Water()});
+  EXPECT_EQ(win.app.dataSets.Size(), 2u);
+}
+
 TEST(ShellInput, ShiftXPlaysXStopsAndKeysWaitForData) {
   Window win;
   win.Key(Qt::Key_X);

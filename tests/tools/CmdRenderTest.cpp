@@ -105,6 +105,12 @@ TEST_F(QvToolRender, FrameSizeMagnificationAndPng) {
   EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
   EXPECT_EQ(png[19], 50);
   EXPECT_EQ(png[23], 40);
+  // Without a usable window size in the settings, the size the viewer's window takes.
+  ASSERT_EQ(Run(Q(input) + " --set WINDOW:Width=0 --set WINDOW:Height=-5 -o " + Q(dir.File("w.bmp")), &out), 0)
+      << out;
+  b = ReadBmp(dir.File("w.bmp"));
+  EXPECT_EQ(b.width, 640);
+  EXPECT_EQ(b.height, 480);
 }
 
 TEST_F(QvToolRender, DisplaySettingsAreHonoured) {

@@ -60,6 +60,11 @@ TEST(QvToolReports, WriteTheMenuCommandsFiles) {
             "#frame, num_atoms, coord0, 1, 2, 3, 4, 5, 6, more\n"
             "0\t11\t2\t6\t3\t0\t0\t0\t0\t0\n"
             "1\t13\t4\t6\t3\t0\t0\t0\t0\t0\n");
+  // A skip past the end gives the selected frame's line only, never frame 0 after it.
+  ASSERT_EQ(Qvtool("coord-series", f, "--frame 1 --skip 2147483647", nullptr), 0);
+  EXPECT_EQ(qvtest::ReadText(dir.File("w_coord.txt")),
+            "#frame, num_atoms, coord0, 1, 2, 3, 4, 5, 6, more\n"
+            "0\t10\t1\t6\t3\t0\t0\t0\t0\t0\n");
 }
 
 TEST(QvToolReports, UsageAndLoadErrors) {
@@ -69,4 +74,8 @@ TEST(QvToolReports, UsageAndLoadErrors) {
   EXPECT_EQ(Qvtool("coord-series", f, "--skip x", nullptr), 2);
   EXPECT_EQ(Qvtool("molecules", dir.File("none.fa2"), "", nullptr), 1);
   EXPECT_EQ(Qvtool("bonds", f, "--frame 7", nullptr), 1);
+  // A cut-off that is not a number is refused, not read as 0 (no bonds).
+  EXPECT_EQ(Qvtool("bonds", f, "--cutoff abc", nullptr), 2);
+  EXPECT_EQ(Qvtool("bonds", f, "--cutoff 1.5x", nullptr), 2);
+  EXPECT_EQ(Qvtool("bonds", f, "--cutoff=nan", nullptr), 2);
 }

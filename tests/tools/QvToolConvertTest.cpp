@@ -68,12 +68,26 @@ TEST(QvToolConvert, AllFramesFromFiveWithSkipTwo) {
   TempDir dir;
   const std::string path = WaterXyz(dir, 10);
   std::string out;
-  ASSERT_EQ(RunCommand(Tool("convert " + path + " --all --frame 5 --skip 2"), &out), 0);
+  ASSERT_EQ(RunCommand(Tool("convert " + path + " --all --frame 5 --skip 2 --settings /dev/null"), &out), 0);
   const std::string all = dir.File("run_all.md3");
-  EXPECT_EQ(out, "wrote " + all + ": 3 frames from frame 5 to frame 9, skip 2\n");
+  // The viewer's command closes with the bitmap of the frame reached, at the window size.
+  const std::string bmp = dir.File("run0009.bmp");
+  EXPECT_EQ(out, "wrote " + all + ": 3 frames from frame 5 to frame 9, skip 2\n" +
+                     "wrote " + bmp + "\n");
+  const std::vector<unsigned char> bytes = ReadFile(bmp);
+  ASSERT_EQ(bytes.size(), 54u + 640u * 3u * 480u);
+  EXPECT_EQ(bytes[18] | bytes[19] << 8, 640);
+  EXPECT_EQ(bytes[22] | bytes[23] << 8, 480);
   out.clear();
   ASSERT_EQ(RunCommand(Tool("dump " + all + " --frame 2"), &out), 0);
   EXPECT_EQ(out.substr(0, 10), "0 8 9 0 0\n");
+
+  // A skip past the end writes the selected frame only; it never wraps round to frame 0.
+  out.clear();
+  ASSERT_EQ(RunCommand(Tool("convert " + path + " --all --frame 1 --skip 2147483647 --settings /dev/null"), &out),
+            0);
+  EXPECT_EQ(out.substr(0, out.find('\n') + 1),
+            "wrote " + all + ": 1 frames from frame 1 to frame 9, skip 2147483647\n");
 }
 
 TEST(QvToolConvert, UsageErrorsAndMissingData) {

@@ -26,9 +26,15 @@ void PointRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
 
   const size_t per = std::max<int64_t>(budgetBytes / 16, 1);
   const bool single = atoms <= per;
-  const bool refill = !single || lastFrame_ != &frame || lastAtomCount_ != frame.atomCount ||
-                      lastColorMode_ != display.colorMode || lastPoly_ != display.atomPoly;
+  const int32_t bondCount = bonds ? bonds->bondCount : -1;
+  const bool refill = !single || lastFrame_ != &frame || lastIndex_ != frame.index ||
+                      lastPositions_ != frame.positions.data() || lastBondCount_ != bondCount ||
+                      lastAtomCount_ != frame.atomCount || lastColorMode_ != display.colorMode ||
+                      lastPoly_ != display.atomPoly;
   lastFrame_ = &frame;
+  lastIndex_ = frame.index;
+  lastPositions_ = frame.positions.data();
+  lastBondCount_ = bondCount;
   lastAtomCount_ = frame.atomCount;
   lastColorMode_ = display.colorMode;
   lastPoly_ = display.atomPoly;

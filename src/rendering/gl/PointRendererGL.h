@@ -20,7 +20,11 @@ class PointRendererGL {
   qv::PodVector<float> positions_;
   qv::PodVector<uint32_t> batchColors_;
   size_t count_ = 0;
+  // What the filled arrays were made from; the same record can hold another frame later.
   const ATOMS_DATA* lastFrame_ = nullptr;
+  int32_t lastIndex_ = -1;
+  const float* lastPositions_ = nullptr;
+  int32_t lastBondCount_ = -1;
   int32_t lastAtomCount_ = -1;
   int lastColorMode_ = -1, lastPoly_ = -1;
 };

@@ -2,8 +2,40 @@
 #include <cstdio>
 #include <string>
 
+#include "app/BitmapOutput.h"
 #include "app/ConvertCommands.h"
+#include "rendering/gl/GraphicDeviceGL15.h"
+#include "rendering/gl/SceneGL.h"
+#include "rendering/gl/TiledBitmapGL.h"
+#include "rendering/headless/HeadlessEGLSurface.h"
 #include "tools/qvtool/QvTool.h"
+
+namespace {
+
+// The bitmap that closes the viewer's md3 sequence, drawn headless at the window size the
+// viewer would have. Empty (reason on stderr) when it cannot be drawn.
+std::string ClosingBitmap(Quivane& app, int frame) {
+  app.drawWidth = app.settings.width > 0 ? app.settings.width : 640;
+  app.drawHeight = app.settings.height > 0 ? app.settings.height : 480;
+  std::string why;
+  if (!HeadlessEGLSurface::Available(&why)) {
+    std::fprintf(stderr, "qvtool convert: no closing bitmap: %s\n", why.c_str());
+    return {};
+  }
+  HeadlessEGLSurface surface(app.drawWidth, app.drawHeight);
+  GraphicDeviceGL15 device(&surface);
+  const int status = device.Initialize(app.drawWidth, app.drawHeight, app.settings.vsync);
+  if (status != 0 && status != 3) {
+    std::fprintf(stderr, "qvtool convert: no closing bitmap: the OpenGL device cannot start\n");
+    return {};
+  }
+  SceneRendererGL scene;
+  TiledBitmapRendererGL renderer(device, scene, app.dataSets, app.camera.camera,
+                                 SceneSettingsFrom(app.settings));
+  return WriteBitmap(app, frame, device, renderer);
+}
+
+}  // namespace
 
 int CmdConvert(Quivane& app, const ParsedArgs& args) {
   const bool all = args.Flag("all");
@@ -37,15 +69,18 @@ int CmdConvert(Quivane& app, const ParsedArgs& args) {
   if (all) {
     app.frameSkip = skip;
     const int start = app.currentFrame;
-    // The closing bitmap of the viewer's command: no bitmap writer in the batch tool yet.
-    const qv::FinalBitmapFn finalBitmap;
-    const qv::Md3SequenceResult r = ConvertSequenceMd3Command(app, finalBitmap);
+    // The viewer's command ends with a bitmap of the frame reached; so does this one.
+    std::string bitmap;
+    const qv::Md3SequenceResult r =
+        ConvertSequenceMd3Command(app, [&](int frame) { bitmap = ClosingBitmap(app, frame); });
     if (!r.opened) {
       std::fprintf(stderr, "qvtool convert: cannot create '%s'\n", r.path.c_str());
       return 1;
     }
     std::printf("wrote %s: %d frames from frame %d to frame %d, skip %d\n", r.path.c_str(),
                 r.framesWritten, start, app.currentFrame, skip);
+    if (bitmap.empty()) return 1;
+    std::printf("wrote %s\n", bitmap.c_str());
     return 0;
   }
 

@@ -27,7 +27,10 @@ bool ParseSize(const std::string& text, int& w, int& h) {
 }  // namespace
 
 int CmdRender(Quivane& app, const ParsedArgs& args) {
-  int width = app.settings.width, height = app.settings.height;
+  // The window size the viewer would open with (it takes 640 x 480 for a size that is not
+  // positive).
+  int width = app.settings.width > 0 ? app.settings.width : 640;
+  int height = app.settings.height > 0 ? app.settings.height : 480;
   if (args.Has("size") && !ParseSize(args.Value("size"), width, height)) {
     std::fprintf(stderr, "qvtool render: --size needs WxH with sides 1..16384, got '%s'\n",
                  args.Value("size").c_str());

@@ -1,6 +1,8 @@
 #include "tools/qvtool/QvTool.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -28,8 +30,9 @@ const std::vector<CommandSpec>& Commands() {
       {"convert", "convert FILE (--to md3|fa2 | --all [--skip K]) [--frame N]",
        "Write the selected frame beside FILE as FILE-base_N.md3 or FILE-base_N.fa2 (N the\n"
        "frame), or with --all every K-th frame from the selected one to the end as\n"
-       "FILE-base_all.md3 (title \"converted by Quivane\", vectors kept). FILE-base is FILE\n"
-       "without its last \".\" and what follows.",
+       "FILE-base_all.md3 (title \"converted by Quivane\", vectors kept), then the bitmap of\n"
+       "the last frame reached as render draws it. FILE-base is FILE without its last \".\"\n"
+       "and what follows.",
        {"to", "skip"}, {"all"}, 1, 1, CmdConvert},
       {"bonds", "bonds FILE [--frame N] [--cutoff C] [--json] [--list]",
        "Determine the selected frame's bonds as the viewer does and print \"bonds B\" and one\n"
@@ -183,6 +186,14 @@ int RunQvTool(int argc, char** argv) {
   const int np = static_cast<int>(args.positional.size());
   if (np < chosen->minPositional || np > chosen->maxPositional) {
     std::fprintf(stderr, "usage: qvtool %s\n", chosen->usage);
+    return 2;
+  }
+  // The settings reader takes what it cannot read as 0; on the command line that is a typing
+  // error, not a request for no bonds.
+  double cutoff = 0.0;
+  if (!qvtool::DoubleOption(args, "cutoff", cutoff)) return 2;
+  if (!std::isfinite(cutoff)) {
+    std::fprintf(stderr, "qvtool: --cutoff needs a finite number, got '%s'\n", args.Value("cutoff").c_str());
     return 2;
   }
 
