@@ -369,9 +369,12 @@ void Commands::OnActivated() {
     std::vector<LawData>& entries = app_.dataSets.Entries();
     entries.front() = std::move(entries.back());
     entries.pop_back();
+    // The new content opens at its first frame; bring it to the frame the title shows.
+    app_.currentFrame = app_.SetFrameAll(app_.currentFrame);
   }
   if (FirstIsAtomistic() && app_.options.values.colorMode == 2 && work.recolourFirst)
     work.recolourFirst();
+  RefreshTitle();
   shell_.Redraw();
 }
 

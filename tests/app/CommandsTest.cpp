@@ -218,6 +218,28 @@ TEST(Commands, EditModeReloadShowsTheNewContentInTheFirstDataSet) {
   EXPECT_EQ(frame->positions[0], 4.0f);
 }
 
+TEST(Commands, EditModeReloadStaysOnTheFrameShown) {
+  Rig r;
+  qvtest::TempDir dir;
+  const std::string path = dir.File("two.md3");
+  qvtest::WriteText(path, "1\na\nH 1 2 3\n1\nb\nH 1 2 4\n");
+  r.app.OpenAndPrepare(path);
+  r.cmds->Command(kEditMode);
+  r.cmds->OnKey(Key::X, false, false);  // to frame 1
+  ASSERT_EQ(r.app.currentFrame, 1);
+
+  qvtest::WriteText(path, "1\na\nO 1 2 3\n1\nb\nO 7 8 9\n");
+  std::filesystem::last_write_time(path, r.cmds->watchedFileTime + std::chrono::seconds(5));
+  r.cmds->OnActivated();
+  ASSERT_EQ(r.app.dataSets.Size(), 1u);
+  EXPECT_EQ(r.app.currentFrame, 1);
+  const ATOMS_DATA* frame = r.app.dataSets.First()->CurrentAtoms();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(frame->index, 1);
+  EXPECT_EQ(frame->positions[0], 7.0f);
+  EXPECT_EQ(r.shell.title, "Quivane 3.7.3 - two.md3: [edit] no-selected");
+}
+
 TEST(Commands, KeysStepPlayAndTurn) {
   Rig r;
   EXPECT_FALSE(r.cmds->OnKey(Key::X, false, false));  // nothing loaded
