@@ -57,11 +57,11 @@ class QvToolRender : public ::testing::Test {
     }
     return b.data;
   }
-  // Runs qvtool with defaults for every setting (the settings file does not exist).
+  // Runs qvtool with defaults for every setting (an empty settings file).
   int Run(const std::string& args, std::string* out = nullptr) {
     std::string dummy;
-    return qvtest::RunCommand(std::string(QV_QVTOOL_PATH) + " render " + args + " --settings '" +
-                                  dir.File("none.ini") + "' --set VISUAL:AtomRadius=1 2>&1",
+    return qvtest::RunCommand(std::string(QV_QVTOOL_PATH) + " render " + args +
+                                  " --settings /dev/null --set VISUAL:AtomRadius=1 2>&1",
                               out ? out : &dummy);
   }
   std::string Q(const std::string& s) { return "'" + s + "'"; }
@@ -106,7 +106,10 @@ TEST_F(QvToolRender, FrameSizeMagnificationAndPng) {
   EXPECT_EQ(png[19], 50);
   EXPECT_EQ(png[23], 40);
   // Without a usable window size in the settings, the size the viewer's window takes.
-  ASSERT_EQ(Run(Q(input) + " --set WINDOW:Width=0 --set WINDOW:Height=-5 -o " + Q(dir.File("w.bmp")), &out), 0)
+  ASSERT_EQ(
+      Run(Q(input) + " --set WINDOW:Width=0 --set WINDOW:Height=-5 -o " + Q(dir.File("w.bmp")),
+          &out),
+      0)
       << out;
   b = ReadBmp(dir.File("w.bmp"));
   EXPECT_EQ(b.width, 640);

@@ -26,11 +26,11 @@ class QvToolStl : public ::testing::Test {
     }
     qvtest::WriteFile(input, b.data);
   }
-  // Runs qvtool with defaults for every setting (the settings file does not exist).
+  // Runs qvtool with defaults for every setting (an empty settings file).
   int Run(const std::string& options, std::string* out = nullptr) {
     std::string dummy;
-    return qvtest::RunCommand(std::string(QV_QVTOOL_PATH) + " stl '" + input + "' --settings '" +
-                                  dir.File("none.ini") + "' " + options + " 2>&1",
+    return qvtest::RunCommand(std::string(QV_QVTOOL_PATH) + " stl '" + input +
+                                  "' --settings /dev/null " + options + " 2>&1",
                               out ? out : &dummy);
   }
 
@@ -49,9 +49,9 @@ TEST_F(QvToolStl, SpheresBesideTheInputNamedByFrame) {
 
 TEST_F(QvToolStl, GridSurfaceIsClosed) {
   std::string out;
-  ASSERT_EQ(Run("--grid --frame 1 --set OUTPUT:AtomRadius=1.2 --set OUTPUT:STLGridCutoffEdgeZ=1",
-                &out),
-            0)
+  ASSERT_EQ(
+      Run("--grid --frame 1 --set OUTPUT:AtomRadius=1.2 --set OUTPUT:STLGridCutoffEdgeZ=1", &out),
+      0)
       << out;
   const auto f = stltest::ReadStl(dir.File("run_1.stl"));
   ASSERT_TRUE(f.ok);

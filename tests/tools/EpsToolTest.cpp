@@ -26,16 +26,15 @@ struct ToolRun {
 
 ToolRun Qvtool(const qvtest::TempDir& dir, const std::string& args) {
   ToolRun r;
-  r.status = qvtest::RunCommand(std::string(QV_QVTOOL_PATH) + " eps " + args + " --settings '" +
-                                    dir.File("none.ini") + "' 2>&1",
-                                &r.out);
+  r.status = qvtest::RunCommand(
+      std::string(QV_QVTOOL_PATH) + " eps " + args + " --settings /dev/null 2>&1", &r.out);
   return r;
 }
 
 std::string Ghostscript(const std::string& path, int* status) {
   std::string out;
-  *status = qvtest::RunCommand("gs -q -dBATCH -dNOPAUSE -dSAFER -sDEVICE=bbox '" + path + "' 2>&1",
-                               &out);
+  *status =
+      qvtest::RunCommand("gs -q -dBATCH -dNOPAUSE -dSAFER -sDEVICE=bbox '" + path + "' 2>&1", &out);
   return out;
 }
 
@@ -76,7 +75,8 @@ TEST(QvtoolEps, BadArguments) {
   qvtest::TempDir dir;
   const std::string data = dir.File("water.xyz");
   qvtest::WriteText(data, kXyz);
-  for (const char* size : {"640", "0x480", "640x", "x480", "axb", "640x480x2", "200000x1", "-5x4"}) {
+  for (const char* size :
+       {"640", "0x480", "640x", "x480", "axb", "640x480x2", "200000x1", "-5x4"}) {
     const ToolRun r = Qvtool(dir, Quoted(data) + " --size " + size);
     EXPECT_EQ(r.status, 2) << size << ": " << r.out;
   }

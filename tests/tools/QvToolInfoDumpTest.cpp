@@ -69,6 +69,10 @@ TEST(QvToolInfo, NothingLoadedAndUsageErrors) {
                      dir.File("missing.fa2") + "\nqvtool: nothing loaded from '" +
                      dir.File("missing.fa2") + "'\n");
   EXPECT_EQ(RunCommand(Tool("info 2>/dev/null"), nullptr), 2);
+  // Only the looked-up setting.ini may be missing; a path given by hand must exist.
+  out.clear();
+  EXPECT_EQ(RunCommand(Tool("info " + path + " --settings " + dir.File("typo.ini") + " 2>&1"), &out), 2);
+  EXPECT_EQ(out, "qvtool: settings file '" + dir.File("typo.ini") + "' does not exist\n");
   EXPECT_EQ(RunCommand(Tool("info " + path + " --bogus 2>/dev/null"), nullptr), 2);
 }
 

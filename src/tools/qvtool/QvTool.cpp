@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 // Command implementations, one file each.
 int CmdInfo(Quivane& app, const ParsedArgs& args);
@@ -20,57 +21,107 @@ int CmdRender(Quivane& app, const ParsedArgs& args);
 
 const std::vector<CommandSpec>& Commands() {
   static const std::vector<CommandSpec> commands = {
-      {"info", "info FILE [--json]",
+      {"info",
+       "info FILE [--json]",
        "Load FILE as the viewer would, step through every frame and print the data-set type,\n"
        "the frame count and, per frame, index, atom count, box, origin and atoms per element.",
-       {}, {"json"}, 1, 1, CmdInfo},
-      {"dump", "dump FILE [--frame N]",
-       "Print the selected frame's atoms, one line each: index atomic_number x y z (%.9g).", {},
-       {}, 1, 1, CmdDump},
-      {"convert", "convert FILE (--to md3|fa2 | --all [--skip K]) [--frame N]",
+       {},
+       {"json"},
+       1,
+       1,
+       CmdInfo},
+      {"dump",
+       "dump FILE [--frame N]",
+       "Print the selected frame's atoms, one line each: index atomic_number x y z (%.9g).",
+       {},
+       {},
+       1,
+       1,
+       CmdDump},
+      {"convert",
+       "convert FILE (--to md3|fa2 | --all [--skip K]) [--frame N]",
        "Write the selected frame beside FILE as FILE-base_N.md3 or FILE-base_N.fa2 (N the\n"
        "frame), or with --all every K-th frame from the selected one to the end as\n"
        "FILE-base_all.md3 (title \"converted by Quivane\", vectors kept), then the bitmap of\n"
        "the last frame reached as render draws it. FILE-base is FILE without its last \".\"\n"
        "and what follows.",
-       {"to", "skip"}, {"all"}, 1, 1, CmdConvert},
-      {"bonds", "bonds FILE [--frame N] [--cutoff C] [--json] [--list]",
+       {"to", "skip"},
+       {"all"},
+       1,
+       1,
+       CmdConvert},
+      {"bonds",
+       "bonds FILE [--frame N] [--cutoff C] [--json] [--list]",
        "Determine the selected frame's bonds as the viewer does and print \"bonds B\" and one\n"
        "line \"index count\" per atom; --json prints {\"bonds\":B,\"counts\":[...]}; --list adds\n"
        "the half list, one \"i j dx dy dz\" line per bond (\"entries\":[[i,j,dx,dy,dz],...]).",
-       {}, {"json", "list"}, 1, 1, CmdBonds},
-      {"molecules", "molecules FILE [--frame N]",
+       {},
+       {"json", "list"},
+       1,
+       1,
+       CmdBonds},
+      {"molecules",
+       "molecules FILE [--frame N]",
        "Classify the selected frame into molecules: writes BASE_mol.txt (count and composition\n"
        "per line) and BASE_coord_N.txt, BASE being FILE without its extension.",
-       {}, {}, 1, 1, CmdMolecules},
-      {"coord", "coord FILE [--frame N]",
+       {},
+       {},
+       1,
+       1,
+       CmdMolecules},
+      {"coord",
+       "coord FILE [--frame N]",
        "Write the selected frame's coordination numbers to BASE_coord_N.txt (nothing when the\n"
        "frame has no bonds).",
-       {}, {}, 1, 1, CmdCoord},
-      {"coord-series", "coord-series FILE [--frame N] [--skip K]",
+       {},
+       {},
+       1,
+       1,
+       CmdCoord},
+      {"coord-series",
+       "coord-series FILE [--frame N] [--skip K]",
        "Write a coordination histogram per frame to BASE_coord.txt, from the selected frame to\n"
        "the end in steps of K frames (default 1).",
-       {"skip"}, {}, 1, 1, CmdCoordSeries},
-      {"eps", "eps FILE [--frame N] [--size WxH] [--ortho]",
+       {"skip"},
+       {},
+       1,
+       1,
+       CmdCoordSeries},
+      {"eps",
+       "eps FILE [--frame N] [--size WxH] [--ortho]",
        "Write the frame as an EPS figure beside FILE (<base><frame>.eps), seen by the camera\n"
        "fitted to the data as after opening the file in the viewer, for a window client of\n"
        "WxH pixels (default 640x480). --ortho: orthographic projection (otherwise the\n"
        "settings' VISUAL Projection). Prints the file name written.",
-       {"size"}, {"ortho"}, 1, 1, CmdEps},
-      {"stl", "stl FILE [--frame N] [--grid]",
+       {"size"},
+       {"ortho"},
+       1,
+       1,
+       CmdEps},
+      {"stl",
+       "stl FILE [--frame N] [--grid]",
        "Write the selected frame as binary STL beside FILE, named BASE_N.stl (N the frame):\n"
        "one sphere per atom (OUTPUT AtomRadius, STLAtomPoly), or with --grid one closed\n"
        "surface of the atoms on the periodic grid of the box (STLGridWidth,\n"
        "STLGridCutoffEdgeZ, STLScale). Prints the file name.",
-       {}, {"grid"}, 1, 1, CmdStl},
-      {"render", "render FILE... [--frame N] [--size WxH] [--magnify M] [-o OUT]",
+       {},
+       {"grid"},
+       1,
+       1,
+       CmdStl},
+      {"render",
+       "render FILE... [--frame N] [--size WxH] [--magnify M] [-o OUT]",
        "Draw the selected frame as the viewer's bitmap output would, without any display\n"
        "(headless EGL), with the camera fitted as after a load and every display setting.\n"
        "Several FILEs are drawn together (\"Multiview\" lays them side by side). Size defaults\n"
        "to the window size, the magnification to \"DefaultBmpMagnify\"; OUT ending in .png\n"
        "writes PNG, anything else BMP (default: the data file's base name, the frame number\n"
        "in four digits and \".bmp\"). Prints the file written.",
-       {"size", "magnify", "o"}, {}, 1, 64, CmdRender},
+       {"size", "magnify", "o"},
+       {},
+       1,
+       64,
+       CmdRender},
   };
   return commands;
 }
@@ -84,18 +135,19 @@ namespace {
 const char* kCommonValueOptions[] = {"settings", "set", "frame", "cutoff"};
 
 void PrintHelp(FILE* f) {
-  std::fprintf(f,
-               "usage: qvtool COMMAND FILE [options]\n"
-               "\n"
-               "Options every command takes:\n"
-               "  --settings PATH            read this settings file instead of setting.ini\n"
-               "                             (default: the current directory, then beside qvtool)\n"
-               "  --set SECTION:KEY=VALUE    override one setting after the file is read\n"
-               "                             (repeatable)\n"
-               "  --frame N                  select frame N (default 0) as stepping in the viewer does\n"
-               "  --cutoff C                 same as --set VISUAL:BondCutoff=C\n"
-               "\n"
-               "Commands:\n");
+  std::fprintf(
+      f,
+      "usage: qvtool COMMAND FILE [options]\n"
+      "\n"
+      "Options every command takes:\n"
+      "  --settings PATH            read this settings file instead of setting.ini\n"
+      "                             (default: the current directory, then beside qvtool)\n"
+      "  --set SECTION:KEY=VALUE    override one setting after the file is read\n"
+      "                             (repeatable)\n"
+      "  --frame N                  select frame N (default 0) as stepping in the viewer does\n"
+      "  --cutoff C                 same as --set VISUAL:BondCutoff=C\n"
+      "\n"
+      "Commands:\n");
   for (const auto& c : Commands()) {
     std::fprintf(f, "  qvtool %s\n", c.usage);
     std::string s = c.summary;
@@ -145,7 +197,8 @@ int RunQvTool(int argc, char** argv) {
       PrintHelp(stdout);
       return 0;
     }
-    if (a.size() > 1 && a[0] == '-' && !(a.size() > 1 && (std::isdigit(static_cast<unsigned char>(a[1])) || a[1] == '.'))) {
+    if (a.size() > 1 && a[0] == '-' &&
+        !(a.size() > 1 && (std::isdigit(static_cast<unsigned char>(a[1])) || a[1] == '.'))) {
       std::string name = a.substr(a[1] == '-' ? 2 : 1);
       std::string value;
       bool inlineValue = false;
@@ -193,11 +246,19 @@ int RunQvTool(int argc, char** argv) {
   double cutoff = 0.0;
   if (!qvtool::DoubleOption(args, "cutoff", cutoff)) return 2;
   if (!std::isfinite(cutoff)) {
-    std::fprintf(stderr, "qvtool: --cutoff needs a finite number, got '%s'\n", args.Value("cutoff").c_str());
+    std::fprintf(stderr, "qvtool: --cutoff needs a finite number, got '%s'\n",
+                 args.Value("cutoff").c_str());
     return 2;
   }
 
   Quivane app;
+  if (args.Has("settings") && !std::filesystem::is_regular_file(args.Value("settings")) &&
+      !std::filesystem::is_character_file(args.Value("settings"))) {
+    // Only the looked-up setting.ini may be missing; a path given by hand is most likely a typo.
+    std::fprintf(stderr, "qvtool: settings file '%s' does not exist\n",
+                 args.Value("settings").c_str());
+    return 2;
+  }
   const std::string settingsPath =
       args.Has("settings") ? args.Value("settings") : SettingsFileLocation();
   ReadSettings(settingsPath, app.settings);
