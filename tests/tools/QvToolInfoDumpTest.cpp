@@ -101,7 +101,8 @@ TEST(QvToolDump, SelectedFrameOneLinePerAtom) {
   out.clear();
   EXPECT_EQ(RunCommand(Tool("dump " + path + " --frame 2 2>&1"), &out), 1);
   EXPECT_NE(out.find("has no frame 2 (the last frame is 1)"), std::string::npos) << out;
-  EXPECT_EQ(RunCommand(Tool("dump " + path + " --frame x 2>/dev/null"), nullptr), 1);
+  EXPECT_EQ(RunCommand(Tool("dump " + path + " --frame x 2>/dev/null"), nullptr), 2);
+  EXPECT_EQ(RunCommand(Tool("dump " + path + " --frame -1 2>/dev/null"), nullptr), 2);
 }
 
 // Standard output is the product: the loaders' own console lines ("3 frame loaded") must not

@@ -241,6 +241,12 @@ int RunQvTool(int argc, char** argv) {
     std::fprintf(stderr, "usage: qvtool %s\n", chosen->usage);
     return 2;
   }
+  int frame = 0;
+  if (!qvtool::IntOption(args, "frame", frame)) return 2;
+  if (frame < 0) {
+    std::fprintf(stderr, "qvtool: --frame must not be negative\n");
+    return 2;
+  }
   // The settings reader takes what it cannot read as 0; on the command line that is a typing
   // error, not a request for no bonds.
   double cutoff = 0.0;
