@@ -8,6 +8,7 @@
 #include <string>
 
 #include "BenchFa2.h"
+#include "app/CameraControl.h"
 #include "app/Commands.h"
 
 namespace {
@@ -29,24 +30,6 @@ class QuietShell : public IShellServices {
   std::string title;
 };
 
-class StillCamera : public ICameraControl {
- public:
-  void FitToData() override {}
-  void Zoom(double) override {}
-  void OrbitUp(double) override {}
-  void OrbitRight(double) override {}
-  void ShiftRight(double) override {}
-  void ShiftUp(double) override {}
-  void SetSectionStep(int) override {}
-  void MoveSectionToCentre() override {}
-  void ResetClipping() override {}
-  void BeginDrag(int, int) override {}
-  bool DragPan(int, int, int, int) override { return false; }
-  bool DragRotate(int, int, int, int) override { return false; }
-  void Place(const double*, const double*, const double*) override {}
-  int PickAtom(int, int, int, int, const float*, int, double) const override { return -1; }
-};
-
 void BM_PlaybackTick100k(benchmark::State& state) {
   const fs::path dir = fs::temp_directory_path() / ("qv-bench-play-" + std::to_string(getpid()));
   fs::create_directories(dir);
@@ -54,7 +37,7 @@ void BM_PlaybackTick100k(benchmark::State& state) {
   qvbench::WriteFa2(path, 100000, 20, 47, 0.01f);
   Quivane app;
   QuietShell shell;
-  StillCamera camera;
+  AppCameraControl camera(app);  // only the open fits it: a tick never moves the camera
   Commands commands(app, shell, camera);
   commands.OpenFiles({path});
   if (app.dataSets.Empty()) state.SkipWithError("the trajectory did not load");
