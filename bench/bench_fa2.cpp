@@ -2,47 +2,17 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "BenchFa2.h"
 #include "data/MDLoader.h"
 #include "data/fa2/FA2_Reader.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// Writes frames of n atoms with a float box, byte atomic numbers and float positions.
-void WriteFa2(const std::string& path, int32_t n, int frames) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return;
-  std::vector<unsigned char> numbers(n);
-  std::vector<float> xyz(3 * static_cast<size_t>(n));
-  for (int32_t i = 0; i < n; ++i) {
-    numbers[i] = i % 3 == 0 ? 8 : 1;
-    xyz[3 * i] = static_cast<float>(i % 100);
-    xyz[3 * i + 1] = static_cast<float>((i / 100) % 100);
-    xyz[3 * i + 2] = static_cast<float>(i / 10000);
-  }
-  for (int k = 0; k < frames; ++k) {
-    unsigned char header[32] = {};
-    std::memcpy(header, &n, 4);
-    std::memcpy(header + 4, &k, 4);
-    header[8] = 4;
-    header[9] = 1;
-    header[11] = 4;
-    const float box[12] = {100, 0, 0, 0, 100, 0, 0, 0, 100, 0, 0, 0};
-    std::fwrite(header, 1, 32, f);
-    std::fwrite(box, 1, sizeof box, f);
-    std::fwrite(numbers.data(), 1, numbers.size(), f);
-    std::fwrite(xyz.data(), sizeof(float), xyz.size(), f);
-  }
-  std::fclose(f);
-}
 
 struct BenchFiles {
   fs::path dir;
@@ -53,8 +23,8 @@ struct BenchFiles {
     fs::create_directories(dir);
     oneMillion = (dir / "million.fa2").string();
     manyFrames = (dir / "many.fa2").string();
-    WriteFa2(oneMillion, 1000000, 1);
-    WriteFa2(manyFrames, 2514, 1600);
+    qvbench::WriteFa2(oneMillion, 1000000, 1, 100, 0);
+    qvbench::WriteFa2(manyFrames, 2514, 1600, 100, 0);
   }
   ~BenchFiles() {
     std::error_code ec;

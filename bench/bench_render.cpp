@@ -16,9 +16,10 @@
 namespace {
 
 // n atoms on a simple cubic lattice of spacing 1.5, each bonded to its +x and +y neighbours
-// (about two bonds per atom), alternating oxygen and hydrogen.
+// (about two bonds per atom), alternating oxygen and hydrogen; with the atoms' colours.
 struct Scene {
   ATOMS_DATA frame;
+  qv::PodVector<uint32_t> colors;
   double edge = 0;
 };
 
@@ -53,6 +54,9 @@ const Scene& MakeScene(int n) {
     ++f.bonds.counts[f.bonds.entries[b].j];
   }
   f.bonds.bondCount = bonds;
+  qv::ColorTables tables;
+  std::vector<qv::Rgba> scratch;
+  qvgl::FillAtomColors(f, &f.bonds, 0, tables, 160.1, scratch, s.colors);
   return s;
 }
 
@@ -60,10 +64,7 @@ void BM_FillSphereBatches(benchmark::State& state) {
   const Scene& s = MakeScene(static_cast<int>(state.range(0)));
   qvgl::Mesh sphere;
   qvgl::BuildSphereMesh(4, 0.3f, sphere);
-  qv::ColorTables tables;
-  std::vector<qv::Rgba> scratch;
-  qv::PodVector<uint32_t> colors;
-  qvgl::FillAtomColors(s.frame, &s.frame.bonds, 0, tables, 160.1, scratch, colors);
+  const qv::PodVector<uint32_t>& colors = s.colors;
   qvgl::BatchArrays batch;
   const size_t n = colors.size();
   const size_t per = qvgl::BatchCapacity(512LL * 1048576, sphere);
@@ -88,10 +89,7 @@ void BM_FillBondBatches(benchmark::State& state) {
   const Scene& s = MakeScene(static_cast<int>(state.range(0)));
   qvgl::Mesh cylinder;
   qvgl::BuildCylinderMesh(3, 0.075f, cylinder);
-  qv::ColorTables tables;
-  std::vector<qv::Rgba> scratch;
-  qv::PodVector<uint32_t> colors;
-  qvgl::FillAtomColors(s.frame, &s.frame.bonds, 0, tables, 160.1, scratch, colors);
+  const qv::PodVector<uint32_t>& colors = s.colors;
   qvgl::BatchArrays batch;
   const size_t n = static_cast<size_t>(s.frame.bonds.bondCount);
   const size_t per = qvgl::BatchCapacity(512LL * 1048576, cylinder);

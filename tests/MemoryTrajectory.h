@@ -2,6 +2,7 @@
 // A trajectory held in memory, standing in for a loaded file where the code under test only
 // sees IMDContainer.
 #include <algorithm>
+#include <cstddef>
 #include <vector>
 
 #include "data/DataContainer.h"
@@ -10,6 +11,9 @@ namespace qvtest {
 
 class MemoryTrajectory : public IMDContainer {
  public:
+  // `frameCount` empty frames, for the test to fill.
+  explicit MemoryTrajectory(size_t frameCount = 0) : frames(frameCount) {}
+
   std::vector<ATOMS_DATA> frames;
   int current = 0;
 

@@ -38,16 +38,7 @@ bool Movie::Advance() {
 }
 
 int RunBitmapSequence(Movie& movie, int& counter, const BitmapWriterFn& write, const StepFn& onStep) {
-  int written = 0;
-  bool ended = false;
-  while (!ended) {
-    write(counter);
-    ++written;
-    ended = movie.Advance();
-    ++counter;
-    if (onStep) onStep(written);
-  }
-  return written;
+  return RunLeadTrace(movie, counter, [] { return true; }, write, onStep);
 }
 
 int RunRightRotation(double stepDegrees, const BitmapWriterFn& write, const TurnFn& orbitUp,

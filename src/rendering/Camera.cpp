@@ -122,6 +122,15 @@ bool Usable(Vec3 eye, Vec3 target, Vec3 up) {
 
 double FiniteOr(double v, double fallback) { return std::isfinite(v) ? v : fallback; }
 
+// Moves eye and target together by `by`, unless that would leave an unusable camera.
+void Translate(Vec3& eye, Vec3& target, Vec3 up, Vec3 by) {
+  const Vec3 t = target + by;
+  const Vec3 e = eye + by;
+  if (!Usable(e, t, up)) return;
+  target = t;
+  eye = e;
+}
+
 }  // namespace
 
 void CameraGL::ViewBasis(Vec3& f, Vec3& s, Vec3& u) const {
@@ -295,11 +304,7 @@ void CameraGL::ShiftRight(double amount) {
     Vec3 f, u;
     ViewBasis(f, s, u);
   }
-  const Vec3 t = target + amount * s;
-  const Vec3 e = eye + amount * s;
-  if (!Usable(e, t, up)) return;
-  target = t;
-  eye = e;
+  Translate(eye, target, up, amount * s);
 }
 
 void CameraGL::ShiftUp(double amount) {
@@ -308,11 +313,7 @@ void CameraGL::ShiftUp(double amount) {
     Vec3 f, s;
     ViewBasis(f, s, u);
   }
-  const Vec3 t = target + amount * u;
-  const Vec3 e = eye + amount * u;
-  if (!Usable(e, t, up)) return;
-  target = t;
-  eye = e;
+  Translate(eye, target, up, amount * u);
 }
 
 void CameraGL::SetSectionStep(int n) {

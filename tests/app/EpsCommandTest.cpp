@@ -5,25 +5,10 @@
 #include <filesystem>
 #include <memory>
 
+#include "MemoryTrajectory.h"
 #include "TestSupport.h"
 
 namespace {
-
-// A one-frame trajectory held in memory.
-class OneFrame : public IMDContainer {
- public:
-  ATOMS_DATA frame;
-  int GetFrameIndex() const override { return 0; }
-  int SetFrame(int) override { return 0; }
-  ATOMS_DATA* GetCurrentFrame() override { return &frame; }
-  bool GetBox(double box[9], double origin[3]) override {
-    std::copy(frame.box, frame.box + 9, box);
-    std::copy(frame.origin, frame.origin + 3, origin);
-    return true;
-  }
-  BOND_INFO* GetBonds() override { return &frame.bonds; }
-  void SetBondCutoff(double) override {}
-};
 
 LawData Entry(int32_t type, const std::string& path, std::shared_ptr<IDataContainer> c) {
   LawData e;
@@ -33,18 +18,19 @@ LawData Entry(int32_t type, const std::string& path, std::shared_ptr<IDataContai
   return e;
 }
 
-std::shared_ptr<OneFrame> Trajectory() {
-  auto c = std::make_shared<OneFrame>();
-  c->frame.Allocate(2);
+std::shared_ptr<qvtest::MemoryTrajectory> Trajectory() {
+  auto c = std::make_shared<qvtest::MemoryTrajectory>(1);
+  ATOMS_DATA& f = c->frames[0];
+  f.Allocate(2);
   const float pos[6] = {11, 7, 18, 12, 7, 18};
-  std::copy(pos, pos + 6, c->frame.positions.begin());
-  c->frame.atomicNumbers[0] = 8;
-  c->frame.atomicNumbers[1] = 1;
+  std::copy(pos, pos + 6, f.positions.begin());
+  f.atomicNumbers[0] = 8;
+  f.atomicNumbers[1] = 1;
   const double box[9] = {20, 0, 0, 0, 10, 0, 0, 0, 30};
-  std::copy(box, box + 9, c->frame.box);
-  c->frame.origin[0] = 1;
-  c->frame.origin[1] = 2;
-  c->frame.origin[2] = 3;
+  std::copy(box, box + 9, f.box);
+  f.origin[0] = 1;
+  f.origin[1] = 2;
+  f.origin[2] = 3;
   return c;
 }
 

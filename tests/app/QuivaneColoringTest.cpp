@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "MemoryTrajectory.h"
 #include "TestSupport.h"
 #include "data/fa2/FA2_Writer.h"
 #include "rendering/Coloring.h"
@@ -15,10 +16,10 @@ namespace {
 
 using qv::Rgba;
 
-// A trajectory held in memory: frame i has one atom whose pressure is pressures[i].
-class MemoryTrajectory : public IMDContainer {
+// Frame i has one atom whose pressure is pressures[i]; bond requests are counted.
+class PressureTrajectory : public qvtest::MemoryTrajectory {
  public:
-  explicit MemoryTrajectory(std::vector<float> pressures) {
+  explicit PressureTrajectory(std::vector<float> pressures) {
     for (float p : pressures) {
       ATOMS_DATA f;
       f.Allocate(1, true, false, true);
@@ -30,25 +31,11 @@ class MemoryTrajectory : public IMDContainer {
       frames.push_back(std::move(f));
     }
   }
-  int GetFrameIndex() const override { return current; }
-  int SetFrame(int target) override {
-    current = std::clamp(target, 0, static_cast<int>(frames.size()) - 1);
-    return current;
-  }
-  ATOMS_DATA* GetCurrentFrame() override { return &frames[current]; }
-  bool GetBox(double box[9], double origin[3]) override {
-    std::fill(box, box + 9, 0.0);
-    std::fill(origin, origin + 3, 0.0);
-    return true;
-  }
   BOND_INFO* GetBonds() override {
     ++bondRequests;
-    return &frames[current].bonds;
+    return MemoryTrajectory::GetBonds();
   }
-  void SetBondCutoff(double) override {}
 
-  std::vector<ATOMS_DATA> frames;
-  int current = 0;
   int bondRequests = 0;
 };
 
@@ -61,14 +48,16 @@ class Recorder : public INotifyProperty {
 struct App {
   Quivane app;
   Recorder recorder;
-  std::shared_ptr<MemoryTrajectory> a = std::make_shared<MemoryTrajectory>(std::vector<float>{0, 160.1f});
-  std::shared_ptr<MemoryTrajectory> b = std::make_shared<MemoryTrajectory>(std::vector<float>{-1});
+  std::shared_ptr<PressureTrajectory> a =
+      std::make_shared<PressureTrajectory>(std::vector<float>{0, 160.1f});
+  std::shared_ptr<PressureTrajectory> b =
+      std::make_shared<PressureTrajectory>(std::vector<float>{-1});
   App() {
     app.options.listener = &recorder;
     app.dataSets.Append(qv::MakeEntry(kTypeMD, "/data/a.fa2", a));
     app.dataSets.Append(qv::MakeEntry(kTypeMD, "/data/b.fa2", b));
   }
-  Rgba Stored(MemoryTrajectory& t, int frame) {
+  Rgba Stored(PressureTrajectory& t, int frame) {
     const auto& c = t.frames[frame].bonds.pressureColors;
     return c.empty() ? Rgba{} : qv::UnpackColor(c[0]);
   }

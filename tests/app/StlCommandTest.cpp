@@ -5,35 +5,21 @@
 #include <filesystem>
 #include <memory>
 
-#include "output/StlWriter.h"
+#include "MemoryTrajectory.h"
 #include "TestSupport.h"
+#include "output/StlWriter.h"
 
 namespace {
-
-// A trajectory of one resident frame, standing in for a loaded file.
-class OneFrame : public IMDContainer {
- public:
-  ATOMS_DATA frame;
-  int GetFrameIndex() const override { return 0; }
-  int SetFrame(int) override { return 0; }
-  ATOMS_DATA* GetCurrentFrame() override { return &frame; }
-  bool GetBox(double box[9], double origin[3]) override {
-    std::copy(frame.box, frame.box + 9, box);
-    std::copy(frame.origin, frame.origin + 3, origin);
-    return true;
-  }
-  BOND_INFO* GetBonds() override { return &frame.bonds; }
-  void SetBondCutoff(double) override {}
-};
 
 class StlCommand : public ::testing::Test {
  protected:
   void Add(int32_t type, const std::string& name, int atoms) {
-    auto c = std::make_shared<OneFrame>();
-    c->frame.Allocate(atoms);
-    for (int i = 0; i < 3 * atoms; ++i) c->frame.positions[i] = 2.0f + i;
+    auto c = std::make_shared<qvtest::MemoryTrajectory>(1);
+    ATOMS_DATA& f = c->frames[0];
+    f.Allocate(atoms);
+    for (int i = 0; i < 3 * atoms; ++i) f.positions[i] = 2.0f + i;
     const double box[9] = {10, 0, 0, 0, 10, 0, 0, 0, 10};
-    std::copy(box, box + 9, c->frame.box);
+    std::copy(box, box + 9, f.box);
     container = c;
     LawData entry;
     entry.type = type;
@@ -44,7 +30,7 @@ class StlCommand : public ::testing::Test {
 
   qvtest::TempDir dir;
   Quivane app;
-  std::shared_ptr<OneFrame> container;
+  std::shared_ptr<qvtest::MemoryTrajectory> container;
 };
 
 TEST_F(StlCommand, WritesBesideTheDataFileWithTheFrameNumber) {
@@ -87,7 +73,7 @@ TEST_F(StlCommand, DoesNothingWithoutATrajectoryFirst) {
 
 TEST_F(StlCommand, FrameShorterThanItsCountIsNotReadPastItsEnd) {
   Add(kTypeMD, "short.fa2", 4);
-  container->frame.positions.resize(6);  // only two atoms' positions arrived
+  container->frames[0].positions.resize(6);  // only two atoms' positions arrived
   EXPECT_EQ(WriteStlCommand(app, false), 2);
   EXPECT_EQ(WriteStlCommand(app, true), 2);
 }

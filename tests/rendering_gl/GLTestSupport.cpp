@@ -7,10 +7,10 @@
 
 namespace qvgltest {
 
-std::shared_ptr<OneFrameContainer> MakeFrame(double edge, const std::vector<Atom>& atoms,
-                                             const std::vector<BOND_ENTRY>& bonds) {
-  auto c = std::make_shared<OneFrameContainer>();
-  ATOMS_DATA& f = c->frame;
+std::shared_ptr<qvtest::MemoryTrajectory> MakeFrame(double edge, const std::vector<Atom>& atoms,
+                                                    const std::vector<BOND_ENTRY>& bonds) {
+  auto c = std::make_shared<qvtest::MemoryTrajectory>(1);
+  ATOMS_DATA& f = c->frames[0];
   f.Allocate(static_cast<int32_t>(atoms.size()));
   for (int k = 0; k < 9; ++k) f.box[k] = (k % 4 == 0) ? edge : 0.0;
   for (size_t a = 0; a < atoms.size(); ++a) {
@@ -31,7 +31,7 @@ std::shared_ptr<OneFrameContainer> MakeFrame(double edge, const std::vector<Atom
   return c;
 }
 
-LawData MakeEntry(std::shared_ptr<OneFrameContainer> c, const std::string& extension) {
+LawData MakeEntry(std::shared_ptr<qvtest::MemoryTrajectory> c, const std::string& extension) {
   LawData e;
   e.type = kTypeMD;
   e.path = "/tmp/scene." + extension;

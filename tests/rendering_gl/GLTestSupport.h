@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "MemoryTrajectory.h"
 #include "data/DataSetList.h"
 #include "rendering/gl/GraphicDeviceGL15.h"
 #include "rendering/gl/SceneGL.h"
@@ -16,33 +17,19 @@
 
 namespace qvgltest {
 
-// A trajectory container holding one frame, for scenes built inside a test.
-class OneFrameContainer : public IMDContainer {
- public:
-  ATOMS_DATA frame;
-  int GetFrameIndex() const override { return 0; }
-  int SetFrame(int) override { return 0; }
-  ATOMS_DATA* GetCurrentFrame() override { return &frame; }
-  bool GetBox(double box[9], double origin[3]) override {
-    std::copy(frame.box, frame.box + 9, box);
-    std::copy(frame.origin, frame.origin + 3, origin);
-    return true;
-  }
-  BOND_INFO* GetBonds() override { return &frame.bonds; }
-  void SetBondCutoff(double) override {}
-};
-
 struct Atom {
   int z;
   float x, y, zz;
 };
 
-// A cubic box of edge `edge` at the origin with the given atoms; bonds as listed (their
-// vectors from atom i to atom j as given) with the per-atom counts filled.
-std::shared_ptr<OneFrameContainer> MakeFrame(double edge, const std::vector<Atom>& atoms,
-                                             const std::vector<BOND_ENTRY>& bonds = {});
+// A one-frame trajectory: a cubic box of edge `edge` at the origin with the given atoms;
+// bonds as listed (their vectors from atom i to atom j as given) with the per-atom counts
+// filled.
+std::shared_ptr<qvtest::MemoryTrajectory> MakeFrame(double edge, const std::vector<Atom>& atoms,
+                                                    const std::vector<BOND_ENTRY>& bonds = {});
 // An entry named "/tmp/scene.<extension>".
-LawData MakeEntry(std::shared_ptr<OneFrameContainer> c, const std::string& extension = "fa2");
+LawData MakeEntry(std::shared_ptr<qvtest::MemoryTrajectory> c,
+                  const std::string& extension = "fa2");
 
 // The camera as the viewer places it after a load: looking along +y at the box centre.
 SceneCamera FittedCamera(const double box[9], const double origin[3]);

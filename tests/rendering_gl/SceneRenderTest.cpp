@@ -49,7 +49,7 @@ TEST_F(SceneRender, SingleAtomShowsItsElementColourLitFromAbove) {
   DisplayValues d = NoBox();
   d.atomRadius = 1.0;
   d.atomPoly = 12;
-  Draw(list, d, FittedCamera(c->frame.box, c->frame.origin));
+  Draw(list, d, FittedCamera(c->frames[0].box, c->frames[0].origin));
   const auto p = Read();
   const Rgb centre = At(p, 32, 32);
   EXPECT_GT(centre.r, 100);
@@ -71,7 +71,7 @@ TEST_F(SceneRender, AlphaZeroAtomsAndTheirBondsVanish) {
   DataSetList list = One(MakeEntry(c));
   DisplayValues d = NoBox();
   d.atomRadius = 0.4;
-  const SceneCamera cam = FittedCamera(c->frame.box, c->frame.origin);
+  const SceneCamera cam = FittedCamera(c->frames[0].box, c->frames[0].origin);
   qv::ColorTables colors;
   SceneSettings s;
   s.colors = &colors;
@@ -82,7 +82,7 @@ TEST_F(SceneRender, AlphaZeroAtomsAndTheirBondsVanish) {
   const int both = CountNot(p, {0, 0, 0});
 
   // Atom 1 hidden by a per-atom colour with alpha 0 (bond-count colour 6 is invisible).
-  c->frame.bonds.counts[1] = 6;
+  c->frames[0].bonds.counts[1] = 6;
   d.colorMode = 1;
   Draw(list, d, cam, s);
   p = Read();
@@ -104,7 +104,7 @@ TEST_F(SceneRender, BoxLinesHaveTheBackgroundsComplement) {
   DataSetList list = One(MakeEntry(c));
   DisplayValues d;
   d.background = {0.2f, 0.4f, 0.6f, 1.0f};
-  Draw(list, d, FittedCamera(c->frame.box, c->frame.origin));
+  Draw(list, d, FittedCamera(c->frames[0].box, c->frames[0].origin));
   auto p = Read();
   const Rgb bg{51, 102, 153};
   int lines = 0;
@@ -116,10 +116,10 @@ TEST_F(SceneRender, BoxLinesHaveTheBackgroundsComplement) {
 
   // The same file read as xyz never shows its box.
   DataSetList xyz = One(MakeEntry(c, "xyz"));
-  Draw(xyz, d, FittedCamera(c->frame.box, c->frame.origin));
+  Draw(xyz, d, FittedCamera(c->frames[0].box, c->frames[0].origin));
   EXPECT_EQ(CountNot(Read(), bg, 2), 0);
   d.box = 0;
-  Draw(list, d, FittedCamera(c->frame.box, c->frame.origin));
+  Draw(list, d, FittedCamera(c->frames[0].box, c->frames[0].origin));
   EXPECT_EQ(CountNot(Read(), bg, 2), 0);
 }
 
@@ -130,7 +130,7 @@ TEST_F(SceneRender, PerspectiveEnlargesNearAtomsOrthographicDoesNot) {
   DisplayValues d = NoBox();
   d.atomRadius = 0.5;
   d.atomPoly = 10;
-  const SceneCamera cam = FittedCamera(c->frame.box, c->frame.origin);
+  const SceneCamera cam = FittedCamera(c->frames[0].box, c->frames[0].origin);
   Draw(list, d, cam);
   auto p = Read();
   const Extent nearP = ExtentOf(p, 64, 64, 0, 32), farP = ExtentOf(p, 64, 64, 32, 64);
@@ -153,7 +153,7 @@ TEST_F(SceneRender, PeriodicBondIsDrawnToTheImageOutsideTheBox) {
   DataSetList list = One(MakeEntry(c));
   DisplayValues d = NoBox();
   d.atomRadius = 0.4;
-  Draw(list, d, FittedCamera(c->frame.box, c->frame.origin));
+  Draw(list, d, FittedCamera(c->frames[0].box, c->frames[0].origin));
   const auto p = Read();
   // About 7.7 pixels per unit at the target: x = 2 at pixel 32, x = 3 at 39.7, x = 5 at 55.
   EXPECT_EQ(At(p, 32, 32).g, 0) << "drawn across the box";
@@ -166,13 +166,13 @@ TEST_F(SceneRender, PointsAndAtomModeZero) {
   DataSetList list = One(MakeEntry(c));
   DisplayValues d = NoBox();
   d.atomStyle = 2;
-  Draw(list, d, FittedCamera(c->frame.box, c->frame.origin));
+  Draw(list, d, FittedCamera(c->frames[0].box, c->frames[0].origin));
   auto p = Read();
   const int points = CountNot(p, {0, 0, 0});
   EXPECT_GE(points, 4);
   EXPECT_LE(points, 16) << "points are 2 pixels and draw no bonds";
   d.atomStyle = 0;
-  Draw(list, d, FittedCamera(c->frame.box, c->frame.origin));
+  Draw(list, d, FittedCamera(c->frames[0].box, c->frames[0].origin));
   EXPECT_EQ(CountNot(Read(), {0, 0, 0}), 0) << "atom mode 0 hides bonds too";
 }
 
@@ -181,7 +181,7 @@ TEST_F(SceneRender, PointsFollowAnotherFrameReadIntoTheSameRecord) {
   DataSetList list = One(MakeEntry(c));
   DisplayValues d = NoBox();
   d.atomStyle = 2;
-  const SceneCamera cam = FittedCamera(c->frame.box, c->frame.origin);
+  const SceneCamera cam = FittedCamera(c->frames[0].box, c->frames[0].origin);
   auto lit = [&] {
     std::vector<int> columns;
     const auto p = Read();
@@ -193,8 +193,8 @@ TEST_F(SceneRender, PointsFollowAnotherFrameReadIntoTheSameRecord) {
   Draw(list, d, cam);
   const std::vector<int> before = lit();
   ASSERT_FALSE(before.empty());
-  c->frame.index = 7;  // a later frame, its atom moved, in the same memory
-  c->frame.positions[0] = 3;
+  c->frames[0].index = 7;  // a later frame, its atom moved, in the same memory
+  c->frames[0].positions[0] = 3;
   Draw(list, d, cam);
   const std::vector<int> after = lit();
   ASSERT_FALSE(after.empty());
@@ -211,7 +211,7 @@ TEST_F(SceneRender, AtomTraceIsALineThroughTheRecordedPositions) {
   SceneSettings s;
   s.traceColor = {0, 1, 0};
   s.traceWidth = 1;
-  Draw(list, d, FittedCamera(c->frame.box, c->frame.origin), s);
+  Draw(list, d, FittedCamera(c->frames[0].box, c->frames[0].origin), s);
   const auto p = Read();
   // The diagonal through the centre.
   EXPECT_GT(At(p, 32, 32).g + At(p, 31, 31).g + At(p, 32, 31).g + At(p, 31, 32).g, 200);
@@ -227,7 +227,7 @@ TEST_F(SceneRender, SmallBudgetSplitsBatchesWithoutChangingThePicture) {
   DataSetList list = One(MakeEntry(c));
   DisplayValues d = NoBox();
   d.atomRadius = 0.2;
-  const SceneCamera cam = FittedCamera(c->frame.box, c->frame.origin);
+  const SceneCamera cam = FittedCamera(c->frames[0].box, c->frames[0].origin);
   Draw(list, d, cam);
   const auto whole = Read();
   EXPECT_EQ(scene_.Atoms().LastDrawCalls(), 2);  // one for the atoms, one for the bonds
@@ -248,12 +248,12 @@ TEST_F(SceneRender, LowPolygonLevelsDrawNothingAndWriteNothingOutside) {
   for (int level : {1, 0, -3}) {
     d.atomPoly = level;
     d.bondPoly = level;
-    Draw(list, d, FittedCamera(c->frame.box, c->frame.origin));
+    Draw(list, d, FittedCamera(c->frames[0].box, c->frames[0].origin));
     EXPECT_EQ(CountNot(Read(), {0, 0, 0}), 0) << level;
   }
   d.bondPoly = 1;  // one side: a degenerate line of a cylinder, nothing visible
   d.atomPoly = 2;
-  Draw(list, d, FittedCamera(c->frame.box, c->frame.origin));
+  Draw(list, d, FittedCamera(c->frames[0].box, c->frames[0].origin));
   EXPECT_GT(CountNot(Read(), {0, 0, 0}), 0);
 }
 
@@ -261,7 +261,7 @@ TEST_F(SceneRender, MeshesAreRebuiltOnlyWhenTheirParametersChange) {
   auto c = MakeFrame(4, {{8, 2, 2, 2}});
   DataSetList list = One(MakeEntry(c));
   DisplayValues d = NoBox();
-  const SceneCamera cam = FittedCamera(c->frame.box, c->frame.origin);
+  const SceneCamera cam = FittedCamera(c->frames[0].box, c->frames[0].origin);
   Draw(list, d, cam);
   Draw(list, d, cam);
   AtomRendererGL& r = scene_.Atoms();
@@ -287,7 +287,7 @@ TEST_F(SceneRender, AtomArraysAreReusedOnlyWhileNothingChanged) {
   DataSetList list = One(MakeEntry(c));
   DisplayValues d = NoBox();
   d.bondStyle = 0;
-  const SceneCamera cam = FittedCamera(c->frame.box, c->frame.origin);
+  const SceneCamera cam = FittedCamera(c->frames[0].box, c->frames[0].origin);
   AtomRendererGL& r = scene_.Atoms();
   Draw(list, d, cam);
   EXPECT_EQ(r.LastFilledBatches(), 1);
@@ -297,7 +297,7 @@ TEST_F(SceneRender, AtomArraysAreReusedOnlyWhileNothingChanged) {
   d.colorMode = 1;
   Draw(list, d, cam);
   EXPECT_EQ(r.LastFilledBatches(), 1);
-  c->frame.index = 5;  // another frame in the same record
+  c->frames[0].index = 5;  // another frame in the same record
   Draw(list, d, cam);
   EXPECT_EQ(r.LastFilledBatches(), 1);
   r.Invalidate();
@@ -323,7 +323,7 @@ TEST_F(SceneRender, SideBySideViewsPutEachDataSetInItsOwnCell) {
   list.Append(MakeEntry(b));
   DisplayValues d = NoBox();
   d.multiData = 1;
-  const SceneCamera cam = FittedCamera(a->frame.box, a->frame.origin);
+  const SceneCamera cam = FittedCamera(a->frames[0].box, a->frames[0].origin);
   Draw(list, d, cam);
   auto p = Read();
   EXPECT_GT(At(p, 16, 32).r, 60);

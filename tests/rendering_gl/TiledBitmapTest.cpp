@@ -27,9 +27,9 @@ class TiledBitmap : public GLFixture {
     display_.atomRadius = 0.45;
     display_.box = 0;  // the box's width follows the magnification, a plain render's does not
     display_.background = {0.1f, 0.1f, 0.2f, 1};
-    camera_ = FittedCamera(frame_->frame.box, frame_->frame.origin);
+    camera_ = FittedCamera(frame_->frames[0].box, frame_->frames[0].origin);
   }
-  std::shared_ptr<OneFrameContainer> frame_;
+  std::shared_ptr<qvtest::MemoryTrajectory> frame_;
   DataSetList list_;
   DisplayValues display_;
   SceneCamera camera_;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "Fa2Frames.h"
 #include "TestSupport.h"
 
 namespace {
@@ -48,12 +49,9 @@ class QvToolRender : public ::testing::Test {
                                            std::array<float, 3> p1) {
     qvtest::Bytes b;
     for (int frame = 0; frame < 2; ++frame) {
-      b.Put<int32_t>(1).Put<int32_t>(frame);
-      b.Put<uint8_t>(4).Put<uint8_t>(4).Put<uint8_t>(0).Put<uint8_t>(4).Put<uint8_t>(0);
-      b.Put<uint8_t>(0).Zeros(18);
-      for (float v : {10.f, 0.f, 0.f, 0.f, 10.f, 0.f, 0.f, 0.f, 10.f, 0.f, 0.f, 0.f}) b.Put(v);
-      b.Put(z);
-      for (float v : frame ? p1 : p0) b.Put(v);
+      const std::array<float, 3>& p = frame ? p1 : p0;
+      fa2test::AppendFrame(b, frame, {10, 0, 0, 0, 10, 0, 0, 0, 10, 0, 0, 0},
+                           {{z, p[0], p[1], p[2]}});
     }
     return b.data;
   }

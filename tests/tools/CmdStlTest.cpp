@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "Fa2Frames.h"
 #include "TestSupport.h"
 #include "output/StlMeshCheck.h"
 
@@ -17,12 +18,8 @@ class QvToolStl : public ::testing::Test {
     input = dir.File("run.fa2");
     qvtest::Bytes b;
     for (int frame = 0; frame < 2; ++frame) {
-      b.Put<int32_t>(3).Put<int32_t>(frame);
-      b.Put<uint8_t>(4).Put<uint8_t>(4).Put<uint8_t>(0).Put<uint8_t>(4).Put<uint8_t>(0);
-      b.Put<uint8_t>(0).Zeros(18);
-      for (float v : {10.f, 0.f, 0.f, 0.f, 10.f, 0.f, 0.f, 0.f, 10.f, 0.f, 0.f, 0.f}) b.Put(v);
-      for (int32_t z : {1, 8, 1}) b.Put(z);
-      for (float v : {1.f, 1.f, 1.f, 2.f, 2.f, 2.f, frame ? 9.8f : 3.f, 3.f, 3.f}) b.Put(v);
+      fa2test::AppendFrame(b, frame, {10, 0, 0, 0, 10, 0, 0, 0, 10, 0, 0, 0},
+                           {{1, 1, 1, 1}, {8, 2, 2, 2}, {1, frame ? 9.8f : 3.f, 3, 3}});
     }
     qvtest::WriteFile(input, b.data);
   }

@@ -1,8 +1,8 @@
 // Transcript tests of `qvtool info` and `qvtool dump`, run on the built program.
 #include <gtest/gtest.h>
 
+#include "Fa2Frames.h"
 #include "TestSupport.h"
-#include "data/BinaryFrames.h"
 
 using namespace qvtest;
 

@@ -126,33 +126,23 @@ size_t BatchCapacity(int64_t budgetBytes, const Mesh& mesh) {
   return static_cast<size_t>(std::min(budgetBytes / perMesh, byIndex));
 }
 
-void FillSphereBatch(const Mesh& sphere, const float* atomPositions, const uint32_t* colors,
-                     size_t first, size_t last, BatchArrays& batch) {
-  const size_t nv = static_cast<size_t>(sphere.vertexCount);
-  const size_t ni = static_cast<size_t>(sphere.indexCount);
+namespace {
+// Copies of `mesh` laid one after another in `batch`, one per item in [first, last).
+// write(item, positions, normals, colors) fills one copy's vertices at the given places, or
+// returns false to leave the item out; each copy's indices follow, offset to its first vertex.
+template <class WriteCopy>
+void FillBatch(const Mesh& mesh, size_t first, size_t last, BatchArrays& batch, WriteCopy write) {
+  const size_t nv = static_cast<size_t>(mesh.vertexCount);
+  const size_t ni = static_cast<size_t>(mesh.indexCount);
   batch.Reserve((last - first) * nv, (last - first) * ni);
   float* __restrict pos = batch.positions.data();
   float* __restrict nor = batch.normals.data();
   uint32_t* __restrict col = batch.colors.data();
   uint32_t* __restrict idx = batch.indices.data();
-  const float* __restrict mp = sphere.positions.data();
-  const float* __restrict mn = sphere.normals.data();
-  const uint32_t* __restrict mi = sphere.indices.data();
+  const uint32_t* __restrict mi = mesh.indices.data();
   size_t v = 0, i = 0;
-  for (size_t a = first; a < last; ++a) {
-    const uint32_t c = colors[a];
-    if (!Visible(c)) continue;
-    const float x = atomPositions[3 * a], y = atomPositions[3 * a + 1],
-                z = atomPositions[3 * a + 2];
-    float* p = pos + 3 * v;
-    for (size_t k = 0; k < nv; ++k) {
-      p[3 * k] = mp[3 * k] + x;
-      p[3 * k + 1] = mp[3 * k + 1] + y;
-      p[3 * k + 2] = mp[3 * k + 2] + z;
-    }
-    std::memcpy(nor + 3 * v, mn, 3 * nv * sizeof(float));
-    uint32_t* cp = col + v;
-    for (size_t k = 0; k < nv; ++k) cp[k] = c;
+  for (size_t item = first; item < last; ++item) {
+    if (!write(item, pos + 3 * v, nor + 3 * v, col + v)) continue;
     const uint32_t base = static_cast<uint32_t>(v);
     uint32_t* ip = idx + i;
     for (size_t k = 0; k < ni; ++k) ip[k] = mi[k] + base;
@@ -161,6 +151,29 @@ void FillSphereBatch(const Mesh& sphere, const float* atomPositions, const uint3
   }
   batch.vertexCount = v;
   batch.indexCount = i;
+}
+}  // namespace
+
+void FillSphereBatch(const Mesh& sphere, const float* atomPositions, const uint32_t* colors,
+                     size_t first, size_t last, BatchArrays& batch) {
+  const size_t nv = static_cast<size_t>(sphere.vertexCount);
+  const float* __restrict mp = sphere.positions.data();
+  const float* __restrict mn = sphere.normals.data();
+  FillBatch(sphere, first, last, batch,
+            [&](size_t a, float* __restrict p, float* __restrict q, uint32_t* __restrict cp) {
+              const uint32_t c = colors[a];
+              if (!Visible(c)) return false;
+              const float x = atomPositions[3 * a], y = atomPositions[3 * a + 1],
+                          z = atomPositions[3 * a + 2];
+              for (size_t k = 0; k < nv; ++k) {
+                p[3 * k] = mp[3 * k] + x;
+                p[3 * k + 1] = mp[3 * k + 1] + y;
+                p[3 * k + 2] = mp[3 * k + 2] + z;
+              }
+              std::memcpy(q, mn, 3 * nv * sizeof(float));
+              for (size_t k = 0; k < nv; ++k) cp[k] = c;
+              return true;
+            });
 }
 
 void CylinderAxes(float dx, float dy, float dz, float u[3], float v[3]) {
@@ -185,47 +198,31 @@ void FillBondBatch(const Mesh& cylinder, const BOND_ENTRY* bonds, const float* a
                    const uint32_t* colors, int32_t atomCount, size_t first, size_t last,
                    BatchArrays& batch) {
   const size_t nv = static_cast<size_t>(cylinder.vertexCount);
-  const size_t ni = static_cast<size_t>(cylinder.indexCount);
   const size_t half = nv / 2;
-  batch.Reserve((last - first) * nv, (last - first) * ni);
-  float* __restrict pos = batch.positions.data();
-  float* __restrict nor = batch.normals.data();
-  uint32_t* __restrict col = batch.colors.data();
-  uint32_t* __restrict idx = batch.indices.data();
   const float* __restrict mp = cylinder.positions.data();
   const float* __restrict mn = cylinder.normals.data();
-  const uint32_t* __restrict mi = cylinder.indices.data();
-  size_t v = 0, i = 0;
-  for (size_t b = first; b < last; ++b) {
-    const BOND_ENTRY& e = bonds[b];
-    if (e.i < 0 || e.j < 0 || e.i >= atomCount || e.j >= atomCount) continue;
-    const uint32_t ci = colors[e.i], cj = colors[e.j];
-    if (!Visible(ci & cj)) continue;
-    float u[3], w[3];
-    CylinderAxes(e.dx, e.dy, e.dz, u, w);
-    const float* p0 = atomPositions + 3 * static_cast<size_t>(e.i);
-    const float d[3] = {e.dx, e.dy, e.dz};
-    float* p = pos + 3 * v;
-    float* q = nor + 3 * v;
-    for (size_t k = 0; k < nv; ++k) {
-      const float x = mp[3 * k], y = mp[3 * k + 1], z = mp[3 * k + 2];
-      const float nx = mn[3 * k], ny = mn[3 * k + 1];
-      for (int c = 0; c < 3; ++c) {
-        p[3 * k + c] = p0[c] + x * u[c] + y * w[c] + z * d[c];
-        q[3 * k + c] = nx * u[c] + ny * w[c];
-      }
-    }
-    uint32_t* cp = col + v;
-    for (size_t k = 0; k < half; ++k) cp[k] = ci;
-    for (size_t k = half; k < nv; ++k) cp[k] = cj;
-    const uint32_t base = static_cast<uint32_t>(v);
-    uint32_t* ip = idx + i;
-    for (size_t k = 0; k < ni; ++k) ip[k] = mi[k] + base;
-    v += nv;
-    i += ni;
-  }
-  batch.vertexCount = v;
-  batch.indexCount = i;
+  FillBatch(cylinder, first, last, batch,
+            [&](size_t b, float* __restrict p, float* __restrict q, uint32_t* __restrict cp) {
+              const BOND_ENTRY& e = bonds[b];
+              if (e.i < 0 || e.j < 0 || e.i >= atomCount || e.j >= atomCount) return false;
+              const uint32_t ci = colors[e.i], cj = colors[e.j];
+              if (!Visible(ci & cj)) return false;
+              float u[3], w[3];
+              CylinderAxes(e.dx, e.dy, e.dz, u, w);
+              const float* p0 = atomPositions + 3 * static_cast<size_t>(e.i);
+              const float d[3] = {e.dx, e.dy, e.dz};
+              for (size_t k = 0; k < nv; ++k) {
+                const float x = mp[3 * k], y = mp[3 * k + 1], z = mp[3 * k + 2];
+                const float nx = mn[3 * k], ny = mn[3 * k + 1];
+                for (int c = 0; c < 3; ++c) {
+                  p[3 * k + c] = p0[c] + x * u[c] + y * w[c] + z * d[c];
+                  q[3 * k + c] = nx * u[c] + ny * w[c];
+                }
+              }
+              for (size_t k = 0; k < half; ++k) cp[k] = ci;
+              for (size_t k = half; k < nv; ++k) cp[k] = cj;
+              return true;
+            });
 }
 
 void FillAtomColors(const ATOMS_DATA& frame, const BOND_INFO* bonds, int colorMode,
