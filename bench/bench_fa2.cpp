@@ -7,6 +7,7 @@
 #include <string>
 
 #include "BenchFa2.h"
+#include "data/DataTypeRegistry.h"
 #include "data/MDLoader.h"
 #include "data/fa2/FA2_Reader.h"
 
@@ -19,6 +20,8 @@ struct BenchFiles {
   std::string oneMillion;  // one frame of 1,000,000 atoms (13 MB)
   std::string manyFrames;  // 1,600 frames of about 32 KiB
   BenchFiles() {
+    // The container picks its reader through the program's extension table.
+    qv::RegisterTrajectoryTypes(DataTypeRegistry::Instance());
     dir = fs::temp_directory_path() / ("qv-bench-" + std::to_string(getpid()));
     fs::create_directories(dir);
     oneMillion = (dir / "million.fa2").string();

@@ -56,25 +56,25 @@ const Scene& MakeScene(int n) {
   f.bonds.bondCount = bonds;
   qv::ColorTables tables;
   std::vector<qv::Rgba> scratch;
-  qvgl::FillAtomColors(f, &f.bonds, 0, tables, 160.1, scratch, s.colors);
+  qv::geo::FillAtomColors(f, &f.bonds, 0, tables, 160.1, scratch, s.colors);
   return s;
 }
 
 void BM_FillSphereBatches(benchmark::State& state) {
   const Scene& s = MakeScene(static_cast<int>(state.range(0)));
-  qvgl::Mesh sphere;
-  qvgl::BuildSphereMesh(4, 0.3f, sphere);
+  qv::geo::Mesh sphere;
+  qv::geo::BuildSphereMesh(4, 0.3f, sphere);
   const qv::PodVector<uint32_t>& colors = s.colors;
-  qvgl::BatchArrays batch;
+  qv::geo::BatchArrays batch;
   const size_t n = colors.size();
-  const size_t per = qvgl::BatchCapacity(512LL * 1048576, sphere);
+  const size_t per = qv::geo::BatchCapacity(512LL * 1048576, sphere);
   // The arrays only grow: the first fill pays for the pages, later frames do not.
-  qvgl::FillSphereBatch(sphere, s.frame.positions.data(), colors.data(), 0, std::min(n, per),
+  qv::geo::FillSphereBatch(sphere, s.frame.positions.data(), colors.data(), 0, std::min(n, per),
                         batch);
   size_t vertices = 0;
   for (auto _ : state) {
     for (size_t first = 0; first < n; first += per) {
-      qvgl::FillSphereBatch(sphere, s.frame.positions.data(), colors.data(), first,
+      qv::geo::FillSphereBatch(sphere, s.frame.positions.data(), colors.data(), first,
                             std::min(n, first + per), batch);
       vertices += batch.vertexCount;
       benchmark::DoNotOptimize(batch.positions.data());
@@ -87,18 +87,18 @@ BENCHMARK(BM_FillSphereBatches)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMil
 
 void BM_FillBondBatches(benchmark::State& state) {
   const Scene& s = MakeScene(static_cast<int>(state.range(0)));
-  qvgl::Mesh cylinder;
-  qvgl::BuildCylinderMesh(3, 0.075f, cylinder);
+  qv::geo::Mesh cylinder;
+  qv::geo::BuildCylinderMesh(3, 0.075f, cylinder);
   const qv::PodVector<uint32_t>& colors = s.colors;
-  qvgl::BatchArrays batch;
+  qv::geo::BatchArrays batch;
   const size_t n = static_cast<size_t>(s.frame.bonds.bondCount);
-  const size_t per = qvgl::BatchCapacity(512LL * 1048576, cylinder);
-  qvgl::FillBondBatch(cylinder, s.frame.bonds.entries.data(), s.frame.positions.data(),
+  const size_t per = qv::geo::BatchCapacity(512LL * 1048576, cylinder);
+  qv::geo::FillBondBatch(cylinder, s.frame.bonds.entries.data(), s.frame.positions.data(),
                       colors.data(), s.frame.atomCount, 0, std::min(n, per), batch);
   size_t vertices = 0;
   for (auto _ : state) {
     for (size_t first = 0; first < n; first += per) {
-      qvgl::FillBondBatch(cylinder, s.frame.bonds.entries.data(), s.frame.positions.data(),
+      qv::geo::FillBondBatch(cylinder, s.frame.bonds.entries.data(), s.frame.positions.data(),
                           colors.data(), s.frame.atomCount, first, std::min(n, first + per),
                           batch);
       vertices += batch.vertexCount;
@@ -129,6 +129,13 @@ void BM_FrameSpheresWithBonds(benchmark::State& state) {
   AtomRendererGL renderer;
   DisplayValues display;
   SceneSettings settings;
+  qv::scene::AtomsItem item;
+  item.frame = &s.frame;
+  item.bonds = &s.frame.bonds;
+  item.drawBonds = true;
+  item.colors = s.colors.data();
+  item.atomCount = s.colors.size();
+  item.key.frame = &s.frame;
   CameraGL fitted;
   fitted.FitToData(s.frame.box, s.frame.origin);
   const SceneCamera camera = SceneCamera::From(fitted);
@@ -142,7 +149,7 @@ void BM_FrameSpheresWithBonds(benchmark::State& state) {
     std::copy(camera.view, camera.view + 16, view);
     view[2] = -view[2], view[6] = -view[6], view[10] = -view[10], view[14] = -view[14];
     glLoadMatrixd(view);
-    renderer.Draw(s.frame, &s.frame.bonds, display, settings);
+    renderer.Draw(item, display, settings);
     device.EndFrame();  // finishes the GL work
   };
   frame();  // meshes built and arrays grown once, as in the viewer after its first frame

@@ -42,7 +42,7 @@ function(qv_add_test_suite name)
     return()
   endif()
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} qv_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} qv_testsupport GTest::gtest GTest::gmock)
   qv_set_target_options(${name})
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}

@@ -50,6 +50,7 @@ bool SpatiallyOrdered(const int32_t* cellOf, int32_t n, const int32_t nc[3]) {
 
 int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int periodic,
                    BondBuildStats* stats, BondWalk walk) {
+  ++bonds.revision;
   const int32_t atomCount = std::max(frame.atomCount, 0);
   const int32_t n = static_cast<int32_t>(
       std::min<size_t>(static_cast<size_t>(atomCount), frame.positions.size() / 3));

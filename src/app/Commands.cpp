@@ -7,6 +7,7 @@
 #include <numbers>
 #include <system_error>
 
+#include "app/AfterLoad.h"
 #include "app/MenuTable.h"
 #include "app/Title.h"
 
@@ -98,23 +99,26 @@ void Commands::Command(int id) {
     case kExit:
       shell_.CloseWindow();
       return;
-    case kBoxShow: return DisplayOption(kPropBox, 1);
-    case kBoxHide: return DisplayOption(kPropBox, 0);
-    case kProjectionPerspective: return DisplayOption(kPropProjection, 0);
-    case kProjectionOrthographic: return DisplayOption(kPropProjection, 1);
-    case kMultiOverlaid: return DisplayOption(kPropMultiData, 0);
-    case kMultiSideBySide: return DisplayOption(kPropMultiData, 1);
-    case kAtomsPolygons: return DisplayOption(kPropAtomStyle, 1);
-    case kAtomsPointSprites: return DisplayOption(kPropAtomStyle, 2);
-    case kAtomsHidden: return DisplayOption(kPropAtomStyle, 0);
-    case kColourAtomicNumber: return DisplayOption(kPropColorMode, 0);
-    case kColourBondCount: return DisplayOption(kPropColorMode, 1);
-    case kBondsShow: return DisplayOption(kPropBondStyle, 1);
-    case kBondsHide: return DisplayOption(kPropBondStyle, 0);
+    case kBoxShow: return DisplayOption(kPropBox, kBoxOn);
+    case kBoxHide: return DisplayOption(kPropBox, kBoxOff);
+    case kProjectionPerspective: return DisplayOption(kPropProjection, kPerspective);
+    case kProjectionOrthographic: return DisplayOption(kPropProjection, kOrthographic);
+    case kMultiOverlaid: return DisplayOption(kPropMultiData, kLayoutOverlaid);
+    case kMultiSideBySide: return DisplayOption(kPropMultiData, kLayoutSideBySide);
+    case kAtomsPolygons: return DisplayOption(kPropAtomStyle, kAtomStylePolygons);
+    case kAtomsPointSprites: return DisplayOption(kPropAtomStyle, kAtomStylePoints);
+    case kAtomsHidden: return DisplayOption(kPropAtomStyle, kAtomStyleNone);
+    case kColourAtomicNumber: return DisplayOption(kPropColorMode, kColorByElement);
+    case kColourBondCount: return DisplayOption(kPropColorMode, kColorByBondCount);
+    case kBondsShow: return DisplayOption(kPropBondStyle, kBondsOn);
+    case kBondsHide: return DisplayOption(kPropBondStyle, kBondsOff);
     case kColourPressure:
     case kColourHeight:
-      if (work.setColourMode) work.setColourMode(id == kColourPressure ? 2 : 3);
-      else app_.options.Set(kPropColorMode, id == kColourPressure ? 2 : 3);
+      {
+        const int mode = id == kColourPressure ? kColorByPressure : kColorByHeight;
+        if (work.setColourMode) work.setColourMode(mode);
+        else app_.options.Set(kPropColorMode, mode);
+      }
       shell_.Redraw();
       return;
     case kSectionCentre:
@@ -234,13 +238,7 @@ void Commands::OpenFiles(const std::vector<std::string>& paths) {
 }
 
 void Commands::RefreshAfterLoad() {
-  const LawData* first = app_.dataSets.First();
-  if (first) {
-    camera_.FitToData();
-    app_.ApplyLargeDataCheck();
-    if (work.afterLoad) work.afterLoad();
-  }
-  if (menu_) EnableMenusForType(*menu_, first ? first->type : 0);
+  AfterLoad(app_, camera_, menu_);
   RefreshTitle();
 }
 
@@ -318,10 +316,10 @@ void Commands::OnLeftDown(int x, int y, bool ctrl) {
     shell_.Redraw();
     return;
   }
-  if (dragState != 0) return;
+  if (dragState != kDragIdle) return;
   const int dx = x - clientWidth / 2;
   const int dy = y - clientHeight / 2;
-  dragState = (dx >= -99 && dx <= 99 && dy >= -99 && dy <= 99) ? 10 : 20;
+  dragState = (dx >= -99 && dx <= 99 && dy >= -99 && dy <= 99) ? kDragPanning : kDragRotating;
   dragX = x;
   dragY = y;
   camera_.BeginDrag(x, y);
@@ -329,13 +327,13 @@ void Commands::OnLeftDown(int x, int y, bool ctrl) {
 
 void Commands::OnMouseMove(int x, int y) {
   bool changed = false;
-  if (dragState == 10) changed = camera_.DragPan(x, y, clientWidth, clientHeight);
-  else if (dragState == 20) changed = camera_.DragRotate(x, y, clientWidth, clientHeight);
+  if (dragState == kDragPanning) changed = camera_.DragPan(x, y, clientWidth, clientHeight);
+  else if (dragState == kDragRotating) changed = camera_.DragRotate(x, y, clientWidth, clientHeight);
   if (changed) shell_.Redraw();
 }
 
 void Commands::OnLeftUp(int, int) {
-  if (dragState == 10 || dragState == 20) dragState = 0;
+  if (dragState == kDragPanning || dragState == kDragRotating) dragState = kDragIdle;
 }
 
 void Commands::OnTimer() {
@@ -372,7 +370,7 @@ void Commands::OnActivated() {
     // The new content opens at its first frame; bring it to the frame the title shows.
     app_.currentFrame = app_.SetFrameAll(app_.currentFrame);
   }
-  if (FirstIsAtomistic() && app_.options.values.colorMode == 2 && work.recolourFirst)
+  if (FirstIsAtomistic() && app_.options.values.colorMode == kColorByPressure && work.recolourFirst)
     work.recolourFirst();
   RefreshTitle();
   shell_.Redraw();

@@ -56,6 +56,9 @@ class ICameraControl {
                        double radius) const = 0;
 };
 
+// The mouse drag in progress.
+enum DragState : int { kDragIdle = 0, kDragPanning = 10, kDragRotating = 20 };
+
 enum class Key { PageUp, PageDown, Left, Right, Up, Down, Q, W, X, Z, Other };
 
 // Work done by other layers, reached through callables so that a command whose work is not
@@ -78,8 +81,6 @@ struct CommandWork {
   std::function<void(int mode)> setColourMode;
   // Pressure colours of the first data set's current frame (after the edit-mode reload).
   std::function<void()> recolourFirst;
-  // After a load that left a data set: the moment settings read since take effect.
-  std::function<void()> afterLoad;
 };
 
 class Commands {
@@ -94,7 +95,7 @@ class Commands {
   std::filesystem::file_time_type watchedFileTime{};
   int sectionStep = 0;
   SequenceCounters counters;
-  int dragState = 0;  // 0 idle, 10 panning, 20 rotating
+  int dragState = kDragIdle;  // DragState
   int dragX = 0, dragY = 0;
   int clientWidth = 0, clientHeight = 0;
 

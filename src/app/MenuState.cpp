@@ -4,6 +4,7 @@
 
 #include "app/CommandIds.h"
 #include "app/MenuTable.h"
+#include "data/DataTypeRegistry.h"
 
 namespace qv::cmd {
 
@@ -58,37 +59,17 @@ void MarkFrameSkip(IMenuItemState& menu, int chosenId) {
 }
 
 void EnableMenusForType(IMenuItemState& menu, int typeCode) {
-  // File, Display, Atoms, Scattering, field, Output, Movie; -1 leaves the menu unchanged.
-  int on[7];
-  switch (typeCode) {
-    case 1: case 5: case 6: case 7: {
-      const int v[7] = {1, 1, 1, 0, 0, 1, 1};
-      std::copy(v, v + 7, on);
-      break;
-    }
-    case 2: {
-      const int v[7] = {1, 1, 0, 1, 0, 1, 1};
-      std::copy(v, v + 7, on);
-      break;
-    }
-    case 3: {
-      const int v[7] = {1, 1, 0, 0, 1, 1, 1};
-      std::copy(v, v + 7, on);
-      break;
-    }
-    case 4: {
-      const int v[7] = {1, 1, 0, 0, 0, 1, 1};
-      std::copy(v, v + 7, on);
-      break;
-    }
-    default: {
-      const int v[7] = {-1, -1, 0, 0, 0, 0, 0};
-      std::copy(v, v + 7, on);
-      break;
-    }
+  static_assert(kMenuBitFile == 1u << kMenuFile && kMenuBitMovie == 1u << kMenuMovie,
+                "menu bits follow the top menus");
+  const DataTypeRow* row = DataTypeRegistry::Instance().ForType(typeCode);
+  const uint32_t mask = row ? row->menuMask : DefaultMenuMask(typeCode);
+  if (mask == 0) {
+    // Nothing loaded (or nothing known): File and Display stay as they are, the data menus
+    // go grey.
+    for (int i = kMenuAtoms; i <= kMenuMovie; ++i) menu.SetTopMenuEnabled(i, false);
+  } else {
+    for (int i = kMenuFile; i <= kMenuMovie; ++i) menu.SetTopMenuEnabled(i, (mask >> i) & 1u);
   }
-  for (int i = 0; i < 7; ++i)
-    if (on[i] >= 0) menu.SetTopMenuEnabled(i, on[i] == 1);
   menu.RedrawMenuBar();
 }
 

@@ -3,7 +3,18 @@
 #include <algorithm>
 
 #include "analysis/BondBuilder.h"
+#include "app/DataTypes.h"
 #include "rendering/Coloring.h"
+
+Quivane::Quivane() {
+  qv::RegisterDataTypes();
+  drawColors = settings.colors;
+}
+
+void Quivane::TakeDrawColors() {
+  drawColors = settings.colors;
+  ++drawColorsRevision;
+}
 
 LoadOptions Quivane::MakeLoadOptions() const {
   LoadOptions o;

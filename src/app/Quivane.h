@@ -12,7 +12,12 @@ enum PlayState : int { kStopped = 0, kPlayingForward = 1, kPlayingBackward = 3 }
 
 class Quivane {
  public:
+  // Registers the data types (the first object does it for the process).
+  Quivane();
   virtual ~Quivane() = default;
+  // One per run: the display options' pointer and the loaders' options point into it.
+  Quivane(const Quivane&) = delete;
+  Quivane& operator=(const Quivane&) = delete;
 
   DataSetList dataSets;
   int drawWidth = 0;
@@ -26,6 +31,10 @@ class Quivane {
   int currentFrame = 0;
   int frameSkip = 1;
   int playState = kStopped;
+  // The element and bond-count colours the drawing uses: the settings' as of the last load
+  // (a settings reload changes colours from the next load on).
+  qv::ColorTables drawColors;
+  uint32_t drawColorsRevision = 0;
 
   // What the loaders need from the settings, with the bond builder of the analysis layer.
   LoadOptions MakeLoadOptions() const;
@@ -42,6 +51,9 @@ class Quivane {
   // After a load: the large-data check with the first data set's atom count (0 when it is
   // not a trajectory). Camera fitting is FitCameraToData.
   void ApplyLargeDataCheck();
+
+  // After a load: the settings' colours become the drawing's.
+  void TakeDrawColors();
 
   // Set frame of all data sets with trace recording and pressure colouring.
   int SetFrameAll(int target);

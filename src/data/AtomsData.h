@@ -30,6 +30,9 @@ struct BOND_INFO {
   // Kept apart from the counts so that choosing the pressure colours never turns the bond
   // counts (coordination reports, bond-count colours) into colour words.
   qv::PodVector<int32_t> pressureColors;
+  // Raised whenever the bonds or the pressure colours are written, so that a drawing that
+  // keeps arrays made from them knows when they went stale without comparing contents.
+  uint32_t revision = 0;
 
   bool Empty() const { return bondCount == 0; }
 };

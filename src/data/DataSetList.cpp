@@ -5,56 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "data/MDLoader.h"
-
-namespace {
-
-// What a dispatch row does with the path; null when nothing was accepted.
-using OpenFn = std::shared_ptr<IDataContainer> (*)(const std::string& longPath,
-                                                   const std::string& givenPath,
-                                                   const LoadOptions& options);
-
-std::shared_ptr<IDataContainer> OpenTrajectory(const std::string& longPath, const std::string&,
-                                               const LoadOptions& options) {
-  auto loader = std::make_shared<MDLoader>(options);
-  loader->Open(longPath);
-  loader->PinSlot(0);
-  if (!loader->GetCurrentFrame()) return nullptr;
-  return loader;
-}
-
-struct DispatchRow {
-  const char* extensions[7];  // null-terminated
-  int32_t type;
-  OpenFn open;  // null: the container is not built into this program yet; loads nothing
-};
-
-// Searched in order; the first row naming the extension decides.
-const DispatchRow kRows[] = {
-    {{"fad", "fa2", "xyz", "md2", "md3", "md", "pdb"}, kTypeMD, OpenTrajectory},
-    {{"spk"}, kTypeMD, nullptr},                // site-and-path point data
-    {{"krb"}, kTypeParticleEvents, nullptr},    // particle event records
-    {{"txt", "traj"}, kTypeScattering, nullptr},
-    {{"pmd"}, kTypePolygon, nullptr},
-    {{"pmx"}, kTypePolygon, nullptr},
-    {{"mqo"}, kTypePolygon, nullptr},
-    {{"wrl"}, kTypePolygon, nullptr},
-    {{"vmec"}, kTypeGridPoints, nullptr},
-    {{"cube", "bif"}, kTypeScalarField, nullptr},
-    {{"lmc"}, kTypeLattice, nullptr},
-};
-
-const DispatchRow* FindRow(std::string_view ext) {
-  for (const DispatchRow& row : kRows) {
-    for (const char* e : row.extensions) {
-      if (!e) break;
-      if (ext == e) return &row;
-    }
-  }
-  return nullptr;
-}
-
-}  // namespace
+#include "data/DataTypeRegistry.h"
 
 namespace qv {
 
@@ -87,11 +38,9 @@ std::string BaseName(const std::string& path) {
 
 int DataSetList::OpenDataFile(const std::string& path, const LoadOptions& options) {
   const std::string longPath = qv::LongPath(path);
-  const size_t dot = longPath.rfind('.');
-  if (dot == std::string::npos) return 1;
-  const DispatchRow* row = FindRow(std::string_view(longPath).substr(dot + 1));
-  if (!row || !row->open) return 1;
-  std::shared_ptr<IDataContainer> c = row->open(longPath, path, options);
+  const DataTypeRow* row = DataTypeRegistry::Instance().FindForPath(longPath);
+  if (!row) return 1;
+  std::shared_ptr<IDataContainer> c = row->open(OpenRequest{longPath, path, options, *row});
   if (!c) return 1;
   Append(qv::MakeEntry(row->type, longPath, std::move(c)));
   return 1;
@@ -177,14 +126,14 @@ IMDContainer* LawData::MD() const {
 }
 
 bool LawData::GetBox(double box[9], double origin[3]) const {
-  if (IMDContainer* md = MD()) return md->GetBox(box, origin);
-  return false;
+  const DataTypeRow* row = DataTypeRegistry::Instance().ForType(type);
+  return row && row->getBox && row->getBox(*this, box, origin);
 }
 
 int LawData::SetFrame(int target) {
   if (target < 0) target = 0;
-  if (IMDContainer* md = MD()) return md->SetFrame(target);
-  return 0;
+  const DataTypeRow* row = DataTypeRegistry::Instance().ForType(type);
+  return row && row->setFrame ? row->setFrame(*this, target) : 0;
 }
 
 ATOMS_DATA* LawData::CurrentAtoms() const {

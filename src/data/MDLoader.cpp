@@ -1,5 +1,7 @@
 #include "data/MDLoader.h"
 
+#include "data/DataTypeRegistry.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -13,42 +15,45 @@ MDLoader::MDLoader(LoadOptions options)
 
 MDLoader::~MDLoader() = default;
 
-MDLoader::Kind MDLoader::KindOf(const std::string& path) {
-  if (path.ends_with(".fad")) return Kind::kFAD;
-  if (path.ends_with(".fa2")) return Kind::kFA2;
-  if (path.ends_with(".md3")) return Kind::kMD3;
-  if (qv::TextFormatOfPath(path)) return Kind::kText;
-  return Kind::kNone;
+int MDLoader::Open(const std::string& path) {
+  const DataTypeRow* row = DataTypeRegistry::Instance().FindForPath(path);
+  if (!row || row->type != kTypeMD) {
+    format_ = kFormatFailed;
+    return format_;
+  }
+  return Open(path, static_cast<TrajectoryFormat>(row->format));
 }
 
-int MDLoader::Open(const std::string& path) {
-  const Kind kind = KindOf(path);
-  switch (kind) {
-    case Kind::kFA2:
-    case Kind::kFAD:
-      return OpenBinary(path, kind);
-    case Kind::kMD3:
-    case Kind::kText:
-      return OpenText(path, kind);
-    case Kind::kNone:
-      break;
+int MDLoader::Open(const std::string& path, TrajectoryFormat format) {
+  switch (format) {
+    case kTrajFA2:
+    case kTrajFAD:
+      return OpenBinary(path, format);
+    case kTrajMD3:
+    case kTrajPdb:
+    case kTrajXyz:
+    case kTrajMd2:
+      return OpenText(path, format);
   }
   format_ = kFormatFailed;
   return format_;
 }
 
-int MDLoader::OpenText(const std::string& path, Kind kind) {
+int MDLoader::OpenText(const std::string& path, TrajectoryFormat format) {
   qv::FrameList frames;
   int rc = 0;
-  if (kind == Kind::kMD3) {
+  if (format == kTrajMD3) {
     rc = qv::LoadMd3Frames(path, frames);
   } else {
+    const qv::TextFormat text = format == kTrajPdb   ? qv::TextFormat::kPdb
+                                : format == kTrajMd2 ? qv::TextFormat::kMd2
+                                                     : qv::TextFormat::kXyz;
     int largest = largestAtomCount_;
-    rc = qv::LoadTextFrames(path, *qv::TextFormatOfPath(path), options_.defaultBox, frames, largest);
+    rc = qv::LoadTextFrames(path, text, options_.defaultBox, frames, largest);
   }
   if (rc != 0) {
     // md3 opens like the binary formats and reports both lines; pdb/xyz/md/md2 the path only.
-    ReportOpenFailure(path, kind == Kind::kMD3);
+    ReportOpenFailure(path, format == kTrajMD3);
     format_ = kFormatFailed;
     return format_;
   }
@@ -126,8 +131,8 @@ qv::ReadStats* MDLoader::Stats() {
 
 // --- indexing at open -----------------------------------------------------------------
 
-int MDLoader::OpenBinary(const std::string& path, Kind kind) {
-  if (kind == Kind::kFA2) {
+int MDLoader::OpenBinary(const std::string& path, TrajectoryFormat format) {
+  if (format == kTrajFA2) {
     binary_ = std::make_unique<FA2_Reader>();
   } else {
     binary_ = std::make_unique<FAD_Reader>();
@@ -138,7 +143,7 @@ int MDLoader::OpenBinary(const std::string& path, Kind kind) {
     format_ = kFormatFailed;
     return format_;
   }
-  format_ = kind == Kind::kFA2 ? kFormatFA2 : kFormatFAD;
+  format_ = format == kTrajFA2 ? kFormatFA2 : kFormatFAD;
 
   nextOffset_ = 0;
   int64_t offset = 0;

@@ -14,6 +14,7 @@
 namespace qv {
 class FrameReader;
 }
+enum TrajectoryFormat : int;  // data/DataTypeRegistry.h
 
 struct FrameSlot {
   int64_t offset = 0;                 // file offset of the frame (0 for text formats)
@@ -33,9 +34,11 @@ class MDLoader : public IMDContainer {
   MDLoader(const MDLoader&) = delete;
   MDLoader& operator=(const MDLoader&) = delete;
 
-  // Chooses the reader by the path's ending (case-sensitive) and loads or indexes the file.
-  // Returns the format code.
+  // Loads or indexes the file with the reader of the data-type row its extension names
+  // (case-sensitive). Returns the format code.
   int Open(const std::string& path);
+  // The same with the reader given.
+  int Open(const std::string& path, TrajectoryFormat format);
 
   // IMDContainer
   int GetFrameIndex() const override { return current_; }
@@ -70,12 +73,9 @@ class MDLoader : public IMDContainer {
   qv::ReadStats* Stats();
 
  private:
-  enum class Kind { kNone, kFA2, kFAD, kMD3, kText };  // kText: pdb, xyz, md, md2
-  static Kind KindOf(const std::string& path);
-
-  int OpenBinary(const std::string& path, Kind kind);
+  int OpenBinary(const std::string& path, TrajectoryFormat format);
   // Loading of the text formats; the text readers plug in here.
-  int OpenText(const std::string& path, Kind kind);
+  int OpenText(const std::string& path, TrajectoryFormat format);
 
   // Binary reader access, whichever format is open.
   bool SeekTo(int64_t offset);

@@ -66,6 +66,8 @@ FILE* OpenBitmapFile(const std::string& path) {
 bool WriteImageFile(FILE* f, const std::string& path, const BgrImage& image) {
   const bool ok = IsPngPath(path) ? WritePng(f, image) : WriteBmp(f, image);
   const bool closed = std::fclose(f) == 0;
+  // A picture cut short (disk full, file-size limit) must not pass for one under its name.
+  if (!(ok && closed)) std::remove(path.c_str());
   return ok && closed;
 }
 

@@ -38,7 +38,8 @@ bool IsPngPath(const std::string& path);
 // Opens the output file as a byte stream; on failure prints the viewer's console message
 // and returns null.
 FILE* OpenBitmapFile(const std::string& path);
-// Writes PNG or BMP by the path's extension to an opened file and closes it.
+// Writes PNG or BMP by the path's extension to an opened file and closes it. On a write
+// error the partial file is removed and the result is false.
 bool WriteImageFile(FILE* f, const std::string& path, const BgrImage& image);
 
 // Base of the bitmap names: "DefaultPath" (with '/' appended when missing) and the data

@@ -8,52 +8,26 @@
 #include <limits>
 #include <new>
 
+#include "rendering/SceneGeometry.h"
+
 namespace qv {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr size_t kBufferBytes = 1 << 20;
 
 }  // namespace
 
 SphereMesh BuildSphereMesh(double radius, int bands) {
   SphereMesh mesh;
-  const int s = std::max(bands, kStlMinAtomPoly);
-  const int m = 2 * s;
-  mesh.bands = s;
-  mesh.segments = m;
-  const size_t vertexCount = static_cast<size_t>(m) * (s - 1) + 2;
-  mesh.positions.reserve(3 * vertexCount);
-  mesh.normals.reserve(3 * vertexCount);
-  auto addVertex = [&](double nx, double ny, double nz) {
-    mesh.normals.insert(mesh.normals.end(), {nx, ny, nz});
-    mesh.positions.insert(mesh.positions.end(), {radius * nx, radius * ny, radius * nz});
-  };
-  addVertex(0, 0, 1);
-  for (int j = 1; j < s; ++j) {
-    const double theta = j * kPi / s;
-    for (int k = 0; k < m; ++k) {
-      const double phi = k * 2 * kPi / m;
-      addVertex(std::sin(theta) * std::cos(phi), std::sin(theta) * std::sin(phi), std::cos(theta));
-    }
-  }
-  addVertex(0, 0, -1);
-  const int last = m * (s - 1) + 1;
-
-  auto addTriangle = [&](int a, int b, int c) { mesh.triangles.insert(mesh.triangles.end(), {a, b, c}); };
-  for (int k = 0; k < m; ++k) addTriangle(0, k + 1, (k + 1) % m + 1);
-  for (int j = 1; j < s - 1; ++j) {
-    const int u = 1 + m * (j - 1);
-    const int v = u + m;
-    for (int k = 0; k < m; ++k) {
-      const int k1 = (k + 1) % m;
-      addTriangle(u + k, v + k, u + k1);
-      addTriangle(u + k1, v + k, v + k1);
-    }
-  }
-  const int w = 1 + m * (s - 2);
-  for (int k = 0; k < m; ++k) addTriangle(w + k, last, w + (k + 1) % m);
+  geo::SphereTessellation sphere;
+  geo::TessellateSphere(std::max(bands, kStlMinAtomPoly), sphere);
+  mesh.bands = sphere.stacks;
+  mesh.segments = sphere.slices;
+  mesh.normals = std::move(sphere.normals);
+  mesh.positions.resize(mesh.normals.size());
+  for (size_t i = 0; i < mesh.normals.size(); ++i) mesh.positions[i] = radius * mesh.normals[i];
+  mesh.triangles.assign(sphere.triangles.begin(), sphere.triangles.end());
   return mesh;
 }
 

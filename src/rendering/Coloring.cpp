@@ -69,6 +69,7 @@ Rgba PressureColor(double pressure, double maxPressure) {
 
 void PressureColors(ATOMS_DATA& frame, BOND_INFO& bonds, double maxPressure,
                     const ColorTables& tables) {
+  ++bonds.revision;
   const size_t n = AtomTotal(frame);
   if (bonds.pressureColors.size() < n) bonds.pressureColors.resize(n);
   for (size_t i = 0; i < n; ++i) {

@@ -7,15 +7,9 @@
 
 #include "data/AtomsData.h"
 #include "data/ElementTable.h"
+#include "shell/settings/DisplayOptions.h"
 
 namespace qv {
-
-enum ColorMode : int {
-  kColorByElement = 0,
-  kColorByBondCount = 1,
-  kColorByPressure = 2,
-  kColorByHeight = 3,
-};
 
 constexpr uint8_t kPressureAlpha = 96;
 

@@ -15,11 +15,17 @@
 
 using qv::cmd::Key;
 
-GLView::GLView(qv::cmd::Commands& commands, int swapInterval) : commands_(commands) {
+GLView::GLView(qv::cmd::Commands& commands, int swapInterval, GLProfile profile)
+    : commands_(commands) {
   setSurfaceType(QSurface::OpenGLSurface);
   QSurfaceFormat format;
   format.setRenderableType(QSurfaceFormat::OpenGL);
-  format.setProfile(QSurfaceFormat::CompatibilityProfile);
+  if (profile == GLProfile::kCore33) {
+    format.setVersion(3, 3);
+    format.setProfile(QSurfaceFormat::CoreProfile);
+  } else {
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+  }
   format.setRedBufferSize(8);
   format.setGreenBufferSize(8);
   format.setBlueBufferSize(8);

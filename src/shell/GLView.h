@@ -5,6 +5,8 @@
 #include <QWindow>
 #include <functional>
 
+#include "rendering/GLSurfaceProvider.h"
+
 namespace qv::cmd {
 class Commands;
 }
@@ -19,7 +21,8 @@ class GLView : public QWindow {
     std::function<void()> releaseResources;
   };
 
-  GLView(qv::cmd::Commands& commands, int swapInterval);
+  GLView(qv::cmd::Commands& commands, int swapInterval,
+         GLProfile profile = GLProfile::kCompatibility);
   ~GLView() override;
 
   Hooks hooks;

@@ -32,12 +32,13 @@ QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast
 QString Q(const char* s) { return QString::fromUtf8(s); }
 }  // namespace
 
-MainWindow::MainWindow(Quivane& app, ICameraControl& camera, bool english) : english_(english) {
+MainWindow::MainWindow(Quivane& app, ICameraControl& camera, bool english, GLProfile profile)
+    : english_(english) {
   setWindowTitle(Q(kProgramTitle));
   setWindowIcon(QIcon(QStringLiteral(":/quivane.png")));
   commands_ = std::make_unique<Commands>(app, *this, camera);
 
-  view_ = new GLView(*commands_, app.settings.vsync == 1 ? 1 : 0);
+  view_ = new GLView(*commands_, app.settings.vsync == 1 ? 1 : 0, profile);
   container_ = QWidget::createWindowContainer(view_, this);
   container_->setFocusPolicy(Qt::StrongFocus);
   container_->setAcceptDrops(true);

@@ -18,7 +18,9 @@ class QLabel;
 class MainWindow : public QMainWindow, public qv::cmd::IShellServices, public qv::cmd::IMenuItemState {
   Q_OBJECT
  public:
-  MainWindow(Quivane& app, qv::cmd::ICameraControl& camera, bool english);
+  // profile: the kind of GL context the drawing area's format asks for.
+  MainWindow(Quivane& app, qv::cmd::ICameraControl& camera, bool english,
+             GLProfile profile = GLProfile::kCompatibility);
   ~MainWindow() override;
 
   qv::cmd::Commands& commands() { return *commands_; }

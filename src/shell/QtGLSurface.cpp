@@ -3,9 +3,16 @@
 #include <QOpenGLContext>
 #include <cmath>
 
-GLContextHandle QtGLSurface::CreateContext(GLContextHandle shareWith) {
+GLContextHandle QtGLSurface::CreateContext(GLContextHandle shareWith, GLProfile profile) {
   auto* context = new QOpenGLContext;
-  context->setFormat(window_->requestedFormat());
+  QSurfaceFormat format = window_->requestedFormat();
+  if (profile == GLProfile::kCore33) {
+    format.setVersion(3, 3);
+    format.setProfile(QSurfaceFormat::CoreProfile);
+  } else {
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+  }
+  context->setFormat(format);
   if (shareWith) context->setShareContext(static_cast<QOpenGLContext*>(shareWith));
   if (!context->create()) {
     delete context;

@@ -3,13 +3,13 @@
 // drawing window. Holds no GL calls.
 #include <QWindow>
 
-#include "rendering/gl/GLSurfaceProvider.h"
+#include "rendering/GLSurfaceProvider.h"
 
 class QtGLSurface : public IGLSurfaceProvider {
  public:
   explicit QtGLSurface(QWindow* window) : window_(window) {}
 
-  GLContextHandle CreateContext(GLContextHandle shareWith) override;
+  GLContextHandle CreateContext(GLContextHandle shareWith, GLProfile profile) override;
   void DestroyContext(GLContextHandle context) override;
   bool MakeCurrent(GLContextHandle context) override;
   void DoneCurrent() override;

@@ -8,15 +8,16 @@
 
 #include "MainWindow.h"
 #include "QtGLSurface.h"
+#include "app/BackEndFactory.h"
+#include "app/BitmapOutput.h"
 #include "app/Commands.h"
 #include "app/StandardWork.h"
-#include "app/BitmapOutput.h"
-#include "rendering/gl/ViewerGL.h"
 
 struct Viewer::Gl {
-  explicit Gl(QWindow* window) : surface(window), viewer(&surface) {}
+  Gl(QWindow* window, std::unique_ptr<IRenderBackEnd> b) : surface(window), backEnd(std::move(b)) {}
   QtGLSurface surface;
-  ViewerGL viewer;
+  std::unique_ptr<IRenderBackEnd> backEnd;
+  qv::scene::SceneCache cache;  // colour words kept between frames
   QElapsedTimer clock;
   QTimer pacingTimer;  // wakes the blocking wait in pacing mode 3
 };
@@ -39,22 +40,32 @@ int Viewer::pacingMode() const { return window_ ? window_->commands().pacingMode
 bool Viewer::Start(const std::string& commandLineFile) {
   ReadSettings(SettingsFileLocation(), app_.settings);
   app_.camera.SetViewAngle(app_.settings.viewAngleRadians);
-  window_ = std::make_unique<MainWindow>(app_, *camera_, app_.settings.language == "en");
+  // The back end decides the kind of context, which the window's format must know first.
+  const qv::BackEndKind kind = qv::BackEndForSetting(app_.settings.directX11);
+  std::unique_ptr<IRenderBackEnd> backEnd = qv::CreateRenderBackEnd(kind);
+  if (const char* note = qv::BackEndSubstitute(kind)) {
+    std::printf("%s\n", note);
+    std::fflush(stdout);
+  }
+  window_ = std::make_unique<MainWindow>(app_, *camera_, app_.settings.language == "en",
+                                         backEnd->Profile());
   qv::cmd::Commands& commands = window_->commands();
   int mode = app_.settings.vsync;
   if (mode < 0 || mode > 3) mode = 2;
   // No orientation source exists on this platform: the sensor setting only paces frames.
   if (app_.settings.orientationSensor == 1) mode = 3;
   commands.pacingMode = mode;
-  window_->SetClientSize(app_.settings.width > 0 ? app_.settings.width : 640,
-                         app_.settings.height > 0 ? app_.settings.height : 480);
+  int width = 0, height = 0;
+  qv::WindowClientSize(app_.settings, width, height);
+  window_->SetClientSize(width, height);
   window_->show();
 
-  gl_ = std::make_unique<Gl>(window_->view());
+  gl_ = std::make_unique<Gl>(window_->view(), std::move(backEnd));
   GLView* view = window_->view();
   view->hooks.draw = [this] { return DrawFrame(); };
-  view->hooks.releaseResources = [this] { gl_->viewer.Release(); };
-  const int result = gl_->viewer.Initialize(view->PixelWidth(), view->PixelHeight(), mode);
+  view->hooks.releaseResources = [this] { gl_->backEnd->Release(); };
+  const int result =
+      gl_->backEnd->Initialize(gl_->surface, view->PixelWidth(), view->PixelHeight(), mode);
   if (result == 3) {
     commands.pacingMode = 3;
   } else if (result != 0) {
@@ -77,8 +88,9 @@ bool Viewer::Start(const std::string& commandLineFile) {
 
 bool Viewer::DrawFrame() {
   GLView* view = window_->view();
-  return gl_->viewer.DrawFrame(app_.dataSets, app_.options.values, app_.camera.camera, app_.settings,
-                               drawColors_, view->PixelWidth(), view->PixelHeight());
+  return qv::DrawWindowFrame(*gl_->backEnd, gl_->surface, app_.dataSets, app_.options.values,
+                             qv::SceneSettingsOf(app_), app_.camera.camera, view->PixelWidth(),
+                             view->PixelHeight(), &gl_->cache);
 }
 
 bool Viewer::RenderIfLoaded() {
@@ -91,8 +103,9 @@ void Viewer::WireWork() {
   qv::cmd::CommandWork& work = window_->commands().work;
   // The bitmap commands of the batch tool, on the window's device and scene.
   auto withBackEnd = [this](const auto& write) {
-    IGraphicDevice* device = gl_->viewer.Device();
-    auto renderer = gl_->viewer.BitmapRenderer(app_.dataSets, app_.camera.camera, app_.settings, drawColors_);
+    IGraphicDevice* device = gl_->backEnd->Device();
+    auto renderer = gl_->backEnd->BitmapRenderer(app_.dataSets, app_.camera.camera,
+                                                 qv::SceneSettingsOf(app_));
     if (device && renderer) write(*device, *renderer);
   };
   work.writeBitmap = [this, withBackEnd](int n) {
@@ -102,8 +115,7 @@ void Viewer::WireWork() {
     withBackEnd([&](IGraphicDevice& d, ITiledBitmapRenderer& r) { WriteLargeBitmap(app_, d, r); });
   };
   qv::cmd::BindStandardWork(window_->commands(), app_);
-  drawColors_ = app_.settings.colors;
-  work.afterLoad = [this] { drawColors_ = app_.settings.colors; };
+  app_.TakeDrawColors();
 }
 
 void Viewer::Iterate(bool wait) {

@@ -36,7 +36,6 @@ class Viewer {
   struct Gl;
   std::unique_ptr<Gl> gl_;
   double lastPacedMs_ = 0.0;
-  qv::ColorTables drawColors_;  // the settings' colours as of the last load
 };
 
 // The second token of the command line: the file to open (empty when none).

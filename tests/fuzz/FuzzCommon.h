@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "data/DataTypeRegistry.h"
 #include "data/MDLoader.h"
 #include "data/text/TextFrames.h"
 
@@ -55,6 +56,12 @@ inline void CheckFrames(const qv::FrameList& frames, int minAtoms) {
 inline void LoadAndStep(const uint8_t* data, size_t size, const char* extension) {
   if (!WriteTempFile(data, size, extension)) return;
 
+  // The program's extension table, as the application registers it.
+  static const bool registered = [] {
+    qv::RegisterTrajectoryTypes(DataTypeRegistry::Instance());
+    return true;
+  }();
+  (void)registered;
   LoadOptions options;
   options.buildBonds = [](ATOMS_DATA& frame, double) { frame.bonds.bondCount = frame.atomCount; };
   MDLoader m(options);

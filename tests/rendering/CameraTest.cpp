@@ -1,4 +1,5 @@
 #include "rendering/Camera.h"
+#include "rendering/ViewLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -115,7 +115,7 @@ TEST(GraphicDeviceGL15, LaterContextsShareTheFirstOnesObjectsAndAnyDestroyEmptie
 class CountingSurface : public IGLSurfaceProvider {
  public:
   int destroyed = 0;
-  GLContextHandle CreateContext(GLContextHandle) override { return this; }
+  GLContextHandle CreateContext(GLContextHandle, GLProfile) override { return this; }
   void DestroyContext(GLContextHandle) override { ++destroyed; }
   bool MakeCurrent(GLContextHandle) override { return true; }
   void DoneCurrent() override {}
@@ -148,7 +148,7 @@ TEST(GLContextRegistry, GrowsFromFourByDoublingAndKeepsItsEntries) {
 TEST(GraphicDeviceGL15, FailsOrderlyWithoutAContext) {
   class NoContext : public CountingSurface {
    public:
-    GLContextHandle CreateContext(GLContextHandle) override { return nullptr; }
+    GLContextHandle CreateContext(GLContextHandle, GLProfile) override { return nullptr; }
   } surface;
   GraphicDeviceGL15 device(&surface);
   EXPECT_EQ(device.Initialize(8, 8, 2), -1);

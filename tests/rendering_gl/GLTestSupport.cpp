@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "TestSupport.h"
+#include "app/DataTypes.h"
+
 namespace qvgltest {
 
 std::shared_ptr<qvtest::MemoryTrajectory> MakeFrame(double edge, const std::vector<Atom>& atoms,
@@ -48,21 +51,29 @@ SceneCamera FittedCamera(const double box[9], const double origin[3]) {
 }
 
 void GLFixture::Open(int width, int height) {
+  qv::RegisterDataTypes();
   width_ = width;
   height_ = height;
   std::string why;
   ASSERT_TRUE(HeadlessEGLSurface::Available(&why)) << "headless EGL must work here: " << why;
   surface_ = std::make_unique<HeadlessEGLSurface>(width, height);
-  device_ = std::make_unique<GraphicDeviceGL15>(surface_.get());
-  ASSERT_EQ(device_->Initialize(width, height, 2), 0);
-  device_->BeginFrame();
+  backEnd_ = qv::CreateRenderBackEnd(Kind());
+  ASSERT_EQ(backEnd_->Initialize(*surface_, width, height, 2), 0);
+  backEnd_->Device()->BeginFrame();
   ASSERT_NE(surface_->Framebuffer(), 0u);
 }
 
 void GLFixture::TearDown() {
-  if (device_) device_->EndFrame();
-  device_.reset();
+  if (backEnd_ && backEnd_->Device()) backEnd_->Device()->EndFrame();
+  if (backEnd_) backEnd_->Release();
+  backEnd_.reset();
   surface_.reset();
+}
+
+BackEndGL15& GLFixture::GL15() {
+  auto* gl15 = dynamic_cast<BackEndGL15*>(backEnd_.get());
+  EXPECT_NE(gl15, nullptr) << "these checks are of the fixed-function back end";
+  return *gl15;
 }
 
 std::vector<Rgb> GLFixture::Read() const {
@@ -76,8 +87,46 @@ std::vector<Rgb> GLFixture::Read() const {
 
 void GLFixture::Draw(const DataSetList& list, const DisplayValues& display,
                      const SceneCamera& camera, const SceneSettings& settings) {
-  scene_.DrawScene(list, display, camera, SceneTile::Whole(width_, height_), settings);
+  const qv::scene::ScenePlan plan =
+      qv::scene::BuildScene(list, display, settings, SceneTile::Whole(width_, height_));
+  backEnd_->DrawPlan(plan, camera, surface_->Framebuffer());
   glFinish();
+}
+
+bool GLFixture::Bitmap(const DataSetList& list, const DisplayValues& display,
+                       const SceneCamera& camera, int magnify, const std::string& path,
+                       qv::BgrImage& image) {
+  const SceneSettings settings;
+  std::unique_ptr<ITiledBitmapRenderer> r = backEnd_->BitmapRenderer(list, camera.camera, settings);
+  if (!r || !r->RenderTiledBitmap(path, width_, height_, magnify, camera.view, camera.distance,
+                                  display))
+    return false;
+  return ReadBmp(path, image);
+}
+
+}  // namespace qvgltest
+
+namespace qv {
+void PrintTo(BackEndKind kind, std::ostream* os) { *os << BackEndName(kind); }
+}  // namespace qv
+
+namespace qvgltest {
+
+std::string BackEndParamName(const ::testing::TestParamInfo<qv::BackEndKind>& info) {
+  return qv::BackEndName(info.param);
+}
+
+bool ReadBmp(const std::string& path, qv::BgrImage& image) {
+  const std::vector<uint8_t> bytes = qvtest::ReadFile(path);
+  if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') return false;
+  auto u32 = [&](size_t at) {
+    return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
+           uint32_t(bytes[at + 3]) << 24;
+  };
+  const int w = static_cast<int>(u32(18)), h = static_cast<int>(u32(22));
+  if (!image.Allocate(w, h) || bytes.size() != 54 + image.pixels.size()) return false;
+  std::copy(bytes.begin() + 54, bytes.end(), image.pixels.begin());
+  return true;
 }
 
 int CountNot(const std::vector<Rgb>& p, Rgb bg, int tol) {

@@ -1,6 +1,8 @@
 #pragma once
 // Real renders through headless EGL on whatever Mesa driver is present (llvmpipe in CI).
-// A machine where EGL cannot start fails these tests: they never skip.
+// A machine where EGL cannot start fails these tests: they never skip. The fixture takes its
+// back end from the program's factory; pixel checks that hold for every back end run on each
+// one the build has.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -10,9 +12,11 @@
 #include <vector>
 
 #include "MemoryTrajectory.h"
+#include "app/BackEndFactory.h"
 #include "data/DataSetList.h"
-#include "rendering/gl/GraphicDeviceGL15.h"
-#include "rendering/gl/SceneGL.h"
+#include "output/BitmapFile.h"
+#include "rendering/RenderBackEnd.h"
+#include "rendering/gl/BackEndGL15.h"
 #include "rendering/headless/HeadlessEGLSurface.h"
 
 namespace qvgltest {
@@ -38,9 +42,11 @@ struct Rgb {
   int r, g, b;
 };
 
-// A headless surface with an initialised device, its frame begun.
+// A headless surface with an initialised back end, its frame begun.
 class GLFixture : public ::testing::Test {
  protected:
+  // The back end drawn with; the parameterised fixture below runs each one.
+  virtual qv::BackEndKind Kind() const { return qv::BackEndKind::kFixedFunction; }
   void Open(int width, int height);
   void SetUp() override { Open(64, 64); }
   void TearDown() override;
@@ -49,14 +55,44 @@ class GLFixture : public ::testing::Test {
   Rgb At(const std::vector<Rgb>& p, int x, int y) const { return p[size_t(y) * width_ + x]; }
   void Draw(const DataSetList& list, const DisplayValues& display, const SceneCamera& camera,
             const SceneSettings& settings = {});
+  // The bitmap command's picture through the back end's bitmap renderer, read back from
+  // the file it wrote. False when nothing was written.
+  bool Bitmap(const DataSetList& list, const DisplayValues& display, const SceneCamera& camera,
+              int magnify, const std::string& path, qv::BgrImage& image);
+  // The fixed-function back end's renderers, for the checks of its own batching.
+  BackEndGL15& GL15();
 
   int width_ = 0, height_ = 0;
   std::unique_ptr<HeadlessEGLSurface> surface_;
-  std::unique_ptr<GraphicDeviceGL15> device_;
-  SceneRendererGL scene_;
+  std::unique_ptr<IRenderBackEnd> backEnd_;
 };
+
+class BackEndFixture : public GLFixture, public ::testing::WithParamInterface<qv::BackEndKind> {
+ protected:
+  qv::BackEndKind Kind() const override { return GetParam(); }
+};
+
+}  // namespace qvgltest
+
+namespace qv {
+// Shows the back end's name where a test names its parameter.
+void PrintTo(BackEndKind kind, std::ostream* os);
+}  // namespace qv
+
+namespace qvgltest {
+
+// Names the parameter in test names ("gl15").
+std::string BackEndParamName(const ::testing::TestParamInfo<qv::BackEndKind>& info);
+
+// Reads a 24-bit BMP file the bitmap writer made; false when it is not one.
+bool ReadBmp(const std::string& path, qv::BgrImage& image);
 
 // Pixels differing from the background.
 int CountNot(const std::vector<Rgb>& p, Rgb background, int tolerance = 8);
 
 }  // namespace qvgltest
+
+// Runs a parameterised suite on every back end the build has.
+#define QV_ON_EVERY_BACK_END(Suite)                                                  \
+  INSTANTIATE_TEST_SUITE_P(BackEnds, Suite, ::testing::ValuesIn(qv::BuiltBackEnds()), \
+                           qvgltest::BackEndParamName)

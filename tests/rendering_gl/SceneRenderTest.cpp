@@ -33,16 +33,20 @@ Extent ExtentOf(const std::vector<Rgb>& p, int w, int h, int xFrom, int xTo) {
   return e;
 }
 
-class SceneRender : public GLFixture {
- protected:
-  DisplayValues NoBox() {
-    DisplayValues d;
-    d.box = 0;
-    return d;
-  }
-};
+DisplayValues NoBox() {
+  DisplayValues d;
+  d.box = 0;
+  return d;
+}
 
-TEST_F(SceneRender, SingleAtomShowsItsElementColourLitFromAbove) {
+// What every back end must show.
+class SceneRender : public BackEndFixture {};
+QV_ON_EVERY_BACK_END(SceneRender);
+
+// How the fixed-function back end batches and reuses its arrays.
+class SceneRenderGL15 : public GLFixture {};
+
+TEST_P(SceneRender, SingleAtomShowsItsElementColourLitFromAbove) {
   // One oxygen (red) at the centre of a 4-unit box, drawn large.
   auto c = MakeFrame(4, {{8, 2, 2, 2}});
   DataSetList list = One(MakeEntry(c));
@@ -65,7 +69,7 @@ TEST_F(SceneRender, SingleAtomShowsItsElementColourLitFromAbove) {
   EXPECT_NEAR(e.x0 + e.x1, 63, 2);
 }
 
-TEST_F(SceneRender, AlphaZeroAtomsAndTheirBondsVanish) {
+TEST_P(SceneRender, AlphaZeroAtomsAndTheirBondsVanish) {
   // Two chlorines joined by a bond across the middle of the picture.
   auto c = MakeFrame(4, {{17, 1, 2, 2}, {17, 3, 2, 2}}, {{0, 1, 2, 0, 0}});
   DataSetList list = One(MakeEntry(c));
@@ -99,7 +103,7 @@ TEST_F(SceneRender, AlphaZeroAtomsAndTheirBondsVanish) {
   EXPECT_GT(both, 0);
 }
 
-TEST_F(SceneRender, BoxLinesHaveTheBackgroundsComplement) {
+TEST_P(SceneRender, BoxLinesHaveTheBackgroundsComplement) {
   auto c = MakeFrame(4, {});
   DataSetList list = One(MakeEntry(c));
   DisplayValues d;
@@ -123,7 +127,7 @@ TEST_F(SceneRender, BoxLinesHaveTheBackgroundsComplement) {
   EXPECT_EQ(CountNot(Read(), bg, 2), 0);
 }
 
-TEST_F(SceneRender, PerspectiveEnlargesNearAtomsOrthographicDoesNot) {
+TEST_P(SceneRender, PerspectiveEnlargesNearAtomsOrthographicDoesNot) {
   // Two atoms side by side, the left one nearer to the eye (smaller y).
   auto c = MakeFrame(4, {{8, 1, 0.5f, 2}, {8, 3, 3.5f, 2}});
   DataSetList list = One(MakeEntry(c));
@@ -146,7 +150,7 @@ TEST_F(SceneRender, PerspectiveEnlargesNearAtomsOrthographicDoesNot) {
   EXPECT_NEAR(nearO.Width(), mid, 2);
 }
 
-TEST_F(SceneRender, PeriodicBondIsDrawnToTheImageOutsideTheBox) {
+TEST_P(SceneRender, PeriodicBondIsDrawnToTheImageOutsideTheBox) {
   // Atom 0 right of the centre, atom 1 left of it; their bond leaves through the right face
   // towards atom 1's image at x = 5, so nothing is drawn between the two atoms.
   auto c = MakeFrame(4, {{17, 3, 2, 2}, {17, 1, 2, 2}}, {{0, 1, 2, 0, 0}});
@@ -161,7 +165,7 @@ TEST_F(SceneRender, PeriodicBondIsDrawnToTheImageOutsideTheBox) {
   EXPECT_EQ(At(p, 58, 32).g, 0);
 }
 
-TEST_F(SceneRender, PointsAndAtomModeZero) {
+TEST_P(SceneRender, PointsAndAtomModeZero) {
   auto c = MakeFrame(4, {{8, 2, 2, 2}, {8, 1, 2, 1}}, {{0, 1, -1, 0, -1}});
   DataSetList list = One(MakeEntry(c));
   DisplayValues d = NoBox();
@@ -176,7 +180,7 @@ TEST_F(SceneRender, PointsAndAtomModeZero) {
   EXPECT_EQ(CountNot(Read(), {0, 0, 0}), 0) << "atom mode 0 hides bonds too";
 }
 
-TEST_F(SceneRender, PointsFollowAnotherFrameReadIntoTheSameRecord) {
+TEST_P(SceneRender, PointsFollowAnotherFrameReadIntoTheSameRecord) {
   auto c = MakeFrame(4, {{8, 1, 2, 2}});
   DataSetList list = One(MakeEntry(c));
   DisplayValues d = NoBox();
@@ -201,7 +205,7 @@ TEST_F(SceneRender, PointsFollowAnotherFrameReadIntoTheSameRecord) {
   EXPECT_GT(after.front(), before.back()) << "the point moved to the right";
 }
 
-TEST_F(SceneRender, AtomTraceIsALineThroughTheRecordedPositions) {
+TEST_P(SceneRender, AtomTraceIsALineThroughTheRecordedPositions) {
   auto c = MakeFrame(4, {});
   LawData e = MakeEntry(c);
   e.trace[0] = {0.5f, 2, 0.5f};
@@ -218,7 +222,7 @@ TEST_F(SceneRender, AtomTraceIsALineThroughTheRecordedPositions) {
   EXPECT_GT(CountNot(p, {0, 0, 0}), 20);
 }
 
-TEST_F(SceneRender, SmallBudgetSplitsBatchesWithoutChangingThePicture) {
+TEST_F(SceneRenderGL15, SmallBudgetSplitsBatchesWithoutChangingThePicture) {
   std::vector<Atom> atoms;
   for (int k = 0; k < 30; ++k) atoms.push_back({k % 2 ? 8 : 17, 0.3f + 0.12f * k, 2, 0.3f + 0.1f * k});
   std::vector<BOND_ENTRY> bonds;
@@ -230,18 +234,18 @@ TEST_F(SceneRender, SmallBudgetSplitsBatchesWithoutChangingThePicture) {
   const SceneCamera cam = FittedCamera(c->frames[0].box, c->frames[0].origin);
   Draw(list, d, cam);
   const auto whole = Read();
-  EXPECT_EQ(scene_.Atoms().LastDrawCalls(), 2);  // one for the atoms, one for the bonds
+  EXPECT_EQ(GL15().Atoms().LastDrawCalls(), 2);  // one for the atoms, one for the bonds
   SceneSettings s;
   s.vramBytes = 4000;  // three spheres or a few bonds per batch
   Draw(list, d, cam, s);
-  EXPECT_GT(scene_.Atoms().LastDrawCalls(), 10);
+  EXPECT_GT(GL15().Atoms().LastDrawCalls(), 10);
   EXPECT_EQ(CountNot(Read(), {0, 0, 0}), CountNot(whole, {0, 0, 0}));
   s.vramBytes = 0;  // a budget below one mesh still draws, one mesh per batch
   Draw(list, d, cam, s);
-  EXPECT_EQ(scene_.Atoms().LastDrawCalls(), 30 + 29);
+  EXPECT_EQ(GL15().Atoms().LastDrawCalls(), 30 + 29);
 }
 
-TEST_F(SceneRender, LowPolygonLevelsDrawNothingAndWriteNothingOutside) {
+TEST_P(SceneRender, LowPolygonLevelsDrawNothingAndWriteNothingOutside) {
   auto c = MakeFrame(4, {{8, 1, 2, 2}, {8, 3, 2, 2}}, {{0, 1, 2, 0, 0}});
   DataSetList list = One(MakeEntry(c));
   DisplayValues d = NoBox();
@@ -257,14 +261,14 @@ TEST_F(SceneRender, LowPolygonLevelsDrawNothingAndWriteNothingOutside) {
   EXPECT_GT(CountNot(Read(), {0, 0, 0}), 0);
 }
 
-TEST_F(SceneRender, MeshesAreRebuiltOnlyWhenTheirParametersChange) {
+TEST_F(SceneRenderGL15, MeshesAreRebuiltOnlyWhenTheirParametersChange) {
   auto c = MakeFrame(4, {{8, 2, 2, 2}});
   DataSetList list = One(MakeEntry(c));
   DisplayValues d = NoBox();
   const SceneCamera cam = FittedCamera(c->frames[0].box, c->frames[0].origin);
   Draw(list, d, cam);
   Draw(list, d, cam);
-  AtomRendererGL& r = scene_.Atoms();
+  AtomRendererGL& r = GL15().Atoms();
   EXPECT_EQ(r.SphereBuilds(), 1);
   EXPECT_EQ(r.CylinderBuilds(), 1);
   d.atomRadius = 0.6;  // spheres only; the cylinders keep their thickness
@@ -282,13 +286,13 @@ TEST_F(SceneRender, MeshesAreRebuiltOnlyWhenTheirParametersChange) {
   EXPECT_EQ(r.CylinderBuilds(), 3);
 }
 
-TEST_F(SceneRender, AtomArraysAreReusedOnlyWhileNothingChanged) {
+TEST_F(SceneRenderGL15, AtomArraysAreReusedOnlyWhileNothingChanged) {
   auto c = MakeFrame(4, {{8, 1, 2, 2}, {8, 3, 2, 2}}, {{0, 1, 2, 0, 0}});
   DataSetList list = One(MakeEntry(c));
   DisplayValues d = NoBox();
   d.bondStyle = 0;
   const SceneCamera cam = FittedCamera(c->frames[0].box, c->frames[0].origin);
-  AtomRendererGL& r = scene_.Atoms();
+  AtomRendererGL& r = GL15().Atoms();
   Draw(list, d, cam);
   EXPECT_EQ(r.LastFilledBatches(), 1);
   Draw(list, d, cam);
@@ -314,7 +318,7 @@ TEST_F(SceneRender, AtomArraysAreReusedOnlyWhileNothingChanged) {
   EXPECT_EQ(CountNot(Read(), {0, 0, 0}), CountNot(before, {0, 0, 0}));
 }
 
-TEST_F(SceneRender, SideBySideViewsPutEachDataSetInItsOwnCell) {
+TEST_P(SceneRender, SideBySideViewsPutEachDataSetInItsOwnCell) {
   // Two data sets in a 64 x 64 view: two columns (floor(sqrt(2)) + 1), one row.
   auto a = MakeFrame(4, {{8, 2, 2, 2}});
   auto b = MakeFrame(4, {{17, 2, 2, 2}});

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "data/DataTypeRegistry.h"
 #include "data/text/NumberScan.h"
 
 namespace qv {
@@ -206,10 +207,14 @@ bool IsEndRecord(std::string_view line) {
 }  // namespace
 
 std::optional<TextFormat> TextFormatOfPath(std::string_view path) {
-  if (path.ends_with(".pdb")) return TextFormat::kPdb;
-  if (path.ends_with(".xyz") || path.ends_with(".md")) return TextFormat::kXyz;
-  if (path.ends_with(".md2")) return TextFormat::kMd2;
-  return std::nullopt;
+  const DataTypeRow* row = DataTypeRegistry::Instance().FindForPath(path);
+  if (!row || row->type != kTypeMD) return std::nullopt;
+  switch (row->format) {
+    case kTrajPdb: return TextFormat::kPdb;
+    case kTrajXyz: return TextFormat::kXyz;
+    case kTrajMd2: return TextFormat::kMd2;
+    default: return std::nullopt;
+  }
 }
 
 TextLoad::TextLoad(LineReader& l, const float box[9]) : lines(l) {

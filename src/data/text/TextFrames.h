@@ -14,7 +14,8 @@ namespace qv {
 
 enum class TextFormat { kPdb, kXyz, kMd2 };
 
-// ".pdb" -> pdb, ".xyz" and ".md" -> xyz, ".md2" -> md2 (exact, case-sensitive).
+// The text reader of the trajectory row the path's extension names (pdb; xyz for "xyz" and
+// "md"; md2), none for other rows or extensions.
 std::optional<TextFormat> TextFormatOfPath(std::string_view path);
 
 // State shared by the frame reads of one load.

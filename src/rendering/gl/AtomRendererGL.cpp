@@ -25,13 +25,13 @@ double Seconds(Clock::time_point since) {
 }
 }  // namespace
 
-void AtomRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
-                          const DisplayValues& display, const SceneSettings& settings) {
+void AtomRendererGL::Draw(const qv::scene::AtomsItem& item, const DisplayValues& display,
+                          const SceneSettings& settings) {
   drawCalls_ = 0;
   fillSeconds_ = 0;
   filled_ = 0;
   if (display.atomPoly != spherePoly_ || display.atomRadius != sphereRadius_) {
-    qvgl::BuildSphereMesh(display.atomPoly, static_cast<float>(display.atomRadius), sphere_);
+    qv::geo::BuildSphereMesh(display.atomPoly, static_cast<float>(display.atomRadius), sphere_);
     spherePoly_ = display.atomPoly;
     sphereRadius_ = display.atomRadius;
     ++sphereBuilds_;
@@ -39,31 +39,22 @@ void AtomRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
   }
   // The cylinders keep the radius they were built with until their own parameters change.
   if (display.bondPoly != cylinderPoly_ || display.bondStyle != cylinderBond_) {
-    qvgl::BuildCylinderMesh(display.bondPoly, static_cast<float>(0.25 * display.atomRadius),
+    qv::geo::BuildCylinderMesh(display.bondPoly, static_cast<float>(0.25 * display.atomRadius),
                             cylinder_);
     cylinderPoly_ = display.bondPoly;
     cylinderBond_ = display.bondStyle;
     ++cylinderBuilds_;
     ++meshKey_;
   }
-  qvgl::FillAtomColors(frame, bonds, display.colorMode, settings.Colors(), settings.maxPressure,
-                       scratch_, colors_);
   const int64_t budgetBytes = settings.vramBytes;
-  const size_t atoms = colors_.size();
-  if (frame.positions.size() < 3 * atoms) return;  // a frame without positions shows nothing
+  const size_t atoms = item.atomCount;
+  const float* positions = item.frame->positions.data();
+  const uint32_t* colors = item.colors;
+  const BOND_INFO* bonds = item.bonds;
 
-  const bool sameSource = lastFrame_ == &frame && lastIndex_ == frame.index &&
-                          lastPositions_ == frame.positions.data() &&
-                          lastAtomCount_ == frame.atomCount &&
-                          lastBondCount_ == (bonds ? bonds->bondCount : -1) &&
-                          lastColorMode_ == display.colorMode && lastMeshKey_ == meshKey_;
+  const bool sameSource = lastKey_ == item.key && lastMeshKey_ == meshKey_;
   if (!sameSource) content_ = Content::kNone;
-  lastFrame_ = &frame;
-  lastIndex_ = frame.index;
-  lastPositions_ = frame.positions.data();
-  lastAtomCount_ = frame.atomCount;
-  lastBondCount_ = bonds ? bonds->bondCount : -1;
-  lastColorMode_ = display.colorMode;
+  lastKey_ = item.key;
   lastMeshKey_ = meshKey_;
 
   glDisable(GL_BLEND);
@@ -76,8 +67,8 @@ void AtomRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
   glEnable(GL_COLOR_MATERIAL);
 
   bool drewAtoms = false;
-  if (display.atomStyle != 0 && sphere_.vertexCount > 0 && atoms > 0) {
-    const size_t per = qvgl::BatchCapacity(budgetBytes, sphere_);
+  if (sphere_.vertexCount > 0 && atoms > 0) {
+    const size_t per = qv::geo::BatchCapacity(budgetBytes, sphere_);
     const bool single = atoms <= per;
     if (!(single && content_ == Content::kAtoms)) {
       content_ = Content::kNone;
@@ -86,8 +77,7 @@ void AtomRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
       const size_t last = std::min(atoms, first + per);
       if (content_ != Content::kAtoms) {
         const auto start = Clock::now();
-        qvgl::FillSphereBatch(sphere_, frame.positions.data(), colors_.data(), first, last,
-                              batch_);
+        qv::geo::FillSphereBatch(sphere_, positions, colors, first, last, batch_);
         fillSeconds_ += Seconds(start);
         ++filled_;
       }
@@ -98,18 +88,17 @@ void AtomRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
   }
 
   const int32_t bondCount = bonds ? std::min<int64_t>(bonds->bondCount, bonds->entries.size()) : 0;
-  if (display.atomStyle != 0 && display.bondStyle != 0 && cylinder_.vertexCount > 0 &&
-      bondCount > 0) {
+  if (item.drawBonds && cylinder_.vertexCount > 0 && bondCount > 0) {
     const size_t total = static_cast<size_t>(bondCount);
-    const size_t per = qvgl::BatchCapacity(budgetBytes, cylinder_);
+    const size_t per = qv::geo::BatchCapacity(budgetBytes, cylinder_);
     const bool single = total <= per;
     const bool reuse = single && !drewAtoms && content_ == Content::kBonds;
     for (size_t first = 0; first < total; first += per) {
       const size_t last = std::min(total, first + per);
       if (!reuse) {
         const auto start = Clock::now();
-        qvgl::FillBondBatch(cylinder_, bonds->entries.data(), frame.positions.data(),
-                            colors_.data(), static_cast<int32_t>(atoms), first, last, batch_);
+        qv::geo::FillBondBatch(cylinder_, bonds->entries.data(), positions, colors,
+                               static_cast<int32_t>(atoms), first, last, batch_);
         fillSeconds_ += Seconds(start);
         ++filled_;
       }

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <memory>
 
-#include "rendering/gl/GLSurfaceProvider.h"
+#include "rendering/GLSurfaceProvider.h"
 
 class GLContextRegistry {
  public:

@@ -27,9 +27,14 @@ void GraphicDeviceGL15::ApplyFixedState() {
 int GraphicDeviceGL15::Initialize(int width, int height, int vsyncMode) {
   GLContextRegistry& registry = GLContextRegistry::Instance();
   // Every context after the first shares the first one's objects.
-  GLContextHandle context = surface_->CreateContext(registry.Root());
+  GLContextHandle context = surface_->CreateContext(registry.Root(), GLProfile::kCompatibility);
   if (!context) return -1;
   registry.Add(surface_, context);
+  // A surface that goes before the device takes its entry with it, so the table never names
+  // a dead surface.
+  surface_->OnDestroyed([](IGLSurfaceProvider* gone) {
+    GLContextRegistry::Instance().ForgetSurface(gone);
+  });
   if (!MakeCurrent()) return -1;
   ApplyFixedState();
 

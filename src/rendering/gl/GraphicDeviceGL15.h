@@ -2,7 +2,7 @@
 // The fixed-function OpenGL device. It draws into the surface it is given and keeps its
 // context in the process-wide registry, so every device's objects are shared.
 #include "rendering/GraphicDevice.h"
-#include "rendering/gl/GLSurfaceProvider.h"
+#include "rendering/GLSurfaceProvider.h"
 
 class GraphicDeviceGL15 : public IGraphicDevice {
  public:

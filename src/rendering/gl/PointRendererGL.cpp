@@ -6,13 +6,12 @@
 
 #include "rendering/gl/GLErrors.h"
 
-void PointRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
-                           const DisplayValues& display, const SceneSettings& settings) {
-  qvgl::FillAtomColors(frame, bonds, display.colorMode, settings.Colors(), settings.maxPressure,
-                       scratch_, colors_);
+void PointRendererGL::Draw(const qv::scene::AtomsItem& item, const DisplayValues& display,
+                           const SceneSettings& settings) {
   const int64_t budgetBytes = settings.vramBytes;
-  const size_t atoms = colors_.size();
-  if (frame.positions.size() < 3 * atoms) return;
+  const size_t atoms = item.atomCount;
+  const float* positions = item.frame->positions.data();
+  const uint32_t* colors = item.colors;
 
   glDisable(GL_LIGHTING);
   glDisable(GL_DEPTH_TEST);
@@ -26,17 +25,10 @@ void PointRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
 
   const size_t per = std::max<int64_t>(budgetBytes / 16, 1);
   const bool single = atoms <= per;
-  const int32_t bondCount = bonds ? bonds->bondCount : -1;
-  const bool refill = !single || lastFrame_ != &frame || lastIndex_ != frame.index ||
-                      lastPositions_ != frame.positions.data() || lastBondCount_ != bondCount ||
-                      lastAtomCount_ != frame.atomCount || lastColorMode_ != display.colorMode ||
+  const bool refill = !single || !filled_ || !(lastKey_ == item.key) ||
                       lastPoly_ != display.atomPoly;
-  lastFrame_ = &frame;
-  lastIndex_ = frame.index;
-  lastPositions_ = frame.positions.data();
-  lastBondCount_ = bondCount;
-  lastAtomCount_ = frame.atomCount;
-  lastColorMode_ = display.colorMode;
+  filled_ = true;
+  lastKey_ = item.key;
   lastPoly_ = display.atomPoly;
   for (size_t first = 0; first < atoms; first += per) {
     const size_t last = std::min(atoms, first + per);
@@ -47,11 +39,11 @@ void PointRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
       }
       size_t n = 0;
       for (size_t a = first; a < last; ++a) {
-        const uint32_t c = colors_[a];
-        if (!qvgl::Visible(c)) continue;
-        positions_[3 * n] = frame.positions[3 * a];
-        positions_[3 * n + 1] = frame.positions[3 * a + 1];
-        positions_[3 * n + 2] = frame.positions[3 * a + 2];
+        const uint32_t c = colors[a];
+        if (!qv::geo::Visible(c)) continue;
+        positions_[3 * n] = positions[3 * a];
+        positions_[3 * n + 1] = positions[3 * a + 1];
+        positions_[3 * n + 2] = positions[3 * a + 2];
         batchColors_[n] = c;
         ++n;
       }
@@ -64,7 +56,7 @@ void PointRendererGL::Draw(const ATOMS_DATA& frame, const BOND_INFO* bonds,
       qvgl::ReportGLError();
     }
   }
-  if (!single) lastFrame_ = nullptr;
+  if (!single) filled_ = false;
 
   glDisableClientState(GL_VERTEX_ARRAY);
   glDisableClientState(GL_COLOR_ARRAY);

@@ -5,9 +5,11 @@
 #include <cstring>
 #include <vector>
 
+#include "rendering/gl/BackEndGL15.h"
+
 namespace qvgl {
 
-bool RenderTiledImage(SceneRendererGL& scene, const DataSetList& dataSets,
+bool RenderTiledImage(BackEndGL15& backEnd, const DataSetList& dataSets,
                       const DisplayValues& display, const SceneCamera& camera,
                       const SceneSettings& settings, int W, int H, int m, qv::BgrImage& image) {
   if (W <= 0 || H <= 0 || m <= 0) return false;
@@ -27,7 +29,9 @@ bool RenderTiledImage(SceneRendererGL& scene, const DataSetList& dataSets,
   for (int ty = 0; ty < m; ++ty) {
     for (int tx = 0; tx < m; ++tx) {
       const SceneTile part{W * m, H * m, tx * W, ty * H, W, H};
-      scene.DrawScene(dataSets, display, camera, part, settings);
+      const qv::scene::ScenePlan plan = qv::scene::BuildScene(
+          dataSets, display, settings, part, qv::scene::ScenePurpose::kImage);
+      backEnd.DrawPlan(plan, camera, static_cast<unsigned>(framebuffer));
       glReadPixels(0, 0, W, H, GL_BGR, GL_UNSIGNED_BYTE, tile.data());
       for (int r = 0; r < H; ++r) {
         std::memcpy(image.Row(ty * H + r) + 3 * static_cast<size_t>(tx) * W,
@@ -39,14 +43,14 @@ bool RenderTiledImage(SceneRendererGL& scene, const DataSetList& dataSets,
   return true;
 }
 
-bool RenderTiledBitmap(const std::string& path, SceneRendererGL& scene,
+bool RenderTiledBitmap(const std::string& path, BackEndGL15& backEnd,
                        const DataSetList& dataSets, const DisplayValues& display,
                        const SceneCamera& camera, const SceneSettings& settings, int W, int H,
                        int m) {
   FILE* f = qv::OpenBitmapFile(path);
   if (!f) return false;
   qv::BgrImage image;
-  if (!RenderTiledImage(scene, dataSets, display, camera, settings, W, H, m, image)) {
+  if (!RenderTiledImage(backEnd, dataSets, display, camera, settings, W, H, m, image)) {
     std::fclose(f);
     std::remove(path.c_str());
     std::fprintf(stderr, "bitmap: a %d x %d picture magnified %d times cannot be written\n", W, H,
@@ -65,13 +69,14 @@ bool RenderTiledBitmap(const std::string& path, SceneRendererGL& scene,
 bool TiledBitmapRendererGL::RenderTiledBitmap(const std::string& path, int tileWidth,
                                               int tileHeight, int magnify, const double view[16],
                                               double distance, const DisplayValues& display) {
-  if (!device_.MakeCurrent()) {
+  GraphicDeviceGL15* device = backEnd_.DeviceGL15();
+  if (!device || !device->MakeCurrent()) {
     std::fprintf(stderr, "bitmap: the OpenGL context is not available\n");
     return false;
   }
   const SceneCamera camera = SceneCamera::From(camera_, view, distance);
-  const bool written = qvgl::RenderTiledBitmap(path, scene_, dataSets_, display, camera, settings_,
-                                               tileWidth, tileHeight, magnify);
-  device_.DoneCurrent();
+  const bool written = qvgl::RenderTiledBitmap(path, backEnd_, dataSets_, display, camera,
+                                               settings_, tileWidth, tileHeight, magnify);
+  device->DoneCurrent();
   return written;
 }

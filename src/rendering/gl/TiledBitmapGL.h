@@ -6,44 +6,43 @@
 
 #include "output/BitmapFile.h"
 #include "rendering/TiledBitmapRenderer.h"
-#include "rendering/gl/GraphicDeviceGL15.h"
-#include "rendering/gl/SceneGL.h"
+#include "rendering/scene/ScenePlan.h"
+
+class BackEndGL15;
 
 namespace qvgl {
 
 // Renders the m x m tiles of W x H each into image (W*m x H*m). The context must be current
 // with a framebuffer of at least W x H bound. False when the size cannot be represented.
-bool RenderTiledImage(SceneRendererGL& scene, const DataSetList& dataSets,
+bool RenderTiledImage(BackEndGL15& backEnd, const DataSetList& dataSets,
                       const DisplayValues& display, const SceneCamera& camera,
                       const SceneSettings& settings, int tileWidth, int tileHeight, int magnify,
                       qv::BgrImage& image);
 
 // Opens the file first (console message when it cannot be created), renders the tiles and
-// writes BMP, or PNG when the path ends in ".png". False when nothing was written.
-bool RenderTiledBitmap(const std::string& path, SceneRendererGL& scene,
+// writes BMP, or PNG when the path ends in ".png". False when nothing was written; a file
+// that could not be written whole is removed.
+bool RenderTiledBitmap(const std::string& path, BackEndGL15& backEnd,
                        const DataSetList& dataSets, const DisplayValues& display,
                        const SceneCamera& camera, const SceneSettings& settings, int tileWidth,
                        int tileHeight, int magnify);
 
 }  // namespace qvgl
 
-// The bitmap outputs' back end on the GL device: makes the device's registered context current,
-// renders the tiles into the device's surface and makes no context current again.
+// The bitmap outputs on the fixed-function back end: makes its device's registered context
+// current, renders the tiles into the device's surface and makes no context current again.
 class TiledBitmapRendererGL : public ITiledBitmapRenderer {
  public:
-  TiledBitmapRendererGL(GraphicDeviceGL15& device, SceneRendererGL& scene,
-                        const DataSetList& dataSets, const CameraGL& camera,
+  TiledBitmapRendererGL(BackEndGL15& backEnd, const DataSetList& dataSets, const CameraGL& camera,
                         const SceneSettings& settings)
-      : device_(device), scene_(scene), dataSets_(dataSets), camera_(camera),
-        settings_(settings) {}
+      : backEnd_(backEnd), dataSets_(dataSets), camera_(camera), settings_(settings) {}
 
   bool RenderTiledBitmap(const std::string& path, int tileWidth, int tileHeight, int magnify,
                          const double view[16], double distance,
                          const DisplayValues& display) override;
 
  private:
-  GraphicDeviceGL15& device_;
-  SceneRendererGL& scene_;
+  BackEndGL15& backEnd_;
   const DataSetList& dataSets_;
   const CameraGL& camera_;
   SceneSettings settings_;

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "rendering/gl/GLContextRegistry.h"
 
 namespace {
 
@@ -60,7 +59,6 @@ HeadlessEGLSurface::HeadlessEGLSurface(int width, int height)
 }
 
 HeadlessEGLSurface::~HeadlessEGLSurface() {
-  GLContextRegistry::Instance().ForgetSurface(this);
   while (!targets_.empty()) DestroyContext(targets_.back().context);
 }
 
@@ -70,15 +68,19 @@ bool HeadlessEGLSurface::Available(std::string* why) {
   return s.display != EGL_NO_DISPLAY;
 }
 
-GLContextHandle HeadlessEGLSurface::CreateContext(GLContextHandle shareWith) {
+GLContextHandle HeadlessEGLSurface::CreateContext(GLContextHandle shareWith, GLProfile profile) {
   const EglState& s = Egl();
   if (s.display == EGL_NO_DISPLAY) {
     std::fprintf(stderr, "%s\n", s.error.c_str());
     return nullptr;
   }
   eglBindAPI(EGL_OPENGL_API);
-  const EGLint attributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
-                               EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
+  const EGLint compatibility[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                  EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
+  const EGLint core33[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
+                           EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
+                           EGL_NONE};
+  const EGLint* attributes = profile == GLProfile::kCore33 ? core33 : compatibility;
   EGLContext share = shareWith ? static_cast<EGLContext>(shareWith) : EGL_NO_CONTEXT;
   EGLContext c = eglCreateContext(s.display, s.config, share, attributes);
   if (c == EGL_NO_CONTEXT) {

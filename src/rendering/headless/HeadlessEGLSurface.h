@@ -1,16 +1,16 @@
 #pragma once
 // A drawing surface without any display: Mesa's surfaceless EGL platform, a context with no
-// window surface, and a framebuffer object of the client size (RGBA8 colour, 24-bit depth)
-// as the render target.
+// window surface (compatibility or 3.3 core profile, as the back end asks), and a framebuffer
+// object of the client size (RGBA8 colour, 24-bit depth) as the render target.
 #include <string>
 #include <vector>
 
-#include "rendering/gl/GLSurfaceProvider.h"
+#include "rendering/GLSurfaceProvider.h"
 
 class HeadlessEGLSurface : public IGLSurfaceProvider {
  public:
   HeadlessEGLSurface(int width, int height);
-  // Destroys the contexts it created and drops them from the context registry.
+  // Destroys the contexts it created.
   ~HeadlessEGLSurface() override;
   HeadlessEGLSurface(const HeadlessEGLSurface&) = delete;
   HeadlessEGLSurface& operator=(const HeadlessEGLSurface&) = delete;
@@ -18,7 +18,7 @@ class HeadlessEGLSurface : public IGLSurfaceProvider {
   // Whether the surfaceless display can be opened; the reason in *why when it cannot.
   static bool Available(std::string* why = nullptr);
 
-  GLContextHandle CreateContext(GLContextHandle shareWith) override;
+  GLContextHandle CreateContext(GLContextHandle shareWith, GLProfile profile) override;
   void DestroyContext(GLContextHandle context) override;
   bool MakeCurrent(GLContextHandle context) override;
   void DoneCurrent() override;

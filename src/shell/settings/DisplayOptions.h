@@ -19,6 +19,22 @@ enum PropertyId : int {
   kPropBgAlpha = 515,
 };
 
+// The codes the display values hold. The fields stay ints: a settings file may give any
+// number, and every draw treats an unknown code as its documented fallback.
+enum AtomStyle : int { kAtomStyleNone = 0, kAtomStylePolygons = 1, kAtomStylePoints = 2 };
+enum BoxDisplay : int { kBoxOff = 0, kBoxOn = 1 };
+enum BondDisplay : int { kBondsOff = 0, kBondsOn = 1 };
+enum MultiDataLayout : int { kLayoutOverlaid = 0, kLayoutSideBySide = 1 };
+
+namespace qv {
+enum ColorMode : int {
+  kColorByElement = 0,
+  kColorByBondCount = 1,
+  kColorByPressure = 2,
+  kColorByHeight = 3,
+};
+}  // namespace qv
+
 // Receives (property id, value) whenever a display option changes.
 class INotifyProperty {
  public:
@@ -28,13 +44,13 @@ class INotifyProperty {
 
 // The values every draw reads; copied by value into each drawing call.
 struct DisplayValues {
-  int projection = 0;  // 0 perspective, 1 orthographic
-  int box = 1;
-  int multiData = 1;  // 0 overlaid, 1 side by side
-  int atomStyle = 1;  // 0 none, 1 polygons, 2 point sprites
-  int colorMode = 0;  // 0 atomic number, 1 bond count, 2 pressure, 3 height
+  int projection = 0;                 // ProjectionMode: 0 perspective, 1 orthographic
+  int box = kBoxOn;                   // BoxDisplay
+  int multiData = kLayoutSideBySide;  // MultiDataLayout
+  int atomStyle = kAtomStylePolygons; // AtomStyle
+  int colorMode = qv::kColorByElement;  // qv::ColorMode
   int atomPoly = 4;
-  int bondStyle = 1;
+  int bondStyle = kBondsOn;           // BondDisplay
   int bondPoly = 3;
   double atomRadius = 0.3;
   std::array<float, 4> background = {0, 0, 0, 0};

@@ -2,12 +2,9 @@
 #include <cstdio>
 #include <string>
 
-#include "app/BitmapOutput.h"
+#include "app/BackEndFactory.h"
 #include "app/ConvertCommands.h"
-#include "rendering/gl/GraphicDeviceGL15.h"
-#include "rendering/gl/SceneGL.h"
-#include "rendering/gl/TiledBitmapGL.h"
-#include "rendering/headless/HeadlessEGLSurface.h"
+#include "output/BitmapFile.h"
 #include "tools/qvtool/QvTool.h"
 
 namespace {
@@ -15,24 +12,16 @@ namespace {
 // The bitmap that closes the viewer's md3 sequence, drawn headless at the window size the
 // viewer would have. Empty (reason on stderr) when it cannot be drawn.
 std::string ClosingBitmap(Quivane& app, int frame) {
-  app.drawWidth = app.settings.width > 0 ? app.settings.width : 640;
-  app.drawHeight = app.settings.height > 0 ? app.settings.height : 480;
+  qv::WindowClientSize(app.settings, app.drawWidth, app.drawHeight);
+  const LawData* first = app.dataSets.First();
+  const std::string path =
+      qv::BitmapFileName(qv::BitmapBaseName(first->path, app.settings.defaultPath), frame);
   std::string why;
-  if (!HeadlessEGLSurface::Available(&why)) {
+  const std::string written =
+      qv::WriteHeadlessBitmap(app, path, app.settings.defaultBmpMagnify, why);
+  if (written.empty() && !why.empty())
     std::fprintf(stderr, "qvtool convert: no closing bitmap: %s\n", why.c_str());
-    return {};
-  }
-  HeadlessEGLSurface surface(app.drawWidth, app.drawHeight);
-  GraphicDeviceGL15 device(&surface);
-  const int status = device.Initialize(app.drawWidth, app.drawHeight, app.settings.vsync);
-  if (status != 0 && status != 3) {
-    std::fprintf(stderr, "qvtool convert: no closing bitmap: the OpenGL device cannot start\n");
-    return {};
-  }
-  SceneRendererGL scene;
-  TiledBitmapRendererGL renderer(device, scene, app.dataSets, app.camera.camera,
-                                 SceneSettingsFrom(app.settings));
-  return WriteBitmap(app, frame, device, renderer);
+  return written;
 }
 
 }  // namespace

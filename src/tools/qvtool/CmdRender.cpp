@@ -2,40 +2,15 @@
 #include <cstdio>
 #include <string>
 
-#include "app/BitmapOutput.h"
+#include "app/BackEndFactory.h"
 #include "output/BitmapFile.h"
-#include "rendering/gl/GraphicDeviceGL15.h"
-#include "rendering/gl/SceneGL.h"
-#include "rendering/gl/TiledBitmapGL.h"
-#include "rendering/headless/HeadlessEGLSurface.h"
 #include "tools/qvtool/QvTool.h"
 
-namespace {
-
-bool ParseSize(const std::string& text, int& w, int& h) {
-  int a = 0, b = 0;
-  char x = 0, extra = 0;
-  if (std::sscanf(text.c_str(), "%d%c%d%c", &a, &x, &b, &extra) != 3 || (x != 'x' && x != 'X')) {
-    return false;
-  }
-  if (a <= 0 || b <= 0 || a > 16384 || b > 16384) return false;
-  w = a;
-  h = b;
-  return true;
-}
-
-}  // namespace
-
 int CmdRender(Quivane& app, const ParsedArgs& args) {
-  // The window size the viewer would open with (it takes 640 x 480 for a size that is not
-  // positive).
-  int width = app.settings.width > 0 ? app.settings.width : 640;
-  int height = app.settings.height > 0 ? app.settings.height : 480;
-  if (args.Has("size") && !ParseSize(args.Value("size"), width, height)) {
-    std::fprintf(stderr, "qvtool render: --size needs WxH with sides 1..16384, got '%s'\n",
-                 args.Value("size").c_str());
-    return 2;
-  }
+  // The window size the viewer would open with.
+  int width = 0, height = 0;
+  qv::WindowClientSize(app.settings, width, height);
+  if (!qvtool::SizeOption(args, 16384, width, height)) return 2;
   int magnify = app.settings.defaultBmpMagnify;
   if (!qvtool::IntOption(args, "magnify", magnify)) return 2;
   if (magnify < 1) {
@@ -62,25 +37,13 @@ int CmdRender(Quivane& app, const ParsedArgs& args) {
                     : qv::BitmapFileName(
                           qv::BitmapBaseName(app.dataSets[0].path, app.settings.defaultPath),
                           app.currentFrame);
-
-  std::string why;
-  if (!HeadlessEGLSurface::Available(&why)) {
-    std::fprintf(stderr, "qvtool render: %s\n", why.c_str());
-    return 1;
-  }
-  HeadlessEGLSurface surface(width, height);
-  GraphicDeviceGL15 device(&surface);
-  const int status = device.Initialize(width, height, app.settings.vsync);
-  if (status != 0 && status != 3) {
-    std::fprintf(stderr, "qvtool render: the OpenGL device cannot start\n");
-    return 1;
-  }
-  SceneRendererGL scene;
-  TiledBitmapRendererGL renderer(device, scene, app.dataSets, app.camera.camera,
-                                 SceneSettingsFrom(app.settings));
   // The same path as the viewer's bitmap command, with this command's name and magnification.
-  const bool written = !RenderBitmapFile(app, out, magnify, device, renderer).empty();
-  if (!written) return 1;
+  std::string why;
+  const std::string written = qv::WriteHeadlessBitmap(app, out, magnify, why);
+  if (written.empty()) {
+    if (!why.empty()) std::fprintf(stderr, "qvtool render: %s\n", why.c_str());
+    return 1;
+  }
   std::printf("%s\n", out.c_str());
   return 0;
 }

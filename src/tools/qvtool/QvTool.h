@@ -49,6 +49,9 @@ int SetFrameAll(Quivane& app, int target);
 // Loads FILE as the viewer would, then steps to --frame through set frame of all data sets.
 // Returns false (reason on stderr) when nothing was loaded.
 bool LoadAndSelectFrame(Quivane& app, const ParsedArgs& args);
+// Parses --size WxH (each side 1..maxSide, digits only) into width and height when given;
+// false, with a message on stderr, when it is malformed or out of range.
+bool SizeOption(const ParsedArgs& args, int maxSide, int& width, int& height);
 // Formats a double with %.9g.
 std::string Num(double v);
 }  // namespace qvtool

@@ -1,10 +1,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/AfterLoad.h"
+#include "app/CameraControl.h"
 #include "tools/qvtool/QvTool.h"
 
 namespace qvtool {
@@ -87,9 +90,9 @@ bool LoadAndSelectFrame(Quivane& app, const ParsedArgs& args) {
   if (!IntOption(args, "frame", frame)) return false;
   const std::string& path = args.positional.at(0);
   if (!Open(app, path)) return false;
-  // The viewer's refresh after a load.
-  app.FitCameraToData();
-  app.ApplyLargeDataCheck();
+  // The viewer's refresh after a load (no menus or title here).
+  qv::cmd::AppCameraControl camera(app);
+  qv::cmd::AfterLoad(app, camera, nullptr);
   if (frame < 0) {
     std::fprintf(stderr, "qvtool: --frame must not be negative\n");
     return false;
@@ -100,6 +103,32 @@ bool LoadAndSelectFrame(Quivane& app, const ParsedArgs& args) {
                  frame, app.currentFrame);
     return false;
   }
+  return true;
+}
+
+bool SizeOption(const ParsedArgs& args, int maxSide, int& width, int& height) {
+  if (!args.Has("size")) return true;
+  const std::string& text = args.Value("size");
+  const size_t x = text.find_first_of("xX");
+  int a = 0, b = 0;
+  bool ok = x != std::string::npos;
+  if (ok) {
+    // Digits only on both sides: no sign, no spaces, nothing after the height.
+    const char* s = text.data();
+    const char* end = s + text.size();
+    const auto r1 = std::from_chars(s, s + x, a);
+    const auto r2 = std::from_chars(s + x + 1, end, b);
+    ok = r1.ec == std::errc() && r1.ptr == s + x && r2.ec == std::errc() && r2.ptr == end &&
+         x > 0 && std::isdigit(static_cast<unsigned char>(text[0])) &&
+         std::isdigit(static_cast<unsigned char>(text[x + 1]));
+  }
+  if (!ok || a < 1 || a > maxSide || b < 1 || b > maxSide) {
+    std::fprintf(stderr, "qvtool %s: --size needs WxH with each side 1..%d, got '%s'\n",
+                 args.command.c_str(), maxSide, text.c_str());
+    return false;
+  }
+  width = a;
+  height = b;
   return true;
 }
 

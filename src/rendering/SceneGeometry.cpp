@@ -1,4 +1,4 @@
-#include "rendering/gl/SceneGeometry.h"
+#include "rendering/SceneGeometry.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,12 +6,7 @@
 
 #include "rendering/Coloring.h"
 
-const qv::ColorTables& SceneSettings::Colors() const {
-  static const qv::ColorTables defaults;
-  return colors ? *colors : defaults;
-}
-
-namespace qvgl {
+namespace qv::geo {
 
 namespace {
 constexpr double kPi = 3.14159265358979323846;
@@ -25,21 +20,19 @@ void Clear(Mesh& mesh) {
 }
 }  // namespace
 
-void BuildSphereMesh(int level, float radius, Mesh& mesh) {
-  Clear(mesh);
-  if (level < 2) return;
-  const int P = std::min(level, kMaxSpherePolygonLevel);
+void TessellateSphere(int stacks, SphereTessellation& out) {
+  const int P = std::max(stacks, 2);
   const int S = 2 * P;
   const int vertices = S * (P - 1) + 2;
-  const int triangles = 2 * S * (P - 1);
-  mesh.positions.resize(3 * static_cast<size_t>(vertices));
-  mesh.normals.resize(3 * static_cast<size_t>(vertices));
-  mesh.indices.resize(3 * static_cast<size_t>(triangles));
-  float* n = mesh.normals.data();
+  out.stacks = P;
+  out.slices = S;
+  out.normals.resize(3 * static_cast<size_t>(vertices));
+  out.triangles.resize(3 * 2 * static_cast<size_t>(S) * (P - 1));
+  double* n = out.normals.data();
   auto put = [&](int v, double x, double y, double z) {
-    n[3 * v] = static_cast<float>(x);
-    n[3 * v + 1] = static_cast<float>(y);
-    n[3 * v + 2] = static_cast<float>(z);
+    n[3 * v] = x;
+    n[3 * v + 1] = y;
+    n[3 * v + 2] = z;
   };
   put(0, 0, 0, 1);
   for (int k = 1; k < P; ++k) {
@@ -52,9 +45,8 @@ void BuildSphereMesh(int level, float radius, Mesh& mesh) {
   }
   const int last = vertices - 1;
   put(last, 0, 0, -1);
-  for (size_t i = 0; i < mesh.normals.size(); ++i) mesh.positions[i] = radius * n[i];
 
-  uint32_t* idx = mesh.indices.data();
+  uint32_t* idx = out.triangles.data();
   size_t t = 0;
   auto tri = [&](int a, int b, int c) {
     idx[t++] = static_cast<uint32_t>(a);
@@ -73,8 +65,24 @@ void BuildSphereMesh(int level, float radius, Mesh& mesh) {
   }
   const int m = 1 + (P - 2) * S;
   for (int s = 1; s <= S; ++s) tri(m + s - 1, last, m + s % S);
-  mesh.vertexCount = vertices;
-  mesh.indexCount = static_cast<int>(t);
+}
+
+void BuildSphereMesh(int level, float radius, Mesh& mesh) {
+  Clear(mesh);
+  if (level < 2) return;
+  SphereTessellation sphere;
+  TessellateSphere(std::min(level, kMaxSpherePolygonLevel), sphere);
+  const size_t values = sphere.normals.size();
+  mesh.positions.resize(values);
+  mesh.normals.resize(values);
+  for (size_t i = 0; i < values; ++i) {
+    mesh.normals[i] = static_cast<float>(sphere.normals[i]);
+    mesh.positions[i] = radius * mesh.normals[i];
+  }
+  mesh.indices.resize(sphere.triangles.size());
+  std::copy(sphere.triangles.begin(), sphere.triangles.end(), mesh.indices.begin());
+  mesh.vertexCount = static_cast<int>(values / 3);
+  mesh.indexCount = static_cast<int>(sphere.triangles.size());
 }
 
 void BuildCylinderMesh(int level, float radius, Mesh& mesh) {
@@ -235,4 +243,17 @@ void FillAtomColors(const ATOMS_DATA& frame, const BOND_INFO* bonds, int colorMo
   if (!scratch.empty()) std::memcpy(out.data(), scratch.data(), scratch.size() * sizeof(uint32_t));
 }
 
-}  // namespace qvgl
+const std::array<std::array<int, 2>, 12> kBoxEdges = {{
+    {0, 1}, {1, 3}, {3, 2}, {2, 0}, {4, 5}, {5, 7}, {7, 6}, {6, 4}, {0, 4}, {1, 5}, {3, 7}, {2, 6}}};
+
+std::array<std::array<float, 3>, 8> BoxCorners(const float a[3], const float b[3],
+                                               const float c[3], const float o[3]) {
+  std::array<std::array<float, 3>, 8> out{};
+  for (int n = 0; n < 8; ++n) {
+    const int i = n & 1, j = (n >> 1) & 1, k = (n >> 2) & 1;
+    for (int d = 0; d < 3; ++d) out[n][d] = o[d] + i * a[d] + j * b[d] + k * c[d];
+  }
+  return out;
+}
+
+}  // namespace qv::geo

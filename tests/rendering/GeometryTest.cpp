@@ -4,9 +4,9 @@
 #include <cmath>
 #include <map>
 
-#include "rendering/gl/SceneGeometry.h"
+#include "rendering/SceneGeometry.h"
 
-using namespace qvgl;
+using namespace qv::geo;
 
 namespace {
 

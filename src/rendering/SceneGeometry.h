@@ -1,7 +1,7 @@
 #pragma once
-// The CPU side of the fixed-function scene: meshes, per-atom colour words and the client-side
-// batch arrays the draw calls read. Nothing here touches GL, so it is measured and tested
-// without a context.
+// The geometry every back end and the STL writer share: the sphere tessellation, meshes,
+// per-atom colour words, the batch arrays a draw call reads and their "VRAM" budget, box
+// corners. Nothing here touches GL, so it is measured and tested without a context.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -11,22 +11,23 @@
 #include "data/ElementTable.h"
 #include "data/PodVector.h"
 
-// What the draw reads beside the display values.
-struct SceneSettings {
-  const qv::ColorTables* colors = nullptr;  // element and bond-count tables; defaults when null
-  int64_t vramBytes = 512LL * 1048576;      // bounds the arrays of one draw call
-  double maxPressure = 160.1;
-  std::array<float, 3> traceColor = {1, 1, 1};
-  float traceWidth = 0.5f;
-
-  const qv::ColorTables& Colors() const;
-};
-
-namespace qvgl {
+namespace qv::geo {
 
 // Levels beyond these would only exhaust memory; the menu offers far less.
 constexpr int kMaxSpherePolygonLevel = 256;
 constexpr int kMaxCylinderPolygonLevel = 1024;
+
+// The program's one sphere: P stacks and 2P slices, the north pole first and the south pole
+// last, unit normals in double precision, triangles counter-clockwise seen from outside.
+// Screen meshes and STL spheres are both made from it, so they show the same facets.
+struct SphereTessellation {
+  int stacks = 0;
+  int slices = 0;
+  std::vector<double> normals;      // x y z per vertex
+  std::vector<uint32_t> triangles;  // three vertex indices per triangle
+};
+// stacks must be at least 2.
+void TessellateSphere(int stacks, SphereTessellation& out);
 
 struct Mesh {
   qv::PodVector<float> positions;  // x y z per vertex
@@ -81,4 +82,11 @@ void FillAtomColors(const ATOMS_DATA& frame, const BOND_INFO* bonds, int colorMo
 // The placement of one cylinder: local axes u and v across the bond direction d.
 void CylinderAxes(float dx, float dy, float dz, float u[3], float v[3]);
 
-}  // namespace qvgl
+// The eight corners of the parallelepiped with corner o and edge vectors a, b, c, numbered
+// by the bits of (i, j, k): corner i + 2j + 4k is o + i a + j b + k c.
+std::array<std::array<float, 3>, 8> BoxCorners(const float a[3], const float b[3],
+                                               const float c[3], const float o[3]);
+// Its twelve edges as pairs of corner numbers: the bottom loop, the top loop, the uprights.
+extern const std::array<std::array<int, 2>, 12> kBoxEdges;
+
+}  // namespace qv::geo

@@ -1,0 +1,100 @@
+#include "rendering/gl/BackEndGL15.h"
+
+#include <epoxy/gl.h>
+
+#include <algorithm>
+
+#include "rendering/gl/SceneGL.h"
+#include "rendering/gl/TiledBitmapGL.h"
+
+BackEndGL15::BackEndGL15() = default;
+
+BackEndGL15::~BackEndGL15() { Release(); }
+
+int BackEndGL15::Initialize(IGLSurfaceProvider& surface, int width, int height, int vsyncMode) {
+  device_ = std::make_unique<GraphicDeviceGL15>(&surface);
+  const int result = device_->Initialize(width, height, vsyncMode);
+  if (result != 0 && result != 3) device_.reset();
+  return result;
+}
+
+AtomRendererGL& BackEndGL15::Atoms() {
+  if (!atoms_) atoms_ = std::make_unique<AtomRendererGL>();
+  return *atoms_;
+}
+
+PointRendererGL& BackEndGL15::Points() {
+  if (!points_) points_ = std::make_unique<PointRendererGL>();
+  return *points_;
+}
+
+namespace {
+// Overloaded lambdas for std::visit.
+template <class... F>
+struct Visitor : F... {
+  using F::operator()...;
+};
+template <class... F>
+Visitor(F...) -> Visitor<F...>;
+}  // namespace
+
+void BackEndGL15::DrawItem(const qv::scene::DrawItem& item, const qv::scene::ScenePlan& plan) {
+  std::visit(Visitor{
+                 [&](const qv::scene::AtomsItem& a) {
+                   if (a.style == kAtomStylePoints) Points().Draw(a, plan.display, plan.settings);
+                   else Atoms().Draw(a, plan.display, plan.settings);
+                 },
+                 [&](const qv::scene::BoxItem& b) {
+                   qvgl::DrawBox(b);
+                   glFlush();
+                 },
+                 [&](const qv::scene::PolylineItem& p) { qvgl::DrawPolyline(p); },
+             },
+             item.what);
+}
+
+void BackEndGL15::DrawPlan(const qv::scene::ScenePlan& plan, const SceneCamera& camera,
+                           unsigned framebuffer) {
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+  const auto& bg = plan.display.background;
+  glClearColor(bg[0], bg[1], bg[2], bg[3]);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  const GLfloat light[4] = {0, 1, 0, 0};
+  glLightfv(GL_LIGHT0, GL_POSITION, light);
+  // The camera's eye space looks along +z; GL's looks along -z.
+  double view[16];
+  std::copy(camera.view, camera.view + 16, view);
+  view[2] = -view[2], view[6] = -view[6], view[10] = -view[10], view[14] = -view[14];
+  glLoadMatrixd(view);
+
+  for (const qv::scene::SceneCell& cell : plan.cells) {
+    glViewport(cell.viewportX, cell.viewportY, cell.viewportW, cell.viewportH);
+    qvgl::LoadProjection(plan.display.projection, cell.cellW, cell.cellH, cell.subX, cell.subY,
+                         cell.viewportW, cell.viewportH, camera);
+    for (const qv::scene::DrawItem& item : cell.items) DrawItem(item, plan);
+  }
+}
+
+std::unique_ptr<ITiledBitmapRenderer> BackEndGL15::BitmapRenderer(const DataSetList& dataSets,
+                                                                  const CameraGL& camera,
+                                                                  const SceneSettings& settings) {
+  if (!device_) return nullptr;
+  return std::make_unique<TiledBitmapRendererGL>(*this, dataSets, camera, settings);
+}
+
+void BackEndGL15::Release() {
+  if (!device_) return;
+  // The renderers hold no GL objects of their own (client-side arrays), but they go while
+  // the context can still be made current, as every back end's do.
+  if (device_->MakeCurrent()) {
+    atoms_.reset();
+    points_.reset();
+    device_->DoneCurrent();
+  }
+  atoms_.reset();
+  points_.reset();
+  device_.reset();
+}
