@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -15,6 +16,10 @@
 namespace {
 
 using qv::Rgba;
+
+// A copy would keep the original's display-options pointer and loaders' options.
+static_assert(!std::is_copy_constructible_v<Quivane> && !std::is_copy_assignable_v<Quivane>,
+              "the application object is one per run");
 
 // Frame i has one atom whose pressure is pressures[i]; bond requests are counted.
 class PressureTrajectory : public qvtest::MemoryTrajectory {

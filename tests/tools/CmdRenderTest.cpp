@@ -193,3 +193,33 @@ TEST_F(QvToolRender, BadRequestsAndUnwritableFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(QvToolRender, ABitmapCutShortByTheFileSizeLimitIsRemovedAndReported) {
+  // 16 blocks are far below the 921,654 bytes of the picture; the signal the limit sends is
+  // ignored, so the write fails as on a full disk.
+  const std::string path = dir.File("cut.bmp");
+  std::string out;
+  const int status = qvtest::RunCommand(
+      "sh -c \"trap '' XFSZ; ulimit -f 16; exec " + std::string(QV_QVTOOL_PATH) + " render " +
+          Q(input) + " --settings /dev/null -o " + Q(path) + "\" 2>&1",
+      &out);
+  EXPECT_EQ(status, 1) << out;
+  EXPECT_FALSE(std::filesystem::exists(path)) << "a truncated picture was left under its name";
+  EXPECT_NE(out.find("writing '" + path + "' failed"), std::string::npos) << out;
+}
+
+// Every command reads --size the same way (only the limits differ).
+TEST_F(QvToolRender, SizeSyntaxIsTheSameForEveryCommand) {
+  for (const char* command : {"render", "eps"}) {
+    for (const char* size : {"64x 48", " 64x48", "+64x48", "64x48 ", "64x-48", "64"}) {
+      std::string out;
+      const std::string cmd = std::string(QV_QVTOOL_PATH) + " " + command + " " + Q(input) +
+                              " --settings /dev/null --size '" + size + "' 2>&1";
+      EXPECT_EQ(qvtest::RunCommand(cmd, &out), 2) << command << " '" << size << "': " << out;
+    }
+  }
+}
+
+}  // namespace

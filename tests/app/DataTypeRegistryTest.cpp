@@ -1,0 +1,57 @@
+// The data-type table the application registers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/DataTypes.h"
+#include "data/DataTypeRegistry.h"
+#include "rendering/scene/ScenePlan.h"
+
+namespace {
+
+// Kinds of data set the program cannot load yet; a kind leaves this list when its rows land.
+const int32_t kNotLoadedYet[] = {kTypeScattering, kTypeScalarField, kTypeLattice,
+                                 kTypePolygon,    kTypeGridPoints,  kTypeParticleEvents};
+
+TEST(DataTypeRegistry, EveryTypeCodeHasRowsAndADrawingOrIsKnownToLoadNothingYet) {
+  qv::RegisterDataTypes();
+  qv::RegisterDataTypes();  // a second call changes nothing
+  const DataTypeRegistry& r = DataTypeRegistry::Instance();
+  for (int32_t type = kTypeMD; type <= kTypeParticleEvents; ++type) {
+    const bool pending = std::count(std::begin(kNotLoadedYet), std::end(kNotLoadedYet), type) > 0;
+    EXPECT_EQ(r.ForType(type) != nullptr, !pending) << "type " << type;
+    EXPECT_EQ(qv::scene::SceneBuilders::Instance().Find(type) != nullptr, !pending) << type;
+  }
+  // Extensions are exact and case-sensitive; a path without a '.' has none.
+  EXPECT_NE(r.Find("fa2"), nullptr);
+  EXPECT_EQ(r.Find("FA2"), nullptr);
+  EXPECT_EQ(r.FindForPath("/data.fa2/run"), nullptr);
+  EXPECT_EQ(r.FindForPath("/data/run.md")->format, kTrajXyz);
+  EXPECT_FALSE(r.Find("pdb")->hasBox);
+  EXPECT_TRUE(r.Find("md3")->hasBox);
+  EXPECT_EQ(r.Extensions().size(), 7u);
+}
+
+TEST(DataTypeRegistry, ASecondRowForAnExtensionIsRefused) {
+  DataTypeRegistry r;
+  qv::RegisterTrajectoryTypes(r);
+  const size_t rows = r.Rows().size();
+  DataTypeRow row;
+  row.type = kTypeScattering;
+  row.open = [](const OpenRequest&) -> std::shared_ptr<IDataContainer> { return nullptr; };
+  row.extensions = {"traj", "xyz"};
+  EXPECT_FALSE(r.Add(row)) << "xyz belongs to the trajectories";
+  row.extensions = {"traj", "traj"};
+  EXPECT_FALSE(r.Add(row));
+  row.extensions = {};
+  EXPECT_FALSE(r.Add(row));
+  row.extensions = {"traj"};
+  row.open = nullptr;
+  EXPECT_FALSE(r.Add(row)) << "a row that opens nothing";
+  EXPECT_EQ(r.Rows().size(), rows);
+  EXPECT_EQ(r.Find("xyz")->type, kTypeMD);
+  qv::RegisterTrajectoryTypes(r);
+  EXPECT_EQ(r.Rows().size(), rows) << "registering again adds nothing";
+}
+
+}  // namespace
