@@ -8,12 +8,33 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/BackEndFactory.h"
+#include "app/DataTypes.h"
 #include "rendering/gl/AtomRendererGL.h"
 #include "rendering/gl/GraphicDeviceGL15.h"
 #include "rendering/gl/SceneGL.h"
 #include "rendering/headless/HeadlessEGLSurface.h"
 
 namespace {
+
+// A trajectory of one frame that shares the benchmark's frame record.
+class SceneTrajectory : public IMDContainer {
+ public:
+  explicit SceneTrajectory(const ATOMS_DATA& f) : frame_(const_cast<ATOMS_DATA&>(f)) {}
+  int GetFrameIndex() const override { return 0; }
+  int SetFrame(int) override { return 0; }
+  ATOMS_DATA* GetCurrentFrame() override { return &frame_; }
+  bool GetBox(double box[9], double origin[3]) override {
+    std::copy(frame_.box, frame_.box + 9, box);
+    std::copy(frame_.origin, frame_.origin + 3, origin);
+    return true;
+  }
+  BOND_INFO* GetBonds() override { return &frame_.bonds; }
+  void SetBondCutoff(double) override {}
+
+ private:
+  ATOMS_DATA& frame_;
+};
 
 // n atoms on a simple cubic lattice of spacing 1.5, each bonded to its +x and +y neighbours
 // (about two bonds per atom), alternating oxygen and hydrogen; with the atoms' colours.
@@ -166,5 +187,55 @@ void BM_FrameSpheresWithBonds(benchmark::State& state) {
 // llvmpipe on two cores needs seconds for the larger scene: few iterations.
 BENCHMARK(BM_FrameSpheresWithBonds)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_FrameSpheresWithBonds)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The same frame through the whole path the viewer takes: the scene plan (colour words kept
+// in the cache while the frame does not change) drawn by the fixed-function back end.
+void BM_FrameThroughBackEnd(benchmark::State& state) {
+  qv::RegisterDataTypes();
+  const Scene& s = MakeScene(static_cast<int>(state.range(0)));
+  auto c = std::make_shared<SceneTrajectory>(s.frame);
+  DataSetList list;
+  list.Append(qv::MakeEntry(kTypeMD, "/tmp/bench.fa2", c));
+  std::string why;
+  std::unique_ptr<qv::HeadlessDrawing> d =
+      qv::HeadlessDrawing::Open(qv::BackEndKind::kFixedFunction, 640, 480, 2, why);
+  if (!d) {
+    state.SkipWithError(why.c_str());
+    return;
+  }
+  CameraGL camera;
+  camera.FitToData(s.frame.box, s.frame.origin);
+  DisplayValues display;
+  const SceneSettings settings;
+  qv::scene::SceneCache cache;
+  auto frame = [&] {
+    qv::DrawWindowFrame(d->BackEnd(), d->Surface(), list, display, settings, camera, 640, 480,
+                        &cache);
+  };
+  frame();
+  for (auto _ : state) frame();
+  state.counters["atoms"] = static_cast<double>(s.frame.atomCount);
+}
+BENCHMARK(BM_FrameThroughBackEnd)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The CPU cost of planning a frame whose data did not change: what every back end pays before
+// it draws.
+void BM_BuildScenePlan(benchmark::State& state) {
+  qv::RegisterDataTypes();
+  const Scene& s = MakeScene(static_cast<int>(state.range(0)));
+  auto c = std::make_shared<SceneTrajectory>(s.frame);
+  DataSetList list;
+  list.Append(qv::MakeEntry(kTypeMD, "/tmp/bench.fa2", c));
+  DisplayValues display;
+  const SceneSettings settings;
+  qv::scene::SceneCache cache;
+  for (auto _ : state) {
+    qv::scene::ScenePlan plan = qv::scene::BuildScene(
+        list, display, settings, SceneTile::Whole(640, 480), qv::scene::ScenePurpose::kScreen,
+        &cache);
+    benchmark::DoNotOptimize(plan.cells.data());
+  }
+}
+BENCHMARK(BM_BuildScenePlan)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
