@@ -73,35 +73,28 @@ ScenePlan BuildScene(const DataSetList& dataSets, const DisplayValues& display,
   if (tile.width <= 0 || tile.height <= 0 || tile.fullWidth <= 0 || tile.fullHeight <= 0)
     return plan;
   const size_t n = dataSets.Size();
+  // A cell shows one data set (side by side) or all of them (-1) in a part of the tile.
+  auto addCell = [&](const TileCell& c) {
+    SceneCell cell;
+    cell.dataSet = c.dataSet;
+    cell.viewportX = c.viewportX, cell.viewportY = c.viewportY;
+    cell.viewportW = c.viewportW, cell.viewportH = c.viewportH;
+    cell.cellW = c.cellW, cell.cellH = c.cellH, cell.subX = c.subX, cell.subY = c.subY;
+    for (size_t k = 0; k < n; ++k) {
+      if (c.dataSet < 0 || static_cast<size_t>(c.dataSet) == k)
+        AddItems(dataSets, k, display, settings, plan, cache, cell.items);
+    }
+    plan.cells.push_back(std::move(cell));
+  };
   if (n > 1 && display.multiData != kLayoutOverlaid) {
     const std::vector<ViewCell> layout =
         LayoutViewCells(static_cast<int>(n), tile.fullWidth, tile.fullHeight);
-    for (const TileCell& c : ClipCellsToTile(layout, tile.x, tile.y, tile.width, tile.height)) {
-      SceneCell cell;
-      cell.dataSet = c.dataSet;
-      cell.viewportX = c.viewportX;
-      cell.viewportY = c.viewportY;
-      cell.viewportW = c.viewportW;
-      cell.viewportH = c.viewportH;
-      cell.cellW = c.cellW;
-      cell.cellH = c.cellH;
-      cell.subX = c.subX;
-      cell.subY = c.subY;
-      AddItems(dataSets, static_cast<size_t>(c.dataSet), display, settings, plan, cache,
-               cell.items);
-      plan.cells.push_back(std::move(cell));
-    }
-    return plan;
+    for (const TileCell& c : ClipCellsToTile(layout, tile.x, tile.y, tile.width, tile.height))
+      addCell(c);
+  } else {
+    addCell(TileCell{-1, 0, 0, tile.width, tile.height, tile.fullWidth, tile.fullHeight, tile.x,
+                     tile.y});
   }
-  SceneCell cell;
-  cell.viewportW = tile.width;
-  cell.viewportH = tile.height;
-  cell.cellW = tile.fullWidth;
-  cell.cellH = tile.fullHeight;
-  cell.subX = tile.x;
-  cell.subY = tile.y;
-  for (size_t k = 0; k < n; ++k) AddItems(dataSets, k, display, settings, plan, cache, cell.items);
-  plan.cells.push_back(std::move(cell));
   return plan;
 }
 
