@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -51,7 +52,7 @@ MainWindow::MainWindow(Quivane& app, ICameraControl& camera, bool english) : eng
     for (const QString& p : paths) list.push_back(p.toStdString());
     ++busy_;
     commands_->OpenFiles(list);
-    --busy_;
+    EndBusy();
   });
 
   movieTimer_.setInterval(20);
@@ -62,6 +63,9 @@ MainWindow::MainWindow(Quivane& app, ICameraControl& camera, bool english) : eng
 
   BuildMenus();
   statusBar()->setSizeGripEnabled(true);
+  frameLabel_ = new QLabel(this);
+  statusBar()->addPermanentWidget(frameLabel_);
+  qApp->installEventFilter(this);
   commands_->AttachMenu(this);
   // Nothing is loaded yet: the data menus start greyed.
   EnableMenusForType(*this, 0);
@@ -132,7 +136,13 @@ void MainWindow::OnAction() {
   if (a->isCheckable()) a->setChecked(!a->isChecked());
   ++busy_;
   commands_->Command(a->data().toInt());
-  --busy_;
+  EndBusy();
+}
+
+void MainWindow::EndBusy() {
+  if (--busy_ > 0 || !closePending_) return;
+  closePending_ = false;
+  close();
 }
 
 std::vector<QAction*> MainWindow::ActionsFor(int id) const {
@@ -166,7 +176,7 @@ void MainWindow::SetTopMenuEnabled(int index, bool enabled) {
 }
 
 void MainWindow::Redraw() {
-  view_->needsFrame = true;
+  // The update request marks the frame as due when it arrives: one request, one frame.
   view_->requestUpdate();
 }
 
@@ -187,10 +197,11 @@ void MainWindow::StartMovieTimer() { movieTimer_.start(); }
 void MainWindow::StopMovieTimer() { movieTimer_.stop(); }
 
 bool MainWindow::ChooseFileToOpen(std::string& path) {
-  const QString filters = Q(OpenDialogSupportedFilter(english_)) + QStringLiteral(";;") +
-                          Q(OpenDialogAllFilter(english_));
-  const QString chosen = QFileDialog::getOpenFileName(nullptr, Q(OpenDialogTitle(english_)), QString(), filters);
+  const QString filters = Q(OpenDialogFilterText(LoadableExtensions(), english_));
+  const QString chosen =
+      QFileDialog::getOpenFileName(nullptr, Q(OpenDialogTitle(english_)), lastFolder_, filters);
   if (chosen.isEmpty()) return false;
+  lastFolder_ = QFileInfo(chosen).absolutePath();
   path = chosen.toStdString();
   return true;
 }
@@ -220,19 +231,57 @@ void MainWindow::OpenWithSystem(const std::string& path) {
 void MainWindow::CloseWindow() { close(); }
 
 void MainWindow::Progress(const std::string& what, int step) {
+  if (step == 0) stopRequested_ = false;  // a new run
+  inProgress_ = true;
   statusBar()->showMessage(step > 0 ? QStringLiteral("%1: %2").arg(Q(what)).arg(step) : Q(what) + QStringLiteral("..."));
   statusBar()->repaint();  // before the work blocks the loop
   const qint64 now = QDateTime::currentMSecsSinceEpoch();
   if (now - lastProgressPaint_ < 100) return;
   lastProgressPaint_ = now;
-  // Keep the window painted; user input waits until the command has finished.
+  // Keep the window painted and hear a close or Escape; other input is swallowed (the
+  // event filter), not kept for after the command.
   ++busy_;
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
   view_->RenderFrame();
-  --busy_;
+  EndBusy();
 }
 
-void MainWindow::ProgressDone() { statusBar()->clearMessage(); }
+void MainWindow::ProgressDone() {
+  inProgress_ = false;
+  statusBar()->clearMessage();
+}
+
+void MainWindow::ShowStatus(const std::string& text) { statusBar()->showMessage(Q(text)); }
+void MainWindow::SetFrameStatus(const std::string& text) { frameLabel_->setText(Q(text)); }
+QString MainWindow::FrameStatus() const { return frameLabel_->text(); }
+QString MainWindow::StatusText() const { return statusBar()->currentMessage(); }
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
+  if (!inProgress_) return false;
+  switch (e->type()) {
+    case QEvent::KeyPress:
+      if (static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) stopRequested_ = true;
+      return true;
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+      return true;
+    default:
+      return QMainWindow::eventFilter(watched, e);
+  }
+}
 
 void MainWindow::keyPressEvent(QKeyEvent* e) {
   if (!view_->HandleKey(e)) QMainWindow::keyPressEvent(e);
@@ -254,10 +303,17 @@ void MainWindow::dropEvent(QDropEvent* e) {
   if (list.empty()) return;
   ++busy_;
   commands_->OpenFiles(list);
-  --busy_;
+  EndBusy();
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
+  if (busy()) {
+    // A command is running: it ends after the step it is on, then the window closes.
+    stopRequested_ = true;
+    closePending_ = true;
+    e->ignore();
+    return;
+  }
   commands_->DetachMenu();
   closed_ = true;
   movieTimer_.stop();
