@@ -176,8 +176,9 @@ void MainWindow::SetTopMenuEnabled(int index, bool enabled) {
 }
 
 void MainWindow::Redraw() {
-  // The update request marks the frame as due when it arrives: one request, one frame.
-  view_->requestUpdate();
+  // The loop draws once the events at hand are handled; an update request on top would
+  // mark the same picture as due a second time.
+  view_->needsFrame = true;
 }
 
 void MainWindow::SetTitle(const std::string& text) { setWindowTitle(Q(text)); }
