@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "data/Console.h"
 #include "data/fa2/FA2_Reader.h"
 #include "data/fa2/FAD_Reader.h"
 #include "data/md3/MD3Load.h"
@@ -64,9 +65,8 @@ int MDLoader::OpenText(const std::string& path, TrajectoryFormat format) {
 }
 
 void MDLoader::ReportOpenFailure(const std::string& path, bool withErrorLine) {
-  if (withErrorLine) std::printf("error: file cannot be opened\n");
-  std::printf("ファイルのオープンに失敗しました : %s\n", path.c_str());
-  std::fflush(stdout);
+  if (withErrorLine) qv::ConsolePrint("error: file cannot be opened\n");
+  qv::ConsolePrint("ファイルのオープンに失敗しました : %s\n", path.c_str());
 }
 
 void MDLoader::AppendFrame(std::unique_ptr<ATOMS_DATA> frame) {
@@ -78,9 +78,8 @@ void MDLoader::AppendFrame(std::unique_ptr<ATOMS_DATA> frame) {
 
 void MDLoader::FinishInMemoryLoad() {
   format_ = kFormatInMemory;
-  if (nextOffset_ != 0) std::printf("buffer fulls halfway\n");
-  std::printf("%d frame loaded\n", static_cast<int>(slots_.size()));
-  std::fflush(stdout);
+  if (nextOffset_ != 0) qv::ConsolePrint("buffer fulls halfway\n");
+  qv::ConsolePrint("%d frame loaded\n", static_cast<int>(slots_.size()));
 }
 
 void MDLoader::Number(ATOMS_DATA& frame, int index) {
@@ -106,7 +105,7 @@ int MDLoader::PeekAtomCount() {
 void MDLoader::ReportReadFailure(int code) {
   if (code >= 0 || code == kFrameEnd) return;
   const std::string& msg = binary_ ? binary_->LastError() : std::string();
-  std::fprintf(stderr, "error: %s; the frames before it are kept\n", msg.c_str());
+  qv::ConsoleError("error: %s; the frames before it are kept\n", msg.c_str());
 }
 
 std::unique_ptr<ATOMS_DATA> MDLoader::ReadFrame() {

@@ -47,6 +47,10 @@ class MDLoader : public IMDContainer {
   bool GetBox(double box[9], double origin[3]) override;
   BOND_INFO* GetBonds() override;
   void SetBondCutoff(double cutoff) override { bondCutoff_ = cutoff; }
+  int KnownFrameCount(bool* complete) const override {
+    if (complete) *complete = format_ != kFormatFailed && nextOffset_ == 0;
+    return static_cast<int>(slots_.size());
+  }
 
   // Text-format loading (pdb, xyz, md, md2, md3) builds the frame list through these.
   // AppendFrame gives the frame index = its position and adds an in-memory slot; the

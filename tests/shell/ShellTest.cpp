@@ -169,6 +169,7 @@ TEST(ShellInput, DropsWaitUntilARunningCommandHasFinished) {
   win.w->commands().work.coordinationSeries = [&](const StepFn&) {
     ++runs;
     win.Drop({Water()});
+    return OutputResult{};
   };
   win.Action(kCoordinationSeries)->trigger();
   EXPECT_EQ(runs, 1);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "data/Console.h"
 #include "data/DataTypeRegistry.h"
 #include "data/text/NumberScan.h"
 
@@ -74,7 +75,7 @@ struct XyzTable {
 
 void PrintNonFinite(TextFormat f, int frameNo, int count) {
   if (count > 0) {
-    std::printf("%s: frame %d: %d coordinates that are not finite numbers were set to 0\n",
+    qv::ConsolePrint("%s: frame %d: %d coordinates that are not finite numbers were set to 0\n",
                 FormatName(f), frameNo, count);
   }
 }
@@ -97,25 +98,25 @@ std::unique_ptr<ATOMS_DATA> ReadCountedFrame(TextLoad& load, TextFormat format) 
   } while (Blank(line));  // blank lines between or after frames separate nothing
   int n = 0;
   if (!scan::Int(line.data(), line.data() + line.size(), n)) {
-    std::printf("%s: line %lld holds no atom count; reading stops\n", name,
+    qv::ConsolePrint("%s: line %lld holds no atom count; reading stops\n", name,
                 static_cast<long long>(lines.LineNumber()));
     return nullptr;
   }
   if (n <= 0) {
-    std::printf("%s: line %lld: atom count %d is not positive; reading stops\n", name,
+    qv::ConsolePrint("%s: line %lld: atom count %d is not positive; reading stops\n", name,
                 static_cast<long long>(lines.LineNumber()), n);
     return nullptr;
   }
   const int frameNo = load.sequence;
   std::string_view title;
   if (!lines.Next(title)) {
-    std::printf("%s: frame %d has no title line; reading stops\n", name, frameNo);
+    qv::ConsolePrint("%s: frame %d has no title line; reading stops\n", name, frameNo);
     return nullptr;
   }
   const bool titleNewline = lines.HadNewline();
   // Every atom line needs at least a symbol and a line end.
   if (static_cast<uint64_t>(n) > lines.BytesLeft() / 2 + 1) {
-    std::printf("%s: frame %d declares %d atoms, more than the %llu bytes left can hold; "
+    qv::ConsolePrint("%s: frame %d declares %d atoms, more than the %llu bytes left can hold; "
                 "reading stops\n", name, frameNo, n,
                 static_cast<unsigned long long>(lines.BytesLeft()));
     return nullptr;
@@ -148,7 +149,7 @@ std::unique_ptr<ATOMS_DATA> ReadCountedFrame(TextLoad& load, TextFormat format) 
   if (i < n) {
     std::fill(z + i, z + n, 0);
     std::fill(pos + 3 * static_cast<size_t>(i), pos + 3 * static_cast<size_t>(n), 0.0f);
-    std::printf("%s: frame %d ends after %d of its %d atoms; the missing atoms are set to 0\n",
+    qv::ConsolePrint("%s: frame %d ends after %d of its %d atoms; the missing atoms are set to 0\n",
                 name, frameNo, i, n);
   }
   PrintNonFinite(format, frameNo, nonFinite);
@@ -333,7 +334,7 @@ int LoadTextFrames(LineReader& lines, TextFormat format, const float defaultBox[
   }
   largestAtomCount = load.largestAtomCount;
   if (loaded == 0 && format == TextFormat::kPdb) {
-    std::printf("pdb: no MODEL, ATOM or HETATM record found\n");
+    qv::ConsolePrint("pdb: no MODEL, ATOM or HETATM record found\n");
   }
   return 0;
 }
