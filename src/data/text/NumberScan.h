@@ -31,6 +31,66 @@ inline std::string_view Word(const char*& p, const char* e) {
   return std::string_view(w, static_cast<size_t>(p - w));
 }
 
+// Decimal "ddd.ddd[e[+-]dd]" with at most 19 significant digits whose value m * 10^e has
+// m below 2^53 and |e| <= 22: m and 10^e are exact doubles, so one multiplication or
+// division gives the correctly rounded value, the same double from_chars gives. Returns
+// nullptr for anything else, which the caller leaves to from_chars.
+inline const char* FastDecimal(const char* q, const char* e, double& out) {
+  static constexpr double kPow10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const char* p = q;
+  uint64_t m = 0;
+  int digits = 0;
+  while (p < e && static_cast<unsigned>(*p - '0') < 10) {
+    m = m * 10 + static_cast<unsigned>(*p - '0');
+    digits += m != 0;
+    ++p;
+  }
+  const bool intPart = p != q;
+  int scale = 0;
+  if (p < e && *p == '.') {
+    ++p;
+    const char* f = p;
+    while (p < e && static_cast<unsigned>(*p - '0') < 10) {
+      m = m * 10 + static_cast<unsigned>(*p - '0');
+      digits += m != 0;
+      ++p;
+    }
+    if (!intPart && p == f) return nullptr;
+    scale = static_cast<int>(f - p);
+  } else if (!intPart) {
+    return nullptr;
+  }
+  if (digits > 19) return nullptr;
+  if (p < e && (*p == 'e' || *p == 'E')) {
+    const char* x = p + 1;
+    bool negative = false;
+    if (x < e && (*x == '+' || *x == '-')) negative = *x++ == '-';
+    if (x < e && static_cast<unsigned>(*x - '0') < 10) {
+      int ex = 0;
+      while (x < e && static_cast<unsigned>(*x - '0') < 10) {
+        if (ex > 10000) return nullptr;
+        ex = ex * 10 + (*x - '0');
+        ++x;
+      }
+      scale += negative ? -ex : ex;
+      p = x;
+    }
+  }
+  if (m > (uint64_t{1} << 53)) return nullptr;
+  if (m == 0) {
+    out = 0.0;
+  } else if (scale >= 0 && scale <= 22) {
+    out = static_cast<double>(m) * kPow10[scale];
+  } else if (scale < 0 && scale >= -22) {
+    out = static_cast<double>(m) / kPow10[-scale];
+  } else {
+    return nullptr;
+  }
+  return p;
+}
+
 // A real number at p (leading whitespace skipped, optional sign, decimal digits, point,
 // exponent, "inf", "nan"). Returns the first character after it, or nullptr when no number
 // starts there. Out-of-range values give +-infinity or 0 as the classic conversion does.
@@ -45,6 +105,10 @@ inline const char* Real(const char* p, const char* e, double& out) {
     if (q == e || *q == '+' || *q == '-') return nullptr;
   }
   double v = 0;
+  if (const char* end = FastDecimal(q, e, v)) {
+    out = negative ? -v : v;
+    return end;
+  }
   auto [end, ec] = std::from_chars(q, e, v, std::chars_format::general);
   if (ec == std::errc::invalid_argument) return nullptr;
   if (ec == std::errc::result_out_of_range) {
