@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
 
 #include <string>
 
 #include "TestSupport.h"
+#include "data/text/NumberScan.h"
 #include "data/text/TextFrames.h"
 
 using testing::internal::CaptureStdout;
@@ -257,4 +263,38 @@ TEST(LineReader, KeepsLongLinesWholeAcrossBlocksAndRejectsOverlongOnes) {
   EXPECT_NE(GetCapturedStdout().find("line 2 is longer than 64 bytes"), std::string::npos);
   EXPECT_TRUE(small.TooLong());
   EXPECT_FALSE(small.Next(line));  // the tail is never handed out as a line
+}
+
+// The fast decimal path must give the double from_chars gives, and stop where it stops.
+TEST(NumberScan, RealMatchesFromChars) {
+  std::vector<std::string> words = {"0", "-0.0", "1.", ".5", "-.5", "1.e5", "1e", "1e+", "2E-3x", "5.5.5",
+                                    "123456789012345678", "1234567890123456789", "12345678901234567890",
+                                    "9007199254740993", "9007199254740992", "0.000000000000000000001234",
+                                    "1e22", "1e23", "3e-22", "3e-23", "4.9e-324", "1e400", "1e-400",
+                                    "00000000000000000000001.5", "1.50000000000000000000000", "inf",
+                                    "nan", "+7.25", "-+1", ".", "e5", "0x1p3", "12,5", "1e99999999999"};
+  std::mt19937_64 rng(9);
+  char buf[64];
+  for (int k = 0; k < 100000; ++k) {
+    const int digits = static_cast<int>(rng() % 20) + 1;
+    std::snprintf(buf, sizeof buf, rng() % 2 ? "%.*f" : "%.*e", digits,
+                  (static_cast<double>(rng() % 2000000) - 1e6) * std::pow(10.0, static_cast<int>(rng() % 40) - 20));
+    words.push_back(buf);
+  }
+  for (const std::string& w : words) {
+    const char* b = w.data();
+    const char* e = b + w.size();
+    double got = -7, want = -7;
+    const char* end = qv::scan::Real(b, e, got);
+    const char* q = b + (w[0] == '-' || w[0] == '+');
+    auto [wantEnd, ec] = std::from_chars(q, e, want, std::chars_format::general);
+    if (ec == std::errc::invalid_argument || (q != b && q < e && (*q == '-' || *q == '+'))) {
+      EXPECT_EQ(end, nullptr) << w;
+      continue;
+    }
+    ASSERT_EQ(end, wantEnd) << w;
+    if (ec == std::errc::result_out_of_range) continue;  // the slow path's own handling
+    if (w[0] == '-') want = -want;
+    EXPECT_EQ(std::memcmp(&got, &want, sizeof got), 0) << w;
+  }
 }

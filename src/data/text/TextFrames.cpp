@@ -10,18 +10,11 @@
 #include "data/Console.h"
 #include "data/DataTypeRegistry.h"
 #include "data/text/NumberScan.h"
+#include "data/text/ParallelText.h"
 
 namespace qv {
 namespace {
 
-const char* FormatName(TextFormat f) {
-  switch (f) {
-    case TextFormat::kPdb: return "pdb";
-    case TextFormat::kXyz: return "xyz";
-    case TextFormat::kMd2: return "md2";
-  }
-  return "";
-}
 
 bool Blank(std::string_view s) {
   return scan::SkipSpace(s.data(), s.data() + s.size()) == s.data() + s.size();
@@ -76,7 +69,7 @@ struct XyzTable {
 void PrintNonFinite(TextFormat f, int frameNo, int count) {
   if (count > 0) {
     qv::ConsolePrint("%s: frame %d: %d coordinates that are not finite numbers were set to 0\n",
-                FormatName(f), frameNo, count);
+                     TextFormatName(f), frameNo, count);
   }
 }
 
@@ -90,7 +83,7 @@ void FillDefaults(ATOMS_DATA& frame, const TextLoad& load, std::string_view titl
 
 // xyz and md2 differ only in the integer before each atom's symbol.
 std::unique_ptr<ATOMS_DATA> ReadCountedFrame(TextLoad& load, TextFormat format) {
-  const char* name = FormatName(format);
+  const char* name = TextFormatName(format);
   LineReader& lines = load.lines;
   std::string_view line;
   do {
@@ -131,20 +124,7 @@ std::unique_ptr<ATOMS_DATA> ReadCountedFrame(TextLoad& load, TextFormat format) 
   for (; i < n && lines.Next(line); ++i) {
     const char* p = line.data();
     const char* e = p + line.size();
-    float* r = pos + 3 * static_cast<size_t>(i);
-    if (format == TextFormat::kMd2) {
-      int ignored = 0;
-      const char* q = scan::Int(p, e, ignored);
-      if (!q) {
-        z[i] = 0;
-        r[0] = r[1] = r[2] = 0.0f;
-        continue;
-      }
-      p = q;
-    }
-    const std::string_view sym = scan::Word(p, e);
-    z[i] = XyzAtomicNumber(sym);
-    ScanXyz(p, e, r, nonFinite);
+    ParseCountedAtomLine(format, p, e, z[i], pos + 3 * static_cast<size_t>(i), nonFinite);
   }
   if (i < n) {
     std::fill(z + i, z + n, 0);
@@ -206,6 +186,32 @@ bool IsEndRecord(std::string_view line) {
 }
 
 }  // namespace
+
+const char* TextFormatName(TextFormat f) {
+  switch (f) {
+    case TextFormat::kPdb: return "pdb";
+    case TextFormat::kXyz: return "xyz";
+    case TextFormat::kMd2: return "md2";
+  }
+  return "";
+}
+
+void ParseCountedAtomLine(TextFormat format, const char* p, const char* e, int32_t& z, float* r,
+                          int& nonFinite) {
+  if (format == TextFormat::kMd2) {
+    int ignored = 0;
+    const char* q = scan::Int(p, e, ignored);
+    if (!q) {
+      z = 0;
+      r[0] = r[1] = r[2] = 0.0f;
+      return;
+    }
+    p = q;
+  }
+  const std::string_view sym = scan::Word(p, e);
+  z = XyzAtomicNumber(sym);
+  ScanXyz(p, e, r, nonFinite);
+}
 
 std::optional<TextFormat> TextFormatOfPath(std::string_view path) {
   const DataTypeRow* row = DataTypeRegistry::Instance().FindForPath(path);
@@ -314,6 +320,9 @@ std::unique_ptr<ATOMS_DATA> ReadPdbFrame(TextLoad& load) {
 
 int LoadTextFrames(const std::string& path, TextFormat format, const float defaultBox[9],
                    std::vector<std::unique_ptr<ATOMS_DATA>>& frames, int& largestAtomCount) {
+  // A regular file is parsed on every core; anything else (a pipe, a missing file) is left
+  // to the serial reader.
+  if (LoadCountedFramesParallel(path, format, defaultBox, frames, largestAtomCount) == 0) return 0;
   LineReader lines;
   if (!lines.Open(path)) return -1;
   return LoadTextFrames(lines, format, defaultBox, frames, largestAtomCount);

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/qvtool/OutputBuffer.h"
 #include "tools/qvtool/QvTool.h"
 
 namespace {
@@ -49,20 +50,6 @@ FrameSummary Summarize(const ATOMS_DATA& a) {
   return s;
 }
 
-std::string JsonNum(double v) { return std::isfinite(v) ? qvtool::Num(v) : "null"; }
-
-std::string JsonArray(const double* v, int n) {
-  std::string s = "[";
-  for (int i = 0; i < n; ++i) s += (i ? "," : "") + JsonNum(v[i]);
-  return s + "]";
-}
-
-std::string TextList(const double* v, int n) {
-  std::string s;
-  for (int i = 0; i < n; ++i) s += (i ? " " : "") + qvtool::Num(v[i]);
-  return s;
-}
-
 }  // namespace
 
 int CmdInfo(Quivane& app, const ParsedArgs& args) {
@@ -87,36 +74,35 @@ int CmdInfo(Quivane& app, const ParsedArgs& args) {
   }
   if (first.type == kTypeMD) frameCount = static_cast<int>(frames.size());
 
-  std::string out;
+  qvtool::OutputBuffer out;
   if (args.Flag("json")) {
-    out = "{\"type\":" + std::to_string(first.type) + ",\"frames\":" + std::to_string(frameCount) +
-          ",\"frame_list\":[";
+    out.Put("{\"type\":").Int(first.type).Put(",\"frames\":").Int(frameCount).Put(",\"frame_list\":[");
     for (size_t f = 0; f < frames.size(); ++f) {
       const FrameSummary& s = frames[f];
-      out += f ? "," : "";
-      out += "{\"index\":" + std::to_string(s.index) + ",\"atoms\":" + std::to_string(s.atoms) +
-             ",\"box\":" + JsonArray(s.box, 9) + ",\"origin\":" + JsonArray(s.origin, 3) +
-             ",\"elements\":{";
+      out.Put(f ? ",{\"index\":" : "{\"index\":").Int(s.index).Put(",\"atoms\":").Int(s.atoms);
+      out.Put(",\"box\":[");
+      for (int k = 0; k < 9; ++k) (k ? out.Put(',') : out).JsonNum(s.box[k]);
+      out.Put("],\"origin\":[");
+      for (int k = 0; k < 3; ++k) (k ? out.Put(',') : out).JsonNum(s.origin[k]);
+      out.Put("],\"elements\":{");
       for (size_t k = 0; k < s.elements.size(); ++k) {
-        out += (k ? ",\"" : "\"") + std::to_string(s.elements[k].first) +
-               "\":" + std::to_string(s.elements[k].second);
+        out.Put(k ? ",\"" : "\"").Int(s.elements[k].first).Put("\":").Int(s.elements[k].second);
       }
-      out += "}}";
+      out.Put("}}");
     }
-    out += "]}\n";
+    out.Put("]}\n");
   } else {
-    out = "file: " + first.path + "\ntype: " + std::to_string(first.type) +
-          "\nframes: " + std::to_string(frameCount) + "\n";
+    out.Put("file: ").Put(first.path).Put("\ntype: ").Int(first.type).Put("\nframes: ").Int(frameCount);
+    out.Put('\n');
     for (const FrameSummary& s : frames) {
-      out += "frame " + std::to_string(s.index) + ": atoms " + std::to_string(s.atoms) +
-             "\n  box " + TextList(s.box, 9) + "\n  origin " + TextList(s.origin, 3) +
-             "\n  elements";
-      for (const auto& [z, count] : s.elements) {
-        out += " " + std::to_string(z) + ":" + std::to_string(count);
-      }
-      out += "\n";
+      out.Put("frame ").Int(s.index).Put(": atoms ").Int(s.atoms).Put("\n  box ");
+      for (int k = 0; k < 9; ++k) (k ? out.Put(' ') : out).Num(s.box[k]);
+      out.Put("\n  origin ");
+      for (int k = 0; k < 3; ++k) (k ? out.Put(' ') : out).Num(s.origin[k]);
+      out.Put("\n  elements");
+      for (const auto& [z, count] : s.elements) out.Put(' ').Int(z).Put(':').Int(count);
+      out.Put('\n');
     }
   }
-  std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;
 }
