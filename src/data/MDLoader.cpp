@@ -7,6 +7,7 @@
 
 #include "data/fa2/FA2_Reader.h"
 #include "data/fa2/FAD_Reader.h"
+#include "data/lammps/LAMMPS_Reader.h"
 #include "data/md3/MD3Load.h"
 #include "data/text/TextFrames.h"
 
@@ -28,6 +29,7 @@ int MDLoader::Open(const std::string& path, TrajectoryFormat format) {
   switch (format) {
     case kTrajFA2:
     case kTrajFAD:
+    case kTrajLammps:
       return OpenBinary(path, format);
     case kTrajMD3:
     case kTrajPdb:
@@ -83,10 +85,11 @@ void MDLoader::FinishInMemoryLoad() {
   std::fflush(stdout);
 }
 
-void MDLoader::Number(ATOMS_DATA& frame, int index) {
+void MDLoader::Number(ATOMS_DATA& frame, int index) const {
   frame.index = index;
   frame.sequence = index;
-  frame.step = index;
+  // Engine dumps keep the timestep they were written at.
+  if (!binary_ || !binary_->KeepsStep()) frame.step = index;
 }
 
 // --- binary reader access -------------------------------------------------------------
@@ -134,6 +137,8 @@ qv::ReadStats* MDLoader::Stats() {
 int MDLoader::OpenBinary(const std::string& path, TrajectoryFormat format) {
   if (format == kTrajFA2) {
     binary_ = std::make_unique<FA2_Reader>();
+  } else if (format == kTrajLammps) {
+    binary_ = std::make_unique<qv::LAMMPS_Reader>(options_.typeElements);
   } else {
     binary_ = std::make_unique<FAD_Reader>();
   }
@@ -143,7 +148,7 @@ int MDLoader::OpenBinary(const std::string& path, TrajectoryFormat format) {
     format_ = kFormatFailed;
     return format_;
   }
-  format_ = format == kTrajFA2 ? kFormatFA2 : kFormatFAD;
+  format_ = format == kTrajFA2 ? kFormatFA2 : format == kTrajLammps ? kFormatLammps : kFormatFAD;
 
   nextOffset_ = 0;
   int64_t offset = 0;

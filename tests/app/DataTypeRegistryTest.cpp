@@ -29,7 +29,7 @@ TEST(DataTypeRegistry, EveryTypeCodeHasRowsAndADrawingOrIsKnownToLoadNothingYet)
   EXPECT_EQ(r.FindForPath("/data/run.md")->format, kTrajXyz);
   EXPECT_FALSE(r.Find("pdb")->hasBox);
   EXPECT_TRUE(r.Find("md3")->hasBox);
-  EXPECT_EQ(r.Extensions().size(), 7u);
+  EXPECT_EQ(r.Extensions().size(), 9u);
 }
 
 TEST(DataTypeRegistry, ASecondRowForAnExtensionIsRefused) {
