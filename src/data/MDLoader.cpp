@@ -8,6 +8,7 @@
 #include "data/Console.h"
 #include "data/fa2/FA2_Reader.h"
 #include "data/fa2/FAD_Reader.h"
+#include "data/lammps/LAMMPS_Reader.h"
 #include "data/md3/MD3Load.h"
 #include "data/text/TextFrames.h"
 
@@ -29,6 +30,7 @@ int MDLoader::Open(const std::string& path, TrajectoryFormat format) {
   switch (format) {
     case kTrajFA2:
     case kTrajFAD:
+    case kTrajLammps:
       return OpenBinary(path, format);
     case kTrajMD3:
     case kTrajPdb:
@@ -82,10 +84,11 @@ void MDLoader::FinishInMemoryLoad() {
   qv::ConsolePrint("%d frame loaded\n", static_cast<int>(slots_.size()));
 }
 
-void MDLoader::Number(ATOMS_DATA& frame, int index) {
+void MDLoader::Number(ATOMS_DATA& frame, int index) const {
   frame.index = index;
   frame.sequence = index;
-  frame.step = index;
+  // Engine dumps keep the timestep they were written at.
+  if (!binary_ || !binary_->KeepsStep()) frame.step = index;
 }
 
 // --- binary reader access -------------------------------------------------------------
@@ -133,6 +136,8 @@ qv::ReadStats* MDLoader::Stats() {
 int MDLoader::OpenBinary(const std::string& path, TrajectoryFormat format) {
   if (format == kTrajFA2) {
     binary_ = std::make_unique<FA2_Reader>();
+  } else if (format == kTrajLammps) {
+    binary_ = std::make_unique<qv::LAMMPS_Reader>(options_.typeElements);
   } else {
     binary_ = std::make_unique<FAD_Reader>();
   }
@@ -142,7 +147,7 @@ int MDLoader::OpenBinary(const std::string& path, TrajectoryFormat format) {
     format_ = kFormatFailed;
     return format_;
   }
-  format_ = format == kTrajFA2 ? kFormatFA2 : kFormatFAD;
+  format_ = format == kTrajFA2 ? kFormatFA2 : format == kTrajLammps ? kFormatLammps : kFormatFAD;
 
   nextOffset_ = 0;
   int64_t offset = 0;

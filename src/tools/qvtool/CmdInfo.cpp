@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "data/MDLoader.h"
 #include "tools/qvtool/OutputBuffer.h"
 #include "tools/qvtool/QvTool.h"
 
@@ -13,6 +14,7 @@ namespace {
 struct FrameSummary {
   int index = 0;
   int atoms = 0;
+  int step = 0;
   double box[9] = {};
   double origin[3] = {};
   std::vector<std::pair<int, long long>> elements;  // in order of first appearance
@@ -22,6 +24,7 @@ FrameSummary Summarize(const ATOMS_DATA& a) {
   FrameSummary s;
   s.index = a.index;
   s.atoms = a.atomCount;
+  s.step = a.step;
   std::copy(a.box, a.box + 9, s.box);
   std::copy(a.origin, a.origin + 3, s.origin);
   if (!a.HasAtomicNumbers()) return s;
@@ -60,6 +63,9 @@ int CmdInfo(Quivane& app, const ParsedArgs& args) {
 
   std::vector<FrameSummary> frames;
   int frameCount = 0;
+  // Engine dumps carry the simulation timestep of each frame; other files number frames.
+  const auto* md = dynamic_cast<const MDLoader*>(first.MD());
+  const bool timesteps = md && md->FormatCode() == MDLoader::kFormatLammps;
   for (;;) {
     if (first.type == kTypeMD) {
       const ATOMS_DATA* a = first.CurrentAtoms();
@@ -80,6 +86,7 @@ int CmdInfo(Quivane& app, const ParsedArgs& args) {
     for (size_t f = 0; f < frames.size(); ++f) {
       const FrameSummary& s = frames[f];
       out.Put(f ? ",{\"index\":" : "{\"index\":").Int(s.index).Put(",\"atoms\":").Int(s.atoms);
+      if (timesteps) out.Put(",\"timestep\":").Int(s.step);
       out.Put(",\"box\":[");
       for (int k = 0; k < 9; ++k) (k ? out.Put(',') : out).JsonNum(s.box[k]);
       out.Put("],\"origin\":[");
@@ -95,7 +102,9 @@ int CmdInfo(Quivane& app, const ParsedArgs& args) {
     out.Put("file: ").Put(first.path).Put("\ntype: ").Int(first.type).Put("\nframes: ").Int(frameCount);
     out.Put('\n');
     for (const FrameSummary& s : frames) {
-      out.Put("frame ").Int(s.index).Put(": atoms ").Int(s.atoms).Put("\n  box ");
+      out.Put("frame ").Int(s.index).Put(": atoms ").Int(s.atoms);
+      if (timesteps) out.Put(", timestep ").Int(s.step);
+      out.Put("\n  box ");
       for (int k = 0; k < 9; ++k) (k ? out.Put(' ') : out).Num(s.box[k]);
       out.Put("\n  origin ");
       for (int k = 0; k < 3; ++k) (k ? out.Put(' ') : out).Num(s.origin[k]);
