@@ -26,6 +26,7 @@ std::string Describe(const qv::FrameList& frames, int largest, const std::string
          std::to_string(f->step) + " atoms " + std::to_string(f->atomCount) + " comment [" +
          f->comment.value_or("-") + "]\n";
     for (double b : f->box) s += std::to_string(b) + " ";
+    for (double o : f->origin) s += std::to_string(o) + " ";
     s.append(reinterpret_cast<const char*>(f->atomicNumbers.data()), f->atomicNumbers.size() * 4);
     s.append(reinterpret_cast<const char*>(f->positions.data()), f->positions.size() * 4);
     s += "\n";
@@ -86,6 +87,11 @@ std::vector<Case> Cases() {
     cases.push_back({"too long atom line", f, many + "5\nt\n" + Atoms(2, 0, md2) + "H " + std::string(400, '1') + "\n" + Atoms(2, 0, md2)});
     cases.push_back({"too long count line", f, many + std::string(300, ' ') + "3\nt\n"});
     cases.push_back({"empty", f, ""});
+    cases.push_back({"extended titles", f,
+                     "2\nLattice=\"4 0 0 1 5 0 0.5 0.5 6\" Origin=\"-1 -2 -3\" Properties=id:I:1:pos:R:3:species:S:1\n"
+                     "7 0.5 1.5 2.5 Cu\n8 1 2 3 O\n"
+                     "1\nlattice=\"1 2 3\" properties=species:S:1:pos:R:3\nNa 1 1 1\n"
+                     "1\nProperties=species:S:1:vel:R:3\nH 1 1 1\n"});
   }
   return cases;
 }
@@ -127,7 +133,7 @@ TEST(ParallelText, SameFramesAndConsoleLinesAsTheSerialReader) {
     }
   }
   for (const char* m : {"longer than", "ends after", "not finite", "no title", "holds no atom count",
-                        "is not positive", "bytes left"}) {
+                        "is not positive", "bytes left", "is not nine numbers", "has no pos:R:3"}) {
     EXPECT_NE(consoles.find(m), std::string::npos) << m;
   }
 }

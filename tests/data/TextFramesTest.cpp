@@ -298,3 +298,32 @@ TEST(NumberScan, RealMatchesFromChars) {
     EXPECT_EQ(std::memcmp(&got, &want, sizeof got), 0) << w;
   }
 }
+
+// Columns named by Properties= in another order, the cell's corner from Origin=, and keys
+// that cannot be used: the frame keeps the default box and the plain column order.
+TEST(TextFrames, ExtendedTitlesGiveTheCellAndTheColumns) {
+  std::string out;
+  qv::FrameList frames = Load(
+      "2\nLattice=\"4 0 0 1 5 0 0.5 0.5 6\" Origin=\"-1 -2 -3\" Properties=id:I:1:pos:R:3:species:S:1 pbc=\"T T T\"\n"
+      "7 0.5 1.5 2.5 Cu\n8 1 2 3 O\n"
+      "1\nLattice=\"1 2 3\"\nH 1 2 3\n"
+      "1\nProperties=species:S:1:vel:R:3\nHe 4 5 6\n",
+      qv::TextFormat::kXyz, &out);
+  ASSERT_EQ(frames.size(), 3u);
+  const ATOMS_DATA& a = *frames[0];
+  const double box[9] = {4, 0, 0, 1, 5, 0, 0.5, 0.5, 6};
+  for (int k = 0; k < 9; ++k) EXPECT_EQ(a.box[k], box[k]) << k;
+  EXPECT_EQ(a.origin[0], -1);
+  EXPECT_EQ(a.origin[2], -3);
+  EXPECT_EQ(a.atomicNumbers[0], 29);
+  EXPECT_EQ(a.atomicNumbers[1], 8);
+  EXPECT_EQ(a.positions[0], 0.5f);
+  EXPECT_EQ(a.positions[5], 3.0f);
+  for (size_t f : {1u, 2u}) {
+    EXPECT_EQ(frames[f]->box[0], kBox[0]) << f;
+    EXPECT_EQ(frames[f]->positions[2], f == 1 ? 3.0f : 6.0f) << "plain columns";
+  }
+  EXPECT_EQ(frames[1]->atomicNumbers[0], 1);
+  EXPECT_NE(out.find("xyz: frame 2: Lattice=\"1 2 3\" is not nine numbers; it is not used"), std::string::npos) << out;
+  EXPECT_NE(out.find("has no pos:R:3 column"), std::string::npos) << out;
+}

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "data/Console.h"
+#include "data/text/ExtendedXyz.h"
 #include "data/text/NumberScan.h"
 
 namespace qv {
@@ -32,6 +33,7 @@ struct Plan {
   int declared = 0;
   int64_t supplied = 0;
   int nonFinite = 0;
+  XyzTitle title;  // an extended title's columns and box
 };
 
 // A run of whole atom lines of one frame, starting at atom `first`.
@@ -157,14 +159,19 @@ int LoadCountedFramesParallel(const std::string& path, TextFormat format, const 
   const char* name = TextFormatName(format);
   Load load(window, ParallelTextThreads(options), frames);
   load.SetParser([&load, format](Run& r) {
-    ATOMS_DATA& f = *load.PlanAt(r.plan).frame;
+    const Plan& plan = load.PlanAt(r.plan);
+    ATOMS_DATA& f = *plan.frame;
     int32_t* z = f.atomicNumbers.data() + r.first;
     float* pos = f.positions.data() + 3 * r.first;
     const char* p = r.begin;
     for (int64_t k = 0; k < r.lines; ++k) {
       const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(r.end - p)));
       const char* e = nl ? nl : r.end;
-      ParseCountedAtomLine(format, p, e, z[k], pos + 3 * k, r.nonFinite);
+      if (plan.title.extended) {
+        ParseExtendedAtomLine(plan.title.columns, p, e, z[k], pos + 3 * k, r.nonFinite);
+      } else {
+        ParseCountedAtomLine(format, p, e, z[k], pos + 3 * k, r.nonFinite);
+      }
       p = e + 1;
     }
   });
@@ -216,6 +223,12 @@ int LoadCountedFramesParallel(const std::string& path, TextFormat format, const 
     plan->frame = std::make_unique<ATOMS_DATA>();
     ATOMS_DATA& f = *plan->frame;
     for (int k = 0; k < 9; ++k) f.box[k] = defaultBox[k];
+    if (format == TextFormat::kXyz) {
+      plan->title = ParseXyzTitle(title);
+      ApplyXyzTitle(plan->title, f);
+      if (!plan->title.problem.empty())
+        load.Say(Format("%s: frame %d: %s; it is not used\n", name, frameNo, plan->title.problem.c_str()));
+    }
     f.comment.emplace(title);
     if (window.HadNewline()) f.comment->push_back('\n');
     f.Allocate(n);

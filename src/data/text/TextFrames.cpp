@@ -9,6 +9,7 @@
 
 #include "data/Console.h"
 #include "data/DataTypeRegistry.h"
+#include "data/text/ExtendedXyz.h"
 #include "data/text/NumberScan.h"
 #include "data/text/ParallelText.h"
 
@@ -116,6 +117,10 @@ std::unique_ptr<ATOMS_DATA> ReadCountedFrame(TextLoad& load, TextFormat format) 
   }
   auto frame = std::make_unique<ATOMS_DATA>();
   FillDefaults(*frame, load, title, titleNewline);  // before title's view is invalidated
+  const XyzTitle extended = format == TextFormat::kXyz ? ParseXyzTitle(title) : XyzTitle{};
+  ApplyXyzTitle(extended, *frame);
+  if (!extended.problem.empty())
+    qv::ConsolePrint("%s: frame %d: %s; it is not used\n", name, frameNo, extended.problem.c_str());
   frame->Allocate(n);
   int32_t* z = frame->atomicNumbers.data();
   float* pos = frame->positions.data();
@@ -124,7 +129,11 @@ std::unique_ptr<ATOMS_DATA> ReadCountedFrame(TextLoad& load, TextFormat format) 
   for (; i < n && lines.Next(line); ++i) {
     const char* p = line.data();
     const char* e = p + line.size();
-    ParseCountedAtomLine(format, p, e, z[i], pos + 3 * static_cast<size_t>(i), nonFinite);
+    if (extended.extended) {
+      ParseExtendedAtomLine(extended.columns, p, e, z[i], pos + 3 * static_cast<size_t>(i), nonFinite);
+    } else {
+      ParseCountedAtomLine(format, p, e, z[i], pos + 3 * static_cast<size_t>(i), nonFinite);
+    }
   }
   if (i < n) {
     std::fill(z + i, z + n, 0);
