@@ -46,6 +46,9 @@ struct ATOMS_DATA {
   int32_t step = 0;      // index for binary/md3, MODEL number for pdb, 0 for xyz/md/md2
   double box[9] = {};    // a.x a.y a.z b.x b.y b.z c.x c.y c.z; all zero when the file has no box
   double origin[3] = {};
+  // The file gave this frame its own cell although its format usually carries none (an
+  // extended xyz title): the cell is drawn like a trajectory's box.
+  bool cellFromFile = false;
 
   // Per-atom arrays; an empty array means the file did not carry it.
   qv::PodVector<int32_t> atomicNumbers;  // may hold -1 for an unknown symbol

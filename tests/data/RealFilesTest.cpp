@@ -86,6 +86,7 @@ TEST(RealFiles, AseExtendedXyz) {
     EXPECT_EQ(Census(*copper[k]), (std::map<int, int>{{29, 8}})) << "beyond the plain table's elements";
   }
   EXPECT_FLOAT_EQ(copper[0]->positions[0], 0.08820262f);
+  EXPECT_TRUE(copper[0]->cellFromFile) << "drawn as a box";
 
   auto water = LoadFile(dir + "water_forces.xyz");
   ASSERT_EQ(water.size(), 1u);
@@ -96,5 +97,6 @@ TEST(RealFiles, AseExtendedXyz) {
   auto methane = LoadFile(dir + "methane_nocell.xyz");
   ASSERT_EQ(methane.size(), 1u);
   EXPECT_EQ(methane[0]->box[0], 10.0) << "no Lattice: the default box";
+  EXPECT_FALSE(methane[0]->cellFromFile);
   EXPECT_EQ(Census(*methane[0]), (std::map<int, int>{{1, 4}, {6, 1}}));
 }

@@ -61,6 +61,9 @@ TEST_F(ScenePlanTest, FormatsWithoutABoxAndBoxOffGiveNoBoxItem) {
     display.box = kBoxOff;
     EXPECT_EQ(Count<BoxItem>(Plan(list).cells[0]), 0) << ext;
     display.box = kBoxOn;
+    // A cell the file itself gave (an extended xyz title) is drawn in every format.
+    frames_.back()->frames[0].cellFromFile = true;
+    EXPECT_EQ(Count<BoxItem>(Plan(list).cells[0]), 1) << ext;
   }
 }
 

@@ -137,6 +137,7 @@ void ApplyXyzTitle(const XyzTitle& title, ATOMS_DATA& frame) {
   if (!title.lattice) return;
   for (int k = 0; k < 9; ++k) frame.box[k] = title.box[k];
   for (int k = 0; k < 3; ++k) frame.origin[k] = title.origin[k];
+  frame.cellFromFile = true;
 }
 
 bool ParseExtendedAtomLine(const XyzColumns& columns, const char* p, const char* e, int32_t& z, float* r,

@@ -43,7 +43,7 @@ void BuildTrajectoryScene(const LawData& entry, SceneContext& ctx, std::vector<D
     }
   }
   const DataTypeRow* row = DataTypeRegistry::Instance().Find(entry.Extension());
-  if (display.box != kBoxOff && (!row || row->hasBox)) {
+  if (display.box != kBoxOff && (!row || row->hasBox || frame->cellFromFile)) {
     BoxItem box;
     for (int k = 0; k < 3; ++k) {
       box.a[k] = static_cast<float>(frame->box[k]);
