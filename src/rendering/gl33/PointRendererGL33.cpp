@@ -8,9 +8,9 @@
 namespace qvgl33 {
 
 namespace {
-void SetPointUniforms(const BasicRendererGL33& r, const FrameMatrices& m, float pixels) {
-  glUniform2f(r.Uniform("uViewportSize"), static_cast<float>(m.viewportW),
-              static_cast<float>(m.viewportH));
+// The geometry shader sizes its sprites itself.
+void SetPointUniforms(const BasicRendererGL33& r, float pixels) {
+  glEnable(GL_PROGRAM_POINT_SIZE);
   glUniform1f(r.Uniform("uPointSize"), pixels);
 }
 }  // namespace
@@ -40,7 +40,7 @@ void PointRendererGL33::Draw(const qv::scene::AtomsItem& item, const SceneSettin
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glDisable(GL_CULL_FACE);
   renderer_.Use(m);
-  SetPointUniforms(renderer_, m, 2.0f);
+  SetPointUniforms(renderer_, 2.0f);
   const float* positions = item.frame->positions.data();
   for (size_t first = 0; first < atoms; first += per) {
     const size_t last = std::min(atoms, first + per);
@@ -64,6 +64,7 @@ void PointRendererGL33::Draw(const qv::scene::AtomsItem& item, const SceneSettin
       ++last_.drawCalls;
     }
   }
+  glDisable(GL_PROGRAM_POINT_SIZE);
   glDisable(GL_BLEND);
   glEnable(GL_DEPTH_TEST);
   glEnable(GL_CULL_FACE);
@@ -83,8 +84,9 @@ void PointSpriteGL33::Draw(const float* points, size_t count, float pixels,
   renderer_.Upload(0, points, 28 * count);
   glDisable(GL_CULL_FACE);
   renderer_.Use(m);
-  SetPointUniforms(renderer_, m, pixels);
+  SetPointUniforms(renderer_, pixels);
   glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(count));
+  glDisable(GL_PROGRAM_POINT_SIZE);
   glEnable(GL_CULL_FACE);
 }
 
