@@ -20,6 +20,7 @@ LoadOptions Quivane::MakeLoadOptions() const {
   LoadOptions o;
   o.bondCutoff = settings.bondCutoff;
   std::copy(settings.defaultBox.begin(), settings.defaultBox.end(), o.defaultBox);
+  o.trajectoryZReverse = settings.trajectoryZReverse;
   // "Periodic" is read when the bonds are built, so a reloaded settings file applies to
   // frames whose bonds are built later. The containers live in dataSets, inside this object.
   const Settings* s = &settings;

@@ -8,6 +8,7 @@
 struct LoadOptions {
   double bondCutoff = 2.0;  // VISUAL "BondCutoff" when the container is created
   float defaultBox[9] = {10, 0, 0, 0, 10, 0, 0, 0, 10};  // BASIC "DefaultBox" for files without a box
+  int trajectoryZReverse = 1;  // VISUAL "TrajectoryZReverse": mirror z of particle event records
   // Builds frame.bonds with the given cut-off. Empty: bonds stay undetermined.
   std::function<void(ATOMS_DATA& frame, double cutoff)> buildBonds;
 };
