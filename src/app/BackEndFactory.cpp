@@ -43,6 +43,7 @@ SceneSettings SceneSettingsOf(const Quivane& app) {
   out.maxPressure = s.maxPressure;
   out.traceColor = {s.trajectoryColor[0], s.trajectoryColor[1], s.trajectoryColor[2]};
   out.traceWidth = static_cast<float>(s.trajectoryWidth);
+  out.historyFrame = s.historyFrame;
   return out;
 }
 
