@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/qvtool/InfoReplayKinds.h"
 #include "tools/qvtool/QvTool.h"
 
 namespace {
@@ -67,6 +68,7 @@ std::string TextList(const double* v, int n) {
 
 int CmdInfo(Quivane& app, const ParsedArgs& args) {
   if (!qvtool::LoadAndSelectFrame(app, args)) return 1;
+  if (const int status = InfoReplayKinds(app, args); status >= 0) return status;
   LawData& first = *app.dataSets.First();
   // Every frame is listed, whatever --frame selected.
   if (app.currentFrame != 0) app.currentFrame = app.SetFrameAll(0);
