@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "app/AfterLoad.h"
+#include "data/DataTypeRegistry.h"
 #include "app/MenuTable.h"
 #include "app/Title.h"
 
@@ -231,7 +232,10 @@ void Commands::OpenFiles(const std::vector<std::string>& paths) {
     shell_.Progress("Loading " + path, 0);
     app_.OpenAndPrepare(path);
     shell_.ProgressDone();
-    if (app_.dataSets.Size() == before) shell_.ShowMessage(LoadFailureText(path), "Error");
+    if (app_.dataSets.Size() == before) {
+      const std::string why = qv::TakeLoadFailure();
+      shell_.ShowMessage(why.empty() ? LoadFailureText(path) : why, "Error");
+    }
     RefreshAfterLoad();
   }
   shell_.Redraw();

@@ -7,8 +7,12 @@ namespace {
 std::shared_ptr<IDataContainer> OpenParticleEvents(const OpenRequest& r) {
   auto reader = std::make_shared<KRB_Reader>(r.options.trajectoryZReverse != 0);
   const int code = reader->Read(r.longPath);
-  std::fputs(qv::ParticleEventsLoadReport(*reader, code, r.longPath).c_str(), stdout);
-  if (code != kKrbRead) return nullptr;
+  const std::string report = qv::ParticleEventsLoadReport(*reader, code, r.longPath);
+  std::fputs(report.c_str(), stdout);
+  if (code != kKrbRead) {
+    qv::SetLoadFailure(report);
+    return nullptr;
+  }
   return reader;
 }
 

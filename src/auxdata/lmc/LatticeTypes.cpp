@@ -28,7 +28,10 @@ std::shared_ptr<IDataContainer> OpenLattice(const OpenRequest& r) {
   const int code = holder->Load(r.longPath);
   const std::string report = qv::LatticeLoadReport(*holder, code, r.longPath);
   std::fputs(report.c_str(), stdout);
-  if (code != kLmcLoaded) return nullptr;
+  if (code != kLmcLoaded) {
+    qv::SetLoadFailure(report);
+    return nullptr;
+  }
   return holder;
 }
 

@@ -7,8 +7,12 @@ namespace {
 std::shared_ptr<IDataContainer> OpenGridPoints(const OpenRequest& r) {
   auto repo = std::make_shared<VMEC_Repository>();
   const int code = repo->Load(r.longPath);
-  std::fputs(qv::GridPointsLoadReport(*repo, code, r.longPath).c_str(), stdout);
-  if (code != kVmecLoaded) return nullptr;
+  const std::string report = qv::GridPointsLoadReport(*repo, code, r.longPath);
+  std::fputs(report.c_str(), stdout);
+  if (code != kVmecLoaded) {
+    qv::SetLoadFailure(report);
+    return nullptr;
+  }
   return repo;
 }
 
