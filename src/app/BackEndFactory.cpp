@@ -65,6 +65,7 @@ SceneSettings SceneSettingsOf(const Quivane& app) {
   out.heightCenter = s.colorHeightCenter;
   out.heightRange = s.colorHeightRange;
   out.renderingFilter = s.renderingFilter;
+  out.historyFrame = s.historyFrame;
   return out;
 }
 

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "app/AfterLoad.h"
+#include "data/DataTypeRegistry.h"
 #include "app/MenuTable.h"
 #include "app/Title.h"
 #include "data/Console.h"
@@ -277,7 +278,8 @@ void Commands::OpenFiles(const std::vector<std::string>& paths) {
     const bool added = app_.dataSets.Size() > before;
     const std::vector<std::string> problems = Diagnostics(lines);
     if (!added) {
-      shell_.ShowMessage(LoadFailureText(path, problems), "Error");
+      const std::string why = qv::TakeLoadFailure();
+      shell_.ShowMessage(why.empty() ? LoadFailureText(path, problems) : why, "Error");
       shell_.ShowStatus("Not loaded: " + path);
     } else {
       // A reader that stopped early keeps the frames before the damage: say so.

@@ -3,6 +3,12 @@
 #include <cstdio>
 
 #include "data/DataTypeRegistry.h"
+#include "auxdata/krb/ParticleEventTypes.h"
+#include "auxdata/lmc/LatticeTypes.h"
+#include "auxdata/vmec/GridPointTypes.h"
+#include "rendering/scene/GridPointsScene.h"
+#include "rendering/scene/LatticeScene.h"
+#include "rendering/scene/ParticleEventsScene.h"
 #include "rendering/scene/ScenePlan.h"
 
 namespace qv {
@@ -16,6 +22,9 @@ void RegisterDataTypes() {
   // A new kind of data set adds its rows and its scene builder here.
   RegisterTrajectoryTypes(rows);
   scenes.Register(kTypeMD, scene::BuildTrajectoryScene);
+  RegisterLatticeTypes(rows); scenes.Register(kTypeLattice, scene::BuildLatticeScene);
+  RegisterParticleEventTypes(rows); scenes.Register(kTypeParticleEvents, scene::BuildParticleEventsScene);
+  RegisterGridPointTypes(rows); scenes.Register(kTypeGridPoints, scene::BuildGridPointsScene);
 }
 
 }  // namespace qv

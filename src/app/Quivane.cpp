@@ -29,6 +29,7 @@ LoadOptions Quivane::MakeLoadOptions() const {
     o.typeElements.push_back(qv::AtomicNumberOf(std::string_view(types).substr(from, to - from)));
     at = to;
   }
+  o.trajectoryZReverse = settings.trajectoryZReverse;
   // "Periodic" is read when the bonds are built, so a reloaded settings file applies to
   // frames whose bonds are built later. The containers live in dataSets, inside this object.
   const Settings* s = &settings;

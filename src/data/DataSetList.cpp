@@ -37,6 +37,7 @@ std::string BaseName(const std::string& path) {
 }  // namespace qv
 
 int DataSetList::OpenDataFile(const std::string& path, const LoadOptions& options) {
+  qv::TakeLoadFailure();
   const std::string longPath = qv::LongPath(path);
   const DataTypeRow* row = DataTypeRegistry::Instance().FindForPath(longPath);
   if (!row) return 1;

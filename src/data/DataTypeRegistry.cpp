@@ -1,6 +1,7 @@
 #include "data/DataTypeRegistry.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "data/MDLoader.h"
 
@@ -91,6 +92,17 @@ int TrajectorySetFrame(LawData& entry, int target) {
 }  // namespace
 
 namespace qv {
+
+namespace {
+std::string& LoadFailure() {
+  static std::string text;
+  return text;
+}
+}  // namespace
+
+void SetLoadFailure(std::string text) { LoadFailure() = std::move(text); }
+
+std::string TakeLoadFailure() { return std::exchange(LoadFailure(), std::string()); }
 
 void RegisterTrajectoryTypes(DataTypeRegistry& registry) {
   struct Kind {

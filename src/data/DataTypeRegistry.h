@@ -91,6 +91,11 @@ class DataTypeRegistry {
 };
 
 namespace qv {
+// Why the last open yielded no data set, in the reader's words, for the message box the
+// shell shows (the console has them too). Openers set it; the dispatch clears it first.
+void SetLoadFailure(std::string text);
+std::string TakeLoadFailure();
+
 // The trajectory rows (fa2, fad, md3, pdb, xyz, md, md2, and the engine dumps lammpstrj and
 // dump), all type 1 through MDLoader.
 // Rows already present are left as they are, so calling it twice changes nothing.

@@ -12,6 +12,7 @@ struct LoadOptions {
   float defaultBox[9] = {10, 0, 0, 0, 10, 0, 0, 0, 10};  // BASIC "DefaultBox" for files without a box
   // LAMMPS "TypeElements": the atomic number of each atom type of engine dumps (type 1 first).
   std::vector<int32_t> typeElements;
+  int trajectoryZReverse = 1;  // VISUAL "TrajectoryZReverse": mirror z of particle event records
   // Builds frame.bonds with the given cut-off. Empty: bonds stay undetermined.
   std::function<void(ATOMS_DATA& frame, double cutoff)> buildBonds;
 };

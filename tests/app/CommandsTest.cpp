@@ -151,6 +151,21 @@ TEST(Commands, AFileThatGivesNoDataSetSaysWhy) {
   EXPECT_EQ(r.menu.Top(kMenuOutput), 0);  // the refresh still ran
 }
 
+TEST(Commands, AReaderThatRefusesAFileGivesItsReasonToTheMessageBox) {
+  Rig r;
+  qvtest::TempDir dir;
+  qvtest::WriteText(dir.File("broken.lmc"), "ELEMENTS Fe\nGRID 1 1 1\n");
+  qvtest::WriteText(dir.File("broken.krb"), "0 X H 1 0 0 0\n");
+  r.cmds->OpenFiles({dir.File("broken.lmc"), dir.File("broken.krb"), dir.File("missing.fa2")});
+  ASSERT_EQ(r.shell.messages.size(), 3u);
+  EXPECT_NE(r.shell.messages[0].find("Error|error: " + dir.File("broken.lmc") + ": the BOX line"), std::string::npos)
+      << r.shell.messages[0];
+  EXPECT_NE(r.shell.messages[1].find("not a BOX line"), std::string::npos) << r.shell.messages[1];
+  // A reason is never carried over to the next file.
+  EXPECT_NE(r.shell.messages[2].find("The file does not exist"), std::string::npos);
+  EXPECT_TRUE(r.app.dataSets.Empty());
+}
+
 TEST(Commands, EditModeNeedsALowerCaseMd3) {
   Rig r;
   r.cmds->Command(kEditMode);  // nothing loaded: nothing happens

@@ -29,6 +29,13 @@ PointRendererGL& BackEndGL15::Points() {
 }
 
 namespace {
+// A renderer made on first use.
+template <class T>
+T& Made(std::unique_ptr<T>& p) {
+  if (!p) p = std::make_unique<T>();
+  return *p;
+}
+
 // Overloaded lambdas for std::visit.
 template <class... F>
 struct Visitor : F... {
@@ -49,6 +56,9 @@ void BackEndGL15::DrawItem(const qv::scene::DrawItem& item, const qv::scene::Sce
                    glFlush();
                  },
                  [&](const qv::scene::PolylineItem& p) { qvgl::DrawPolyline(p); },
+                 [&](const qv::scene::LatticeItem& l) { Made(lattice_).Draw(l); },
+                 [&](const qv::scene::ParticleEventsItem& k) { Made(particleEvents_).Draw(k, plan.display, plan.settings); },
+                 [&](const qv::scene::GridPointsItem& g) { Made(gridPoints_).Draw(g); },
              },
              item.what);
 }
@@ -92,9 +102,11 @@ void BackEndGL15::Release() {
   if (device_->MakeCurrent()) {
     atoms_.reset();
     points_.reset();
+    lattice_.reset(), particleEvents_.reset(), gridPoints_.reset();
     device_->DoneCurrent();
   }
   atoms_.reset();
   points_.reset();
+  lattice_.reset(), particleEvents_.reset(), gridPoints_.reset();
   device_.reset();
 }

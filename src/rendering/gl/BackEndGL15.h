@@ -7,7 +7,10 @@
 #include "rendering/RenderBackEnd.h"
 #include "rendering/gl/AtomRendererGL.h"
 #include "rendering/gl/GraphicDeviceGL15.h"
+#include "rendering/gl/KrbRendererGL.h"
+#include "rendering/gl/LMCRendererGL.h"
 #include "rendering/gl/PointRendererGL.h"
+#include "rendering/gl/VmecRendererGL.h"
 
 class BackEndGL15 : public IRenderBackEnd {
  public:
@@ -38,4 +41,7 @@ class BackEndGL15 : public IRenderBackEnd {
   std::unique_ptr<GraphicDeviceGL15> device_;
   std::unique_ptr<AtomRendererGL> atoms_;
   std::unique_ptr<PointRendererGL> points_;
+  std::unique_ptr<LMCRendererGL> lattice_;
+  std::unique_ptr<KrbRendererGL> particleEvents_;
+  std::unique_ptr<VmecRendererGL> gridPoints_;
 };

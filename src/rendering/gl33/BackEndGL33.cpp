@@ -9,7 +9,10 @@
 #include "rendering/gl33/CommonShader.h"
 #include "rendering/gl33/CylinderRendererGL33.h"
 #include "rendering/gl33/DepthOfFieldFilterGL33.h"
+#include "rendering/gl33/KrbRendererGL33.h"
+#include "rendering/gl33/LMCRendererGL33.h"
 #include "rendering/gl33/PointRendererGL33.h"
+#include "rendering/gl33/VmecRendererGL33.h"
 #include "rendering/gl33/SphereRendererGL33.h"
 #include "rendering/gl33/StateManagerGL33.h"
 #include "rendering/gl33/TiledBitmapGL33.h"
@@ -72,6 +75,13 @@ qvgl33::DepthOfFieldFilterGL33& BackEndGL33::Filter() {
 }
 
 namespace {
+// A renderer made on first use (the context is current while a plan is drawn).
+template <class T>
+T& Made(std::unique_ptr<T>& p, qvgl33::CommonShader& shaders) {
+  if (!p) p = std::make_unique<T>(shaders);
+  return *p;
+}
+
 // Overloaded lambdas for std::visit.
 template <class... F>
 struct Visitor : F... {
@@ -105,6 +115,9 @@ void BackEndGL33::DrawItem(const qv::scene::DrawItem& item, const qv::scene::Sce
                  },
                  [&](const qv::scene::BoxItem& b) { Lines().Draw(b, m); },
                  [&](const qv::scene::PolylineItem& p) { Lines().Draw(p, m); },
+                 [&](const qv::scene::LatticeItem& l) { Made(lattice_, Shaders()).Draw(l, slot, m); },
+                 [&](const qv::scene::ParticleEventsItem& k) { Made(particleEvents_, Shaders()).Draw(k, slot, Spheres(), Points(), plan.display, plan.settings, m); },
+                 [&](const qv::scene::GridPointsItem& g) { Made(gridPoints_, Shaders()).Draw(g, slot, m); },
              },
              item.what);
 }
@@ -172,6 +185,7 @@ void BackEndGL33::Release() {
   // still be made current; the device goes last with its targets and context.
   const bool current = device_->MakeCurrent();
   if (current) {
+    lattice_.reset(), particleEvents_.reset(), gridPoints_.reset();
     points_.reset();
     lines_.reset();
     cylinders_.reset();
@@ -184,6 +198,7 @@ void BackEndGL33::Release() {
   } else {
     // Without a context the GL objects went with it, and their destructors must not call
     // GL: the wrappers are dropped without running them (a small leak on a dying surface).
+    lattice_.release(), particleEvents_.release(), gridPoints_.release();
     points_.release();
     lines_.release();
     cylinders_.release();

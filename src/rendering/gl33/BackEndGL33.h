@@ -18,6 +18,9 @@ class CylinderRendererGL33;
 class PointRendererGL33;
 class BoxRendererGL33;
 class DepthOfFieldFilterGL33;
+class LMCRendererGL33;
+class KrbRendererGL33;
+class VmecRendererGL33;
 struct FrameMatrices;
 }  // namespace qvgl33
 
@@ -76,5 +79,8 @@ class BackEndGL33 : public IRenderBackEnd {
   std::unique_ptr<qvgl33::PointRendererGL33> points_;
   std::unique_ptr<qvgl33::BoxRendererGL33> lines_;
   std::unique_ptr<qvgl33::DepthOfFieldFilterGL33> filter_;
+  std::unique_ptr<qvgl33::LMCRendererGL33> lattice_;
+  std::unique_ptr<qvgl33::KrbRendererGL33> particleEvents_;
+  std::unique_ptr<qvgl33::VmecRendererGL33> gridPoints_;
   float lineWidth_ = 1;
 };

@@ -16,6 +16,9 @@
 #include "data/ElementTable.h"
 #include "data/PodVector.h"
 #include "rendering/Camera.h"
+#include "rendering/scene/GridPointsItems.h"
+#include "rendering/scene/LatticeItems.h"
+#include "rendering/scene/ParticleEventsItems.h"
 #include "shell/settings/DisplayOptions.h"
 
 // What the draw reads beside the display values: the settings as the application converts
@@ -32,6 +35,7 @@ struct SceneSettings {
   double heightCenter = 0.0;
   double heightRange = 0.0;
   int renderingFilter = 0;  // 1: the shader back end's depth-of-field filter
+  int historyFrame = 0;  // trail length of particle event records (VISUAL "HistoryFrame")
 
   const qv::ColorTables& Colors() const;
 };
@@ -99,7 +103,11 @@ struct PolylineItem {
 
 struct DrawItem {
   int dataSet = 0;  // position of the data set in the list
-  std::variant<AtomsItem, BoxItem, PolylineItem> what;
+  std::variant<AtomsItem, BoxItem, PolylineItem,
+               LatticeItem,
+               ParticleEventsItem,
+               GridPointsItem>
+      what;
 };
 
 // One viewport of the picture and what is drawn there.
