@@ -5,15 +5,17 @@ namespace qv {
 bool DrawWindowFrame(IRenderBackEnd& backEnd, IGLSurfaceProvider& surface,
                      const DataSetList& dataSets, const DisplayValues& display,
                      const SceneSettings& settings, const CameraGL& camera, int width, int height,
-                     scene::SceneCache* cache) {
+                     scene::SceneCache* cache,
+                     const std::vector<scene::OverlayItem>* overlay) {
   IGraphicDevice* device = backEnd.Device();
   if (!device || width <= 0 || height <= 0) return false;
   // The view is computed once per picture, before the device starts the frame.
   const SceneCamera view = SceneCamera::From(camera);
   device->BeginFrame();
-  const scene::ScenePlan plan = scene::BuildScene(dataSets, display, settings,
+  scene::ScenePlan plan = scene::BuildScene(dataSets, display, settings,
                                                   SceneTile::Whole(width, height),
                                                   scene::ScenePurpose::kScreen, cache);
+  if (overlay) plan.overlay = *overlay;
   backEnd.DrawPlan(plan, view, surface.Framebuffer());
   device->EndFrame();
   return true;

@@ -76,6 +76,7 @@ void BackEndGL15::DrawPlan(const qv::scene::ScenePlan& plan, const SceneCamera& 
                          cell.viewportW, cell.viewportH, camera);
     for (const qv::scene::DrawItem& item : cell.items) DrawItem(item, plan);
   }
+  overlay_.Draw(plan.overlay, plan.tile.width, plan.tile.height);
 }
 
 std::unique_ptr<ITiledBitmapRenderer> BackEndGL15::BitmapRenderer(const DataSetList& dataSets,
@@ -92,6 +93,7 @@ void BackEndGL15::Release() {
   if (device_->MakeCurrent()) {
     atoms_.reset();
     points_.reset();
+    overlay_.Release();
     device_->DoneCurrent();
   }
   atoms_.reset();

@@ -1,6 +1,7 @@
 #pragma once
 // The fixed-function back end: the OpenGL 1.5 device and the renderers that draw a scene
-// plan with it (atoms as spheres with bond cylinders or as points, the box, polylines).
+// plan with it (atoms as spheres with bond cylinders or as points, the box, polylines, and
+// over them the screen's overlay).
 // The header is free of GL, so the application layer can hold it.
 #include <memory>
 
@@ -8,6 +9,7 @@
 #include "rendering/gl/AtomRendererGL.h"
 #include "rendering/gl/GraphicDeviceGL15.h"
 #include "rendering/gl/PointRendererGL.h"
+#include "rendering/ui/OverlayRendererGL.h"
 
 class BackEndGL15 : public IRenderBackEnd {
  public:
@@ -38,4 +40,5 @@ class BackEndGL15 : public IRenderBackEnd {
   std::unique_ptr<GraphicDeviceGL15> device_;
   std::unique_ptr<AtomRendererGL> atoms_;
   std::unique_ptr<PointRendererGL> points_;
+  OverlayRendererGL overlay_;
 };

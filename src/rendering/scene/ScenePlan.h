@@ -16,6 +16,7 @@
 #include "data/ElementTable.h"
 #include "data/PodVector.h"
 #include "rendering/Camera.h"
+#include "rendering/PressureNotice.h"
 #include "shell/settings/DisplayOptions.h"
 
 // What the draw reads beside the display values: the settings as the application converts
@@ -28,6 +29,10 @@ struct SceneSettings {
   double maxPressure = 160.1;
   std::array<float, 3> traceColor = {1, 1, 1};
   float traceWidth = 0.5f;
+  // False for a back end whose spheres cannot show pressure colours: in pressure mode they
+  // get the element colours, and the notice (when given) hears of it.
+  bool spheresShowPressure = true;
+  qv::PressureNotice* pressureNotice = nullptr;
 
   const qv::ColorTables& Colors() const;
 };
@@ -113,11 +118,21 @@ struct SceneCell {
   int ViewportYFromTop(int tileHeight) const { return tileHeight - viewportY - viewportH; }
 };
 
-// Screen-only elements over the scene (buttons, panels): pixels of the window, y from the top.
+// A decoded overlay image: rows from the top, 4 bytes r g b a (not premultiplied) a pixel.
+// Images live for the whole run, so a back end may key its textures by their address.
+struct OverlayImage {
+  int width = 0, height = 0;
+  std::vector<uint8_t> rgba;
+};
+
+// Screen-only elements over the scene (buttons, panels): pixels of the window, y from the
+// top, drawn in order with alpha blending after every cell.
 struct OverlayItem {
   float left = 0, top = 0, right = 0, bottom = 0;
+  // The fill, or the factor the image's colours are multiplied by.
   std::array<float, 4> color = {0, 0, 0, 0};
-  int image = -1;  // an image of the overlay's set, or -1 for a filled rectangle
+  int image = -1;                       // its number in the overlay's set; -1 for a fill
+  const OverlayImage* bitmap = nullptr;  // the image's pixels; null for a filled rectangle
 };
 
 // Who the picture is for: the window shows the overlay; bitmaps and EPS never do.
