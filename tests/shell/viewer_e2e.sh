@@ -2,7 +2,9 @@
 # The viewer as a user meets it, on a virtual X server: open a file from the command line,
 # turn the picture with a drag, play and stop the movie, write a bitmap from the menu, drop
 # a second file on the window, open the version dialog, quit from the menu.
-# Usage: viewer_e2e.sh QUIVANE TRAJECTORY XDND_DROP
+# Usage: viewer_e2e.sh QUIVANE TRAJECTORY XDND_DROP [gl15|gl33]
+# The back end (gl15 by default) decides the on-screen playback control that is clicked:
+# the page panel along the bottom-left or the image buttons at the bottom centre.
 set -euo pipefail
 
 if [ -z "${QV_E2E_INSIDE:-}" ]; then
@@ -13,6 +15,12 @@ fi
 quivane=$(realpath "$1")
 trajectory=$(realpath "$2")
 dropper=$(realpath "$3")
+backend=${4:-gl15}
+case "$backend" in
+  gl15) directx11=0 ;;
+  gl33) directx11=1 ;;
+  *) echo "unknown back end $backend" >&2; exit 2 ;;
+esac
 work=$(mktemp -d)
 pid=""
 cleanup() {
@@ -27,9 +35,9 @@ fail() {
 }
 
 cp "$trajectory" "$work/water.fa2"
-cat > "$work/setting.ini" <<'INI'
+cat > "$work/setting.ini" <<INI
 [GPUDriver]
-DirectX11=0
+DirectX11=$directx11
 Vsync=2
 [WINDOW]
 Width=480
@@ -92,6 +100,39 @@ stopped=$(frame_of "$(title)")
 [ -n "$stopped" ] && [ "$stopped" -gt 0 ] || fail "no frame advanced: $(title)"
 sleep 0.5
 [ "$(frame_of "$(title)")" = "$stopped" ] || fail "the movie went on after X: $(title)"
+
+# The on-screen control plays and stops. The drawing area is the main window's child of
+# the client size; its place on the screen is the child's absolute position.
+read -r ax ay < <(xwininfo -id "$wid" -tree | sed -n 's/.* 480x360+[-0-9]*+[-0-9]* *+\([-0-9]*\)+\([-0-9]*\)$/\1 \2/p' | head -n1) ||
+  fail "no drawing area among the window's children"
+if [ "$backend" = gl15 ]; then
+  # Page panel items along the bottom: step back, play backward, stop, play forward, ...
+  item() { echo "$((ax + 64 * $1 + 32)) $((ay + 360 - 32))"; }
+  play_back=$(item 1) stop=$(item 2) play=$(item 3)
+else
+  # Buttons at the bottom centre, 96 pixels apart.
+  button() { echo "$((ax + 240 + 96 * $1)) $((ay + 360 - 64))"; }
+  play_back=$(button -1) stop=$(button 0) play=$(button 1)
+fi
+wait_frame() {  # wait_frame N: until the title shows frame N
+  for _ in $(seq 50); do [ "$(frame_of "$(title)")" = "$1" ] && return 0; sleep 0.1; done
+  fail "frame $1 not reached: $(title)"
+}
+# shellcheck disable=SC2086
+xdotool mousemove $play_back click 1
+wait_frame 0
+# Play and stop at once: the movie stops within a tick or two, far from the last frame.
+# shellcheck disable=SC2086
+xdotool mousemove $play click 1 mousemove $stop click 1
+sleep 0.5
+clicked=$(frame_of "$(title)")
+sleep 0.5
+[ "$(frame_of "$(title)")" = "$clicked" ] || fail "the stop button did not stop: $(title)"
+[ -n "$clicked" ] && [ "$clicked" -lt 9 ] || fail "stopped only at the end: $(title)"
+# shellcheck disable=SC2086
+xdotool mousemove $play click 1
+wait_frame 9
+stopped=9
 
 # Output -> BMP output writes the frame shown at the drawing area's size.
 xdotool key alt+o
