@@ -198,3 +198,9 @@ void OverlayRendererGL33::Release() {
   vbo_ = vao_ = program_ = 0;
   tried_ = false;
 }
+
+void OverlayRendererGL33::Forget() {
+  textures_.clear();
+  vbo_ = vao_ = program_ = 0;
+  tried_ = false;
+}

@@ -19,6 +19,8 @@ class OverlayRendererGL33 {
   // is restored afterwards. Nothing is drawn when its shaders do not build.
   void Draw(const std::vector<qv::scene::OverlayItem>& items, int width, int height);
   void Release();
+  // The context went with its objects: drop their names without calling GL.
+  void Forget();
 
  private:
   bool Ready();
