@@ -14,10 +14,9 @@ bool DrawWindowFrame(IRenderBackEnd& backEnd, IGLSurfaceProvider& surface,
   // The surface's size as the window reports it; the device applies it when it changed.
   device->Resize(width, height);
   device->BeginFrame();
-  scene::ScenePlan plan = scene::BuildScene(dataSets, display, settings,
+  const scene::ScenePlan plan = scene::BuildScene(dataSets, display, settings,
                                                   SceneTile::Whole(width, height),
-                                                  scene::ScenePurpose::kScreen, cache);
-  if (overlay) plan.overlay = *overlay;
+                                                  scene::ScenePurpose::kScreen, cache, overlay);
   backEnd.DrawPlan(plan, view, surface.Framebuffer());
   device->EndFrame();
   return true;

@@ -131,8 +131,11 @@ TEST_F(ScenePlanTest, ImagesNeverCarryTheOverlayAndTheTraceIsAPolyline) {
   e.trace[0] = {0, 0, 0};
   e.trace[3] = {1, 2, 3};
   list.Append(e);
+  const std::vector<OverlayItem> overlay(2);
+  EXPECT_EQ(BuildScene(list, display, {}, SceneTile::Whole(64, 48), ScenePurpose::kScreen,
+                       nullptr, &overlay).overlay.size(), 2u);
   const ScenePlan plan = BuildScene(list, display, {}, SceneTile::Whole(64, 48),
-                                    ScenePurpose::kImage);
+                                    ScenePurpose::kImage, nullptr, &overlay);
   EXPECT_TRUE(plan.overlay.empty());
   const auto* trace = std::get_if<PolylineItem>(&plan.cells[0].items.back().what);
   ASSERT_NE(trace, nullptr);

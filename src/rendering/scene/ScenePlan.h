@@ -229,10 +229,12 @@ class SceneBuilders {
 // tile.fullHeight, of which the framebuffer shows the tile. Data sets whose type has no
 // builder, or without a current frame, contribute nothing. With several data sets and the
 // side-by-side layout each gets the cell of the layout (cells the tile misses are left out);
-// otherwise one cell holds all of them in list order.
+// otherwise one cell holds all of them in list order. The overlay items go into a screen
+// plan only.
 ScenePlan BuildScene(const DataSetList& dataSets, const DisplayValues& display,
                      const SceneSettings& settings, const SceneTile& tile,
-                     ScenePurpose purpose = ScenePurpose::kScreen, SceneCache* cache = nullptr);
+                     ScenePurpose purpose = ScenePurpose::kScreen, SceneCache* cache = nullptr,
+                     const std::vector<OverlayItem>* overlay = nullptr);
 
 // The atomistic trajectory's builder: atoms (spheres with bonds, or points) unless the atom
 // style hides them, the box unless hidden or the format carries none, the traced atom's path.
