@@ -284,6 +284,34 @@ TEST_F(ShaderBackEnd, UnchangedDataUploadsNothingTheNextFrame) {
   EXPECT_EQ(frame(), 0);
 }
 
+TEST_F(ShaderBackEnd, SmallBudgetSplitsBuffersWithoutChangingThePicture) {
+  std::vector<Atom> atoms;
+  std::vector<BOND_ENTRY> bonds;
+  for (int k = 0; k < 30; ++k) atoms.push_back({k % 2 ? 8 : 17, 0.3f + 0.12f * k, 2, 0.3f + 0.1f * k});
+  for (int k = 0; k + 1 < 30; ++k) bonds.push_back({k, k + 1, 0.12f, 0, 0.1f});
+  auto c = MakeFrame(4, atoms, bonds);
+  DataSetList list = One(MakeEntry(c));
+  DisplayValues d;
+  d.box = 0;
+  d.atomRadius = 0.2;
+  const SceneCamera cam = FittedCamera(c->frames[0].box, c->frames[0].origin);
+  for (int style : {kAtomStylePolygons, kAtomStylePoints}) {
+    d.atomStyle = style;
+    Draw(list, d, cam);
+    const auto whole = Read();
+    SceneSettings s;
+    s.vramBytes = 64;  // four instances or points, one bond per buffer
+    Draw(list, d, cam, s);
+    EXPECT_EQ(CountNot(Read(), {0, 0, 0}), CountNot(whole, {0, 0, 0})) << style;
+    if (style == kAtomStylePolygons) {
+      EXPECT_EQ(GL33().Spheres().Last().drawCalls, 8);
+      EXPECT_EQ(GL33().Cylinders().Last().drawCalls, 29);
+    } else {
+      EXPECT_EQ(GL33().Points().Last().drawCalls, 8);
+    }
+  }
+}
+
 TEST_F(ShaderBackEnd, DepthOfFieldFilterKeepsTheFocusedAtomAndBlursTheRest) {
   auto c = MakeFrame(4, {{8, 2, 2, 2}, {8, 0.5f, 0.2f, 3.5f}});
   DataSetList list = One(MakeEntry(c));

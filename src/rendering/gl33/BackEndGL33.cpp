@@ -121,8 +121,6 @@ void BackEndGL33::DrawCells(const qv::scene::ScenePlan& plan, const SceneCamera&
         camera.camera.ProjectionGL(plan.display.projection, cell.cellW, cell.cellH, cell.subX,
                                    cell.subY, cell.viewportW, cell.viewportH, camera.distance);
     ToFloat(p.data(), m.projection);
-    m.viewportW = cell.viewportW;
-    m.viewportH = cell.viewportH;
     for (const qv::scene::DrawItem& item : cell.items) DrawItem(item, plan, m);
   }
 }

@@ -12,7 +12,6 @@ namespace qvgl33 {
 struct FrameMatrices {
   float view[16] = {};        // eye space looking down -z, column-major
   float projection[16] = {};  // column-major
-  int viewportW = 1, viewportH = 1;
   float lineWidth = 1;  // the picture's line width (a magnified bitmap's magnification)
 };
 
