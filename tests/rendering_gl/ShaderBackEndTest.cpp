@@ -264,24 +264,32 @@ TEST(ShaderBackEndFiles, AMissingShaderLeavesOnlyItsRendererWithoutPicture) {
 }
 
 TEST_F(ShaderBackEnd, UnchangedDataUploadsNothingTheNextFrame) {
+  // Two data sets, superimposed and side by side: each keeps its own buffers.
   auto c = MakeFrame(4, {{8, 1, 2, 2}, {8, 3, 2, 2}}, {{0, 1, 2, 0, 0}});
-  DataSetList list = One(MakeEntry(c));
-  DisplayValues d;
+  auto other = MakeFrame(4, {{17, 2, 2, 1}, {17, 2, 2, 3}}, {{0, 1, 0, 0, 2}});
+  DataSetList list;
+  list.Append(MakeEntry(c));
+  list.Append(MakeEntry(other));
   const SceneCamera cam = FittedCamera(c->frames[0].box, c->frames[0].origin);
   qv::scene::SceneCache cache;
-  auto frame = [&] {
-    backEnd_->DrawPlan(qv::scene::BuildScene(list, d, SceneSettings{}, SceneTile::Whole(64, 64),
-                                             qv::scene::ScenePurpose::kScreen, &cache),
-                       cam, surface_->Framebuffer());
-    return GL33().Spheres().Last().uploads + GL33().Cylinders().Last().uploads;
-  };
-  EXPECT_EQ(frame(), 2);
-  EXPECT_EQ(frame(), 0);
-  d.colorMode = qv::kColorByBondCount;
-  EXPECT_EQ(frame(), 2);
-  c->frames[0].index = 3;  // another frame read into the same record
-  EXPECT_EQ(frame(), 2);
-  EXPECT_EQ(frame(), 0);
+  for (int layout : {kLayoutOverlaid, kLayoutSideBySide}) {
+    DisplayValues d;
+    d.multiData = layout;
+    auto frame = [&] {
+      const int before = GL33().Spheres().UploadsSoFar() + GL33().Cylinders().UploadsSoFar();
+      backEnd_->DrawPlan(qv::scene::BuildScene(list, d, SceneSettings{}, SceneTile::Whole(64, 64),
+                                               qv::scene::ScenePurpose::kScreen, &cache),
+                         cam, surface_->Framebuffer());
+      return GL33().Spheres().UploadsSoFar() + GL33().Cylinders().UploadsSoFar() - before;
+    };
+    frame();
+    EXPECT_EQ(frame(), 0) << layout;
+    d.colorMode = qv::kColorByBondCount;
+    EXPECT_EQ(frame(), 4) << layout;
+    c->frames[0].index = 3 + layout;  // another frame read into the first data set's record
+    EXPECT_EQ(frame(), 2) << layout;
+    EXPECT_EQ(frame(), 0) << layout;
+  }
 }
 
 TEST_F(ShaderBackEnd, SmallBudgetSplitsBuffersWithoutChangingThePicture) {

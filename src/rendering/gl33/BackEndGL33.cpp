@@ -87,18 +87,20 @@ void ToFloat(const double* in, float* out) {
 
 void BackEndGL33::DrawItem(const qv::scene::DrawItem& item, const qv::scene::ScenePlan& plan,
                            const qvgl33::FrameMatrices& m) {
+  // Each data set keeps its own buffers, so several drawn in one frame are not refilled.
+  const size_t slot = static_cast<size_t>(std::max(item.dataSet, 0));
   std::visit(Visitor{
                  [&](const qv::scene::AtomsItem& a) {
                    if (a.style == kAtomStylePoints) {
-                     Points().Draw(a, plan.settings, m);
+                     Points().Draw(a, slot, plan.settings, m);
                    } else if (a.colorMode == qv::kColorByHeight) {
                      // Height colouring shows the spheres only.
                      const qv::HeightRamp ramp = qv::MakeHeightRamp(
                          a.frame->box, plan.settings.heightCenter, plan.settings.heightRange);
-                     HeightSpheres().Draw(a, ramp, plan.display, plan.settings, m);
+                     HeightSpheres().Draw(a, slot, ramp, plan.display, plan.settings, m);
                    } else {
-                     Spheres().Draw(a, plan.display, plan.settings, m);
-                     if (a.drawBonds) Cylinders().Draw(a, plan.display, plan.settings, m);
+                     Spheres().Draw(a, slot, plan.display, plan.settings, m);
+                     if (a.drawBonds) Cylinders().Draw(a, slot, plan.display, plan.settings, m);
                    }
                  },
                  [&](const qv::scene::BoxItem& b) { Lines().Draw(b, m); },

@@ -31,8 +31,9 @@ BoxRendererGL33::BoxRendererGL33(CommonShader& cache)
 }
 
 void BoxRendererGL33::Lines(unsigned mode, size_t count, float width, const FrameMatrices& m) {
-  renderer_.Upload(0, staging_.data(), 16 * count);
+  renderer_.Shared().Upload(0, staging_.data(), 16 * count);
   renderer_.Use(m);
+  renderer_.Shared().Bind();
   glLineWidth(std::clamp(width, 1.0f, maxWidth_));
   glDrawArrays(mode, 0, static_cast<GLsizei>(count));
   glLineWidth(1.0f);

@@ -14,8 +14,9 @@ InputLayout CylinderRendererGL33::Layout() {
 CylinderRendererGL33::CylinderRendererGL33(CommonShader& cache)
     : renderer_(cache, "vs_color.glsl", "ps_color.glsl", nullptr, Layout()) {}
 
-void CylinderRendererGL33::Draw(const qv::scene::AtomsItem& item, const DisplayValues& display,
-                                const SceneSettings& settings, const FrameMatrices& m) {
+void CylinderRendererGL33::Draw(const qv::scene::AtomsItem& item, size_t dataSet,
+                                const DisplayValues& display, const SceneSettings& settings,
+                                const FrameMatrices& m) {
   last_ = {};
   if (!Ready()) return;
   // As in the fixed-function back end, the thickness follows the radius only when the
@@ -34,12 +35,15 @@ void CylinderRendererGL33::Draw(const qv::scene::AtomsItem& item, const DisplayV
   const size_t total = static_cast<size_t>(bondCount);
   const size_t per = qv::geo::BatchCapacity(settings.vramBytes, cylinder_);
   const bool single = total <= per;
-  const bool reuse = single && filled_ && lastKey_ == item.key && lastBuild_ == builds_;
-  lastKey_ = item.key;
-  lastBuild_ = builds_;
-  filled_ = single;
+  FilledFrom& from = FilledFor(filled_, dataSet);
+  const bool reuse = single && from.valid && from.key == item.key && from.meshBuild == builds_;
+  from.key = item.key;
+  from.meshBuild = builds_;
+  from.valid = single;
+  VertexArrayGL33& arrays = renderer_.ForDataSet(dataSet, false);
 
   renderer_.Use(m);
+  arrays.Bind();
   SetLight(renderer_);
   for (size_t first = 0; first < total; first += per) {
     const size_t last = std::min(total, first + per);
@@ -55,13 +59,14 @@ void CylinderRendererGL33::Draw(const qv::scene::AtomsItem& item, const DisplayV
         std::memcpy(out + 7 * v + 3, &batch_.normals[3 * v], 3 * sizeof(float));
         out[7 * v + 6] = batch_.colors[v];
       }
-      renderer_.Upload(0, staging_.data(), 28 * nv);
-      renderer_.UploadIndices(batch_.indices.data(), batch_.indexCount * sizeof(uint32_t));
-      indexCount_ = batch_.indexCount;
+      arrays.Upload(0, staging_.data(), 28 * nv);
+      arrays.UploadIndices(batch_.indices.data(), batch_.indexCount * sizeof(uint32_t));
+      from.count = batch_.indexCount;
       ++last_.uploads;
+      ++uploadsSoFar_;
     }
-    if (indexCount_ > 0) {
-      glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indexCount_), GL_UNSIGNED_INT, nullptr);
+    if (from.count > 0) {
+      glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(from.count), GL_UNSIGNED_INT, nullptr);
       ++last_.drawCalls;
     }
   }
@@ -85,8 +90,9 @@ void CylinderColorTableRendererGL33::Draw(const float* positions, size_t count, 
     std::memcpy(&staging_[4 * k], positions + 3 * k, 3 * sizeof(float));
     staging_[4 * k + 3] = 1.0f;
   }
-  renderer_.Upload(1, staging_.data(), 16 * count);
+  renderer_.Shared().Upload(1, staging_.data(), 16 * count);
   renderer_.Use(m);
+  renderer_.Shared().Bind();
   SetLight(renderer_);
   SetRampUniforms(renderer_, ramp);
   glDrawElementsInstanced(GL_TRIANGLES, mesh_.mesh.indexCount, GL_UNSIGNED_INT, nullptr,

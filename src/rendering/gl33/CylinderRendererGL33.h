@@ -16,22 +16,24 @@ class CylinderRendererGL33 {
   explicit CylinderRendererGL33(CommonShader& cache);
   static InputLayout Layout();
   bool Ready() const { return renderer_.Ready(); }
-  void Draw(const qv::scene::AtomsItem& item, const DisplayValues& display,
+  // dataSet: the item's position in the data set list; each keeps its own cylinders.
+  void Draw(const qv::scene::AtomsItem& item, size_t dataSet, const DisplayValues& display,
             const SceneSettings& settings, const FrameMatrices& m);
   const DrawStats& Last() const { return last_; }
+  // Buffers filled since the renderer was made.
+  int UploadsSoFar() const { return uploadsSoFar_; }
 
  private:
   BasicRendererGL33 renderer_;
   qv::geo::Mesh cylinder_;
   int level_ = -1;
   double radius_ = -1;
-  int builds_ = 0, lastBuild_ = -1;
+  int builds_ = 0;
   qv::geo::BatchArrays batch_;
   qv::PodVector<uint32_t> staging_;  // x y z nx ny nz colour per vertex
-  bool filled_ = false;
-  qv::scene::AtomsKey lastKey_;
-  size_t indexCount_ = 0;
+  std::vector<FilledFrom> filled_;
   DrawStats last_;
+  int uploadsSoFar_ = 0;
 };
 
 class CylinderColorTableRendererGL33 {

@@ -13,7 +13,7 @@ DepthOfFieldFilterGL33::DepthOfFieldFilterGL33(CommonShader& cache)
   // Two triangles covering the screen, counter-clockwise.
   const float quad[] = {-1, -1, 0, 0, 0, 1, -1, 0, 1, 0, 1, 1, 0, 1, 1,
                         -1, -1, 0, 0, 0, 1, 1,  0, 1, 1, -1, 1, 0, 0, 1};
-  renderer_.Upload(0, quad, sizeof quad);
+  renderer_.Shared().Upload(0, quad, sizeof quad);
 }
 
 DepthOfFieldFilterGL33::~DepthOfFieldFilterGL33() { Free(); }
@@ -76,6 +76,7 @@ void DepthOfFieldFilterGL33::End(unsigned target, float focus, float zNear, floa
   glDisable(GL_BLEND);
   FrameMatrices unused;
   renderer_.Use(unused);
+  renderer_.Shared().Bind();
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, color_);
   glActiveTexture(GL_TEXTURE1);

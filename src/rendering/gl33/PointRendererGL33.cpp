@@ -23,23 +23,26 @@ PointRendererGL33::PointRendererGL33(CommonShader& cache)
     : renderer_(cache, "vs_point_color.glsl", "ps_point_color.glsl", "gs_point_color.glsl",
                 Layout()) {}
 
-void PointRendererGL33::Draw(const qv::scene::AtomsItem& item, const SceneSettings& settings,
-                             const FrameMatrices& m) {
+void PointRendererGL33::Draw(const qv::scene::AtomsItem& item, size_t dataSet,
+                             const SceneSettings& settings, const FrameMatrices& m) {
   last_ = {};
   if (!Ready()) return;
   const size_t atoms = item.atomCount;
   if (atoms == 0) return;
   const size_t per = static_cast<size_t>(std::max<int64_t>(settings.vramBytes / 16, 1));
   const bool single = atoms <= per;
-  const bool reuse = single && filled_ && lastKey_ == item.key;
-  lastKey_ = item.key;
-  filled_ = single;
+  FilledFrom& from = FilledFor(filled_, dataSet);
+  const bool reuse = single && from.valid && from.key == item.key;
+  from.key = item.key;
+  from.valid = single;
+  VertexArrayGL33& arrays = renderer_.ForDataSet(dataSet, false);
 
   glDisable(GL_DEPTH_TEST);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glDisable(GL_CULL_FACE);
   renderer_.Use(m);
+  arrays.Bind();
   SetPointUniforms(renderer_, 2.0f);
   const float* positions = item.frame->positions.data();
   for (size_t first = 0; first < atoms; first += per) {
@@ -55,12 +58,12 @@ void PointRendererGL33::Draw(const qv::scene::AtomsItem& item, const SceneSettin
         out[4 * n + 3] = c;
         ++n;
       }
-      count_ = n;
-      renderer_.Upload(0, staging_.data(), 16 * n);
+      from.count = n;
+      arrays.Upload(0, staging_.data(), 16 * n);
       ++last_.uploads;
     }
-    if (count_ > 0) {
-      glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(count_));
+    if (from.count > 0) {
+      glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(from.count));
       ++last_.drawCalls;
     }
   }
@@ -81,9 +84,10 @@ PointSpriteGL33::PointSpriteGL33(CommonShader& cache)
 void PointSpriteGL33::Draw(const float* points, size_t count, float pixels,
                            const FrameMatrices& m) {
   if (!Ready() || count == 0) return;
-  renderer_.Upload(0, points, 28 * count);
+  renderer_.Shared().Upload(0, points, 28 * count);
   glDisable(GL_CULL_FACE);
   renderer_.Use(m);
+  renderer_.Shared().Bind();
   SetPointUniforms(renderer_, pixels);
   glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(count));
   glDisable(GL_PROGRAM_POINT_SIZE);

@@ -15,16 +15,15 @@ class PointRendererGL33 {
   explicit PointRendererGL33(CommonShader& cache);
   static InputLayout Layout();
   bool Ready() const { return renderer_.Ready(); }
-  void Draw(const qv::scene::AtomsItem& item, const SceneSettings& settings,
+  // dataSet: the item's position in the data set list; each keeps its own points.
+  void Draw(const qv::scene::AtomsItem& item, size_t dataSet, const SceneSettings& settings,
             const FrameMatrices& m);
   const DrawStats& Last() const { return last_; }
 
  private:
   BasicRendererGL33 renderer_;
   qv::PodVector<uint32_t> staging_;  // x y z colour per point
-  bool filled_ = false;
-  qv::scene::AtomsKey lastKey_;
-  size_t count_ = 0;
+  std::vector<FilledFrom> filled_;
   DrawStats last_;
 };
 

@@ -19,8 +19,9 @@ bool MeshBuffer::Ensure(BasicRendererGL33& r, bool cylinder, int newLevel, doubl
     std::memcpy(&interleaved[6 * v], &mesh.positions[3 * v], 3 * sizeof(float));
     std::memcpy(&interleaved[6 * v + 3], &mesh.normals[3 * v], 3 * sizeof(float));
   }
-  r.Upload(0, interleaved.data(), interleaved.size() * sizeof(float));
-  r.UploadIndices(mesh.indices.data(), static_cast<size_t>(mesh.indexCount) * sizeof(uint32_t));
+  r.Shared().Upload(0, interleaved.data(), interleaved.size() * sizeof(float));
+  r.Shared().UploadIndices(mesh.indices.data(),
+                           static_cast<size_t>(mesh.indexCount) * sizeof(uint32_t));
   return true;
 }
 
@@ -34,6 +35,11 @@ void SetRampUniforms(const BasicRendererGL33& r, const qv::HeightRamp& ramp) {
   glUniform1f(r.Uniform("uSpan"), ramp.span);
   glUniform1f(r.Uniform("uIntervals"), ramp.intervals);
   glUniform4fv(r.Uniform("uTable"), 9, ramp.table[0].data());
+}
+
+FilledFrom& FilledFor(std::vector<FilledFrom>& slots, size_t dataSet) {
+  if (slots.size() <= dataSet) slots.resize(dataSet + 1);
+  return slots[dataSet];
 }
 
 namespace {
@@ -51,8 +57,9 @@ InputLayout SphereRendererGL33::Layout() {
 SphereRendererGL33::SphereRendererGL33(CommonShader& cache)
     : renderer_(cache, "vs_inst_color.glsl", "ps_color.glsl", nullptr, Layout()) {}
 
-void SphereRendererGL33::Draw(const qv::scene::AtomsItem& item, const DisplayValues& display,
-                              const SceneSettings& settings, const FrameMatrices& m) {
+void SphereRendererGL33::Draw(const qv::scene::AtomsItem& item, size_t dataSet,
+                              const DisplayValues& display, const SceneSettings& settings,
+                              const FrameMatrices& m) {
   last_ = {};
   if (!Ready()) return;
   mesh_.Ensure(renderer_, false, display.atomPoly, display.atomRadius);
@@ -60,12 +67,15 @@ void SphereRendererGL33::Draw(const qv::scene::AtomsItem& item, const DisplayVal
   if (mesh_.mesh.indexCount == 0 || atoms == 0) return;
   const size_t per = InstanceCapacity(settings.vramBytes, 16);
   const bool single = atoms <= per;
-  const bool reuse = single && filled_ && lastKey_ == item.key && lastMeshBuild_ == mesh_.builds;
-  lastKey_ = item.key;
-  lastMeshBuild_ = mesh_.builds;
-  filled_ = single;
+  FilledFrom& from = FilledFor(filled_, dataSet);
+  const bool reuse = single && from.valid && from.key == item.key && from.meshBuild == mesh_.builds;
+  from.key = item.key;
+  from.meshBuild = mesh_.builds;
+  from.valid = single;
+  VertexArrayGL33& arrays = renderer_.ForDataSet(dataSet, true);
 
   renderer_.Use(m);
+  arrays.Bind();
   SetLight(renderer_);
   const float* positions = item.frame->positions.data();
   for (size_t first = 0; first < atoms; first += per) {
@@ -81,13 +91,14 @@ void SphereRendererGL33::Draw(const qv::scene::AtomsItem& item, const DisplayVal
         out[4 * n + 3] = c;
         ++n;
       }
-      instances_ = n;
-      renderer_.Upload(1, staging_.data(), 16 * n);
+      from.count = n;
+      arrays.Upload(1, staging_.data(), 16 * n);
       ++last_.uploads;
+      ++uploadsSoFar_;
     }
-    if (instances_ > 0) {
+    if (from.count > 0) {
       glDrawElementsInstanced(GL_TRIANGLES, mesh_.mesh.indexCount, GL_UNSIGNED_INT, nullptr,
-                              static_cast<GLsizei>(instances_));
+                              static_cast<GLsizei>(from.count));
       ++last_.drawCalls;
     }
   }
@@ -100,7 +111,7 @@ InputLayout SphereColorTableRendererGL33::Layout() {
 SphereColorTableRendererGL33::SphereColorTableRendererGL33(CommonShader& cache)
     : renderer_(cache, "vs_inst_color_table.glsl", "ps_color.glsl", nullptr, Layout()) {}
 
-void SphereColorTableRendererGL33::Draw(const qv::scene::AtomsItem& item,
+void SphereColorTableRendererGL33::Draw(const qv::scene::AtomsItem& item, size_t dataSet,
                                         const qv::HeightRamp& ramp, const DisplayValues& display,
                                         const SceneSettings& settings, const FrameMatrices& m) {
   last_ = {};
@@ -110,12 +121,15 @@ void SphereColorTableRendererGL33::Draw(const qv::scene::AtomsItem& item,
   if (mesh_.mesh.indexCount == 0 || atoms == 0) return;
   const size_t per = InstanceCapacity(settings.vramBytes, 16);
   const bool single = atoms <= per;
-  const bool reuse = single && filled_ && lastKey_ == item.key && lastMeshBuild_ == mesh_.builds;
-  lastKey_ = item.key;
-  lastMeshBuild_ = mesh_.builds;
-  filled_ = single;
+  FilledFrom& from = FilledFor(filled_, dataSet);
+  const bool reuse = single && from.valid && from.key == item.key && from.meshBuild == mesh_.builds;
+  from.key = item.key;
+  from.meshBuild = mesh_.builds;
+  from.valid = single;
+  VertexArrayGL33& arrays = renderer_.ForDataSet(dataSet, true);
 
   renderer_.Use(m);
+  arrays.Bind();
   SetLight(renderer_);
   SetRampUniforms(renderer_, ramp);
   const float* positions = item.frame->positions.data();
@@ -131,13 +145,13 @@ void SphereColorTableRendererGL33::Draw(const qv::scene::AtomsItem& item,
         out[4 * n + 3] = 1.0f;
         ++n;
       }
-      instances_ = n;
-      renderer_.Upload(1, staging_.data(), 16 * n);
+      from.count = n;
+      arrays.Upload(1, staging_.data(), 16 * n);
       ++last_.uploads;
     }
-    if (instances_ > 0) {
+    if (from.count > 0) {
       glDrawElementsInstanced(GL_TRIANGLES, mesh_.mesh.indexCount, GL_UNSIGNED_INT, nullptr,
-                              static_cast<GLsizei>(instances_));
+                              static_cast<GLsizei>(from.count));
       ++last_.drawCalls;
     }
   }

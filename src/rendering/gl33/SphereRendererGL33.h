@@ -21,7 +21,8 @@ struct MeshBuffer {
   double radius = -1;
   int builds = 0;
   qv::geo::Mesh mesh;
-  // Uploads the interleaved mesh into slot 0 and its indices. True when it was rebuilt.
+  // Uploads the interleaved mesh into the renderer's shared slot 0 and index buffers. True
+  // when it was rebuilt.
   bool Ensure(BasicRendererGL33& r, bool cylinder, int level, double radius);
 };
 
@@ -31,25 +32,36 @@ struct DrawStats {
   int uploads = 0;  // buffers filled from the CPU
 };
 
+// What one data set's buffers were last filled from.
+struct FilledFrom {
+  bool valid = false;
+  qv::scene::AtomsKey key;
+  int meshBuild = -1;
+  size_t count = 0;  // instances, points or indices in the buffer
+};
+// The data set's entry, grown on first use.
+FilledFrom& FilledFor(std::vector<FilledFrom>& slots, size_t dataSet);
+
 class SphereRendererGL33 {
  public:
   explicit SphereRendererGL33(CommonShader& cache);
   static InputLayout Layout();
   bool Ready() const { return renderer_.Ready(); }
-  void Draw(const qv::scene::AtomsItem& item, const DisplayValues& display,
+  // dataSet: the item's position in the data set list; each keeps its own instances.
+  void Draw(const qv::scene::AtomsItem& item, size_t dataSet, const DisplayValues& display,
             const SceneSettings& settings, const FrameMatrices& m);
   const DrawStats& Last() const { return last_; }
+  // Buffers filled since the renderer was made.
+  int UploadsSoFar() const { return uploadsSoFar_; }
   const MeshBuffer& Mesh() const { return mesh_; }
 
  private:
   BasicRendererGL33 renderer_;
   MeshBuffer mesh_;
   qv::PodVector<uint32_t> staging_;  // x y z colour per instance
-  bool filled_ = false;
-  qv::scene::AtomsKey lastKey_;
-  int lastMeshBuild_ = -1;
-  size_t instances_ = 0;
+  std::vector<FilledFrom> filled_;
   DrawStats last_;
+  int uploadsSoFar_ = 0;
 };
 
 class SphereColorTableRendererGL33 {
@@ -57,7 +69,7 @@ class SphereColorTableRendererGL33 {
   explicit SphereColorTableRendererGL33(CommonShader& cache);
   static InputLayout Layout();
   bool Ready() const { return renderer_.Ready(); }
-  void Draw(const qv::scene::AtomsItem& item, const qv::HeightRamp& ramp,
+  void Draw(const qv::scene::AtomsItem& item, size_t dataSet, const qv::HeightRamp& ramp,
             const DisplayValues& display, const SceneSettings& settings, const FrameMatrices& m);
   const DrawStats& Last() const { return last_; }
 
@@ -65,10 +77,7 @@ class SphereColorTableRendererGL33 {
   BasicRendererGL33 renderer_;
   MeshBuffer mesh_;
   qv::PodVector<float> staging_;  // x y z 1 per instance
-  bool filled_ = false;
-  qv::scene::AtomsKey lastKey_;
-  int lastMeshBuild_ = -1;
-  size_t instances_ = 0;
+  std::vector<FilledFrom> filled_;
   DrawStats last_;
 };
 
