@@ -6,6 +6,7 @@
 #include "analysis/BondBuilder.h"
 #include "analysis/Coordination.h"
 #include "analysis/Molecules.h"
+#include "data/Console.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ Target FirstTrajectory(Quivane& app) {
 
 bool MoviePlaying(const Quivane& app) {
   if (app.playState == kStopped) return false;
-  std::printf("Prease stop movie.\n");
+  qv::ConsolePrint("Prease stop movie.\n");
   return true;
 }
 
@@ -38,7 +39,7 @@ int WriteCoordination(Quivane& app, const Target& t) {
 
 }  // namespace
 
-int ClassifyMoleculesCommand(Quivane& app) {
+int ClassifyMoleculesCommand(Quivane& app, bool numbered) {
   if (MoviePlaying(app)) return kAnalysisMoviePlaying;
   const Target t = FirstTrajectory(app);
   if (!t.md) return kAnalysisNoTrajectory;
@@ -47,7 +48,8 @@ int ClassifyMoleculesCommand(Quivane& app) {
   if (!frame || !bonds) return kAnalysisNoTrajectory;
   const bool numbers = frame->atomicNumbers.size() >= static_cast<size_t>(std::max(frame->atomCount, 0));
   const auto records = ClassifyMolecules(frame->atomCount, numbers ? frame->atomicNumbers.data() : nullptr, *bonds);
-  const int written = WriteMoleculeFile(qv::BaseName(t.entry->path) + "_mol.txt", records);
+  const std::string suffix = numbered ? "_mol_" + std::to_string(app.currentFrame) + ".txt" : "_mol.txt";
+  const int written = WriteMoleculeFile(qv::BaseName(t.entry->path) + suffix, records);
   // The coordination file is attempted even when the molecule file failed.
   const int coord = WriteCoordination(app, t);
   return written != 0 ? kAnalysisFileError : coord == kAnalysisNothingWritten ? kAnalysisDone : coord;
@@ -60,16 +62,16 @@ int CoordinationCommand(Quivane& app) {
   return WriteCoordination(app, t);
 }
 
-int CoordinationSeriesCommand(Quivane& app, const std::function<void(int)>& onStep) {
+int CoordinationSeriesCommand(Quivane& app, const std::function<bool(int)>& onStep) {
   if (MoviePlaying(app)) return kAnalysisMoviePlaying;
   const Target t = FirstTrajectory(app);
   if (!t.md) return kAnalysisNoTrajectory;
   int moves = 0;
   const int lines = WriteCoordinationSeries(qv::BaseName(t.entry->path) + "_coord.txt", *t.md, app.currentFrame,
                                             app.frameSkip, [&](int target) {
-                                              const int reached = app.SetFrameAll(target);
-                                              if (onStep) onStep(++moves);
-                                              return reached;
+                                              // Not moving ends the series on this frame.
+                                              if (onStep && !onStep(++moves)) return app.currentFrame;
+                                              return app.SetFrameAll(target);
                                             });
   return lines < 0 ? kAnalysisFileError : kAnalysisDone;
 }
