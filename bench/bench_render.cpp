@@ -16,6 +16,7 @@
 #include "rendering/gl/GraphicDeviceGL15.h"
 #include "rendering/gl/SceneGL.h"
 #include "rendering/headless/HeadlessEGLSurface.h"
+#include "rendering/scene/Overlay.h"
 
 namespace {
 
@@ -272,3 +273,48 @@ void BM_BuildScenePlan(benchmark::State& state) {
 BENCHMARK(BM_BuildScenePlan)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+// What the on-screen controls add to a window frame: a one-atom scene drawn with and without
+// the overlay of that back end (the buttons on the shader one, the page panel on the
+// fixed-function one). Args: back end (0 fixed-function, 1 shader), overlay (0 off, 1 on).
+void BM_FrameWithOverlay(benchmark::State& state) {
+  qv::RegisterDataTypes();
+  const Scene& s = MakeScene(1);
+  const bool shader = state.range(0) == 1;
+  const qv::BackEndKind kind = shader ? qv::BackEndKind::kShader : qv::BackEndKind::kFixedFunction;
+  auto c = std::make_shared<SceneTrajectory>(s.frame);
+  DataSetList list;
+  list.Append(qv::MakeEntry(kTypeMD, "/tmp/bench.fa2", c));
+  std::string why;
+  std::unique_ptr<qv::HeadlessDrawing> d = qv::HeadlessDrawing::Open(kind, 640, 480, 2, why);
+  if (!d) {
+    state.SkipWithError(why.c_str());
+    return;
+  }
+  CameraGL camera;
+  camera.FitToData(s.frame.box, s.frame.origin);
+  std::vector<qv::scene::OverlayItem> overlay;
+  if (state.range(1) == 1) {
+    if (shader) {
+      qv::overlay::ButtonBar().AddOverlay(640, 480, overlay);
+    } else {
+      qv::overlay::UIPanel panel;
+      panel.BuildProgramPages();
+      panel.AddOverlay(640, 480, overlay);
+    }
+  }
+  qv::scene::SceneCache cache;
+  auto frame = [&] {
+    qv::DrawWindowFrame(d->BackEnd(), d->Surface(), list, DisplayValues{}, SceneSettings{},
+                        camera, 640, 480, &cache, &overlay);
+  };
+  frame();  // textures uploaded once
+  for (auto _ : state) frame();
+  state.SetLabel(std::string(qv::BackEndName(kind)) + (overlay.empty() ? "" : " + overlay"));
+}
+BENCHMARK(BM_FrameWithOverlay)
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Args({1, 0})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMillisecond);

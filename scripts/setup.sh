@@ -16,7 +16,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   qt6-base-dev libqt6opengl6-dev libepoxy-dev libegl-dev libgl-dev
   libegl-mesa0 libglx-mesa0 libgl1-mesa-dri libpng-dev fonts-noto-cjk
-  libx11-dev xvfb xauth xdotool imagemagick ghostscript admesh
+  libx11-dev xvfb xauth xdotool x11-utils imagemagick ghostscript admesh
 )
 
 install_packages() {

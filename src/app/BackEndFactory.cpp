@@ -53,7 +53,9 @@ void WindowClientSize(const Settings& settings, int& width, int& height) {
   height = settings.height > 0 ? settings.height : 480;
 }
 
-SceneSettings SceneSettingsOf(const Quivane& app) {
+bool ShowsButtonBar(const IRenderBackEnd& backEnd) { return backEnd.Profile() == GLProfile::kCore33; }
+
+SceneSettings SceneSettingsOf(const Quivane& app, const IRenderBackEnd* backEnd) {
   const Settings& s = app.settings;
   SceneSettings out;
   out.colors = &app.drawColors;
@@ -66,6 +68,10 @@ SceneSettings SceneSettingsOf(const Quivane& app) {
   out.heightRange = s.colorHeightRange;
   out.renderingFilter = s.renderingFilter;
   out.historyFrame = s.historyFrame;
+  if (backEnd) {
+    out.spheresShowPressure = backEnd->SpheresShowPressure();
+    out.pressureNotice = &app.pressureNotice;
+  }
   return out;
 }
 
@@ -100,14 +106,20 @@ std::string WriteHeadlessBitmap(Quivane& app, const std::string& path, int magni
       HeadlessDrawing::Open(chosen, app.drawWidth, app.drawHeight, app.settings.vsync, why,
                             BackEndOptionsOf(app.settings));
   if (!d) return {};
-  const SceneSettings scene = SceneSettingsOf(app);
+  const SceneSettings scene = SceneSettingsOf(app, &d->BackEnd());
   std::unique_ptr<ITiledBitmapRenderer> renderer =
       d->BackEnd().BitmapRenderer(app.dataSets, app.camera.camera, scene);
   if (!renderer) {
     why = "the OpenGL device cannot draw bitmaps";
     return {};
   }
-  return RenderBitmapFile(app, path, magnify, d->Device(), *renderer);
+  std::string written = RenderBitmapFile(app, path, magnify, d->Device(), *renderer);
+  // Without a window the notice is a console line.
+  if (app.pressureNotice.TakePending()) {
+    std::fputs(PressureNotice::kText, stdout);
+    std::fflush(stdout);
+  }
+  return written;
 }
 
 }  // namespace qv

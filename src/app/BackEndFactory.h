@@ -35,8 +35,13 @@ const char* BackEndName(BackEndKind kind);
 void WindowClientSize(const Settings& settings, int& width, int& height);
 
 // What the drawing reads from the settings: the application's colour tables as of the last
-// load, the batch budget, the pressure scale and the trace style.
-SceneSettings SceneSettingsOf(const Quivane& app);
+// load, the batch budget, the pressure scale and the trace style; with a back end, what its
+// spheres can show and the application's pressure notice.
+SceneSettings SceneSettingsOf(const Quivane& app, const IRenderBackEnd* backEnd = nullptr);
+
+// The overlay a window drawn by this back end shows: the image buttons with the shader back
+// end, the page panel with the fixed-function one.
+bool ShowsButtonBar(const IRenderBackEnd& backEnd);
 
 // A back end drawing on a surface without any display (headless EGL).
 class HeadlessDrawing {

@@ -154,8 +154,12 @@ void Commands::Command(int id) {
     case kColourHeight:
       {
         const int mode = id == kColourPressure ? kColorByPressure : kColorByHeight;
-        if (work.setColourMode) work.setColourMode(mode);
-        else app_.options.Set(kPropColorMode, mode);
+        if (work.setColourMode) {
+          work.setColourMode(mode);
+        } else {
+          app_.options.Set(kPropColorMode, mode);
+          if (mode == kColorByPressure) app_.pressureNotice.Arm();
+        }
       }
       shell_.Redraw();
       return;
@@ -367,7 +371,37 @@ void Commands::OnWheel(int delta) {
   shell_.Redraw();
 }
 
+void Commands::Playback(int action) {
+  switch (action) {
+    case overlay::kStepForward:
+    case overlay::kStepBack:
+      movie_.Stop();
+      StepAndShow(action == overlay::kStepForward ? 1 : -1);
+      return;
+    case overlay::kPlayForward:
+    case overlay::kPlayBackward:
+      action == overlay::kPlayForward ? movie_.StartForward() : movie_.StartBackward();
+      shell_.StartMovieTimer();
+      break;
+    case overlay::kStop:
+      movie_.Stop();  // the timer ends at its next tick
+      break;
+    default:
+      return;
+  }
+  shell_.Redraw();
+}
+
 void Commands::OnLeftDown(int x, int y, bool ctrl) {
+  const bool loaded = !app_.dataSets.Empty();
+  const float w = static_cast<float>(clientWidth), h = static_cast<float>(clientHeight);
+  if (buttons && loaded) {
+    const overlay::Button* b = buttons->HitTest(static_cast<float>(x), static_cast<float>(y), w, h);
+    if (b && b->action != overlay::kNoAction) {
+      Playback(b->action);
+      return;
+    }
+  }
   if (editMode && ctrl) {
     PickAt(x, y);
     RefreshTitle();
@@ -375,6 +409,9 @@ void Commands::OnLeftDown(int x, int y, bool ctrl) {
     return;
   }
   if (dragState != kDragIdle) return;
+  // The panel acts when the button is released over an item; a drag started here would
+  // take that release for its own end.
+  if (panel && loaded && panel->ItemAt(static_cast<float>(x), static_cast<float>(y), w, h)) return;
   const int dx = x - clientWidth / 2;
   const int dy = y - clientHeight / 2;
   dragState = (dx >= -99 && dx <= 99 && dy >= -99 && dy <= 99) ? kDragPanning : kDragRotating;
@@ -390,8 +427,18 @@ void Commands::OnMouseMove(int x, int y) {
   if (changed) shell_.Redraw();
 }
 
-void Commands::OnLeftUp(int, int) {
-  if (dragState == kDragPanning || dragState == kDragRotating) dragState = kDragIdle;
+void Commands::OnLeftUp(int x, int y) {
+  if (dragState == kDragPanning || dragState == kDragRotating) {
+    dragState = kDragIdle;
+    return;
+  }
+  int action = overlay::kNoAction;
+  if (!panel || app_.dataSets.Empty() ||
+      !panel->Release(static_cast<float>(x), static_cast<float>(y), static_cast<float>(clientWidth),
+                      static_cast<float>(clientHeight), action))
+    return;
+  if (action == overlay::kNoAction) shell_.Redraw();  // the page may have changed
+  else Playback(action);
 }
 
 void Commands::OnTimer() {
@@ -437,6 +484,7 @@ void Commands::OnActivated() {
     entries.pop_back();
     // The new content opens at its first frame; bring it to the frame the title shows.
     app_.currentFrame = app_.SetFrameAll(app_.currentFrame);
+    if (app_.options.values.colorMode == kColorByPressure) app_.pressureNotice.Arm();
   }
   if (FirstIsAtomistic() && app_.options.values.colorMode == kColorByPressure && work.recolourFirst)
     work.recolourFirst();

@@ -13,6 +13,7 @@
 #include "app/Movie.h"
 #include "app/OutputStatus.h"
 #include "app/Quivane.h"
+#include "rendering/scene/Overlay.h"
 
 namespace qv::cmd {
 
@@ -107,6 +108,11 @@ class Commands {
   int dragState = kDragIdle;  // DragState
   int dragX = 0, dragY = 0;
   int clientWidth = 0, clientHeight = 0;
+  // The on-screen controls of the window's back end (null: that control is not shown). A
+  // press on a button plays instead of starting a drag; a click on a panel item acts on
+  // its release.
+  const overlay::ButtonBar* buttons = nullptr;
+  overlay::UIPanel* panel = nullptr;
 
   // Window creation: radio groups on the menu, the distributer as the options' listener,
   // the large-data check for one atom. Detach on close.
@@ -142,6 +148,8 @@ class Commands {
  private:
   void DisplayOption(int property, int value);
   void StepAndShow(int direction);
+  // A button's or panel item's playback action (1 to 5); 0 does nothing.
+  void Playback(int action);
   void EnterEditMode();
   void PickAt(int x, int y);
   void RunSequence(int id);

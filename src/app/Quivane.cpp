@@ -41,6 +41,7 @@ int Quivane::OpenAndPrepare(const std::string& path) {
   const size_t before = dataSets.Size();
   dataSets.OpenDataFile(path, MakeLoadOptions());
   if (dataSets.Size() > before && options.values.colorMode == qv::kColorByPressure) {
+    pressureNotice.Arm();
     ColorCurrentFrameByPressure(dataSets[dataSets.Size() - 1]);
   }
   return 1;
@@ -59,6 +60,7 @@ int Quivane::SetFrameAll(int target) {
 
 void Quivane::SetColorMode(int mode) {
   options.Set(kPropColorMode, mode);
+  if (mode == qv::kColorByPressure) pressureNotice.Arm();
   if (mode != qv::kColorByPressure && mode != qv::kColorByHeight) return;
   for (LawData& entry : dataSets.Entries()) ColorCurrentFrameByPressure(entry);
 }

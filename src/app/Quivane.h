@@ -5,6 +5,7 @@
 
 #include "data/DataSetList.h"
 #include "rendering/Camera.h"
+#include "rendering/PressureNotice.h"
 #include "shell/settings/DisplayOptions.h"
 #include "shell/settings/Settings.h"
 
@@ -35,6 +36,9 @@ class Quivane {
   // (a settings reload changes colours from the next load on).
   qv::ColorTables drawColors;
   uint32_t drawColorsRevision = 0;
+  // Armed by choosing pressure and by loads in it; drawing (which sees the application as
+  // const) reports to it, so it is mutable.
+  mutable qv::PressureNotice pressureNotice;
 
   // What the loaders need from the settings, with the bond builder of the analysis layer.
   LoadOptions MakeLoadOptions() const;

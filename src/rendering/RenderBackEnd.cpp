@@ -5,7 +5,8 @@ namespace qv {
 bool DrawWindowFrame(IRenderBackEnd& backEnd, IGLSurfaceProvider& surface,
                      const DataSetList& dataSets, const DisplayValues& display,
                      const SceneSettings& settings, const CameraGL& camera, int width, int height,
-                     scene::SceneCache* cache) {
+                     scene::SceneCache* cache,
+                     const std::vector<scene::OverlayItem>* overlay) {
   IGraphicDevice* device = backEnd.Device();
   if (!device || width <= 0 || height <= 0) return false;
   // The view is computed once per picture, before the device starts the frame.
@@ -15,7 +16,7 @@ bool DrawWindowFrame(IRenderBackEnd& backEnd, IGLSurfaceProvider& surface,
   device->BeginFrame();
   const scene::ScenePlan plan = scene::BuildScene(dataSets, display, settings,
                                                   SceneTile::Whole(width, height),
-                                                  scene::ScenePurpose::kScreen, cache);
+                                                  scene::ScenePurpose::kScreen, cache, overlay);
   backEnd.DrawPlan(plan, view, surface.Framebuffer());
   device->EndFrame();
   return true;

@@ -28,6 +28,9 @@ class IRenderBackEnd {
   // Null before Initialize, after a failed one and after Release.
   virtual IGraphicDevice* Device() = 0;
 
+  // Whether its spheres show pressure colours (SceneSettings::spheresShowPressure).
+  virtual bool SpheresShowPressure() const { return true; }
+
   // Between the device's BeginFrame and EndFrame: draws the plan into the framebuffer, whose
   // size is the plan's tile.
   virtual void DrawPlan(const qv::scene::ScenePlan& plan, const SceneCamera& camera,
@@ -46,10 +49,11 @@ class IRenderBackEnd {
 
 namespace qv {
 // One window frame: begins it, builds the screen plan of the data sets for the whole
-// width x height surface, draws it into the surface's framebuffer and presents it. False
-// (nothing drawn) without a device or for an empty size.
+// width x height surface (with the overlay items over it), draws it into the surface's
+// framebuffer and presents it. False (nothing drawn) without a device or for an empty size.
 bool DrawWindowFrame(IRenderBackEnd& backEnd, IGLSurfaceProvider& surface,
                      const DataSetList& dataSets, const DisplayValues& display,
                      const SceneSettings& settings, const CameraGL& camera, int width, int height,
-                     scene::SceneCache* cache);
+                     scene::SceneCache* cache,
+                     const std::vector<scene::OverlayItem>* overlay = nullptr);
 }  // namespace qv

@@ -23,6 +23,10 @@ struct Viewer::Gl {
   QtGLSurface surface;
   std::unique_ptr<IRenderBackEnd> backEnd;
   qv::scene::SceneCache cache;  // colour words kept between frames
+  // The on-screen control of this back end (one of the two) and its items of the frame.
+  std::unique_ptr<qv::overlay::ButtonBar> buttons;
+  std::unique_ptr<qv::overlay::UIPanel> panel;
+  std::vector<qv::scene::OverlayItem> overlay;
   QElapsedTimer clock;
   QTimer pacingTimer;  // wakes the blocking wait in pacing mode 3
 };
@@ -33,7 +37,11 @@ Viewer::Viewer(Quivane& app, std::unique_ptr<qv::cmd::ICameraControl> camera)
 Viewer::~Viewer() {
   // The GL objects go while the window (and its context) still exist; the window's own
   // surface event must then find nothing left to release.
-  if (window_) window_->view()->hooks = {};
+  if (window_) {
+    window_->view()->hooks = {};
+    window_->commands().buttons = nullptr;
+    window_->commands().panel = nullptr;
+  }
   gl_.reset();
   window_.reset();
 }
@@ -63,6 +71,14 @@ bool Viewer::Start(const std::string& commandLineFile) {
   window_->show();
 
   gl_ = std::make_unique<Gl>(window_->view(), std::move(backEnd));
+  if (qv::ShowsButtonBar(*gl_->backEnd)) {
+    gl_->buttons = std::make_unique<qv::overlay::ButtonBar>();
+    commands.buttons = gl_->buttons.get();
+  } else {
+    gl_->panel = std::make_unique<qv::overlay::UIPanel>();
+    gl_->panel->BuildProgramPages();
+    commands.panel = gl_->panel.get();
+  }
   GLView* view = window_->view();
   view->hooks.draw = [this] { return DrawFrame(); };
   view->hooks.releaseResources = [this] { gl_->backEnd->Release(); };
@@ -92,9 +108,24 @@ bool Viewer::Start(const std::string& commandLineFile) {
 
 bool Viewer::DrawFrame() {
   GLView* view = window_->view();
-  return qv::DrawWindowFrame(*gl_->backEnd, gl_->surface, app_.dataSets, app_.options.values,
-                             qv::SceneSettingsOf(app_), app_.camera.camera, view->PixelWidth(),
-                             view->PixelHeight(), &gl_->cache);
+  const int width = view->PixelWidth(), height = view->PixelHeight();
+  gl_->overlay.clear();
+  if (gl_->buttons)
+    gl_->buttons->AddOverlay(static_cast<float>(width), static_cast<float>(height), gl_->overlay);
+  if (gl_->panel)
+    gl_->panel->AddOverlay(static_cast<float>(width), static_cast<float>(height), gl_->overlay);
+  const bool drawn = qv::DrawWindowFrame(
+      *gl_->backEnd, gl_->surface, app_.dataSets, app_.options.values,
+      qv::SceneSettingsOf(app_, gl_->backEnd.get()), app_.camera.camera, width, height,
+      &gl_->cache, &gl_->overlay);
+  ShowPendingNotice();
+  return drawn;
+}
+
+void Viewer::ShowPendingNotice() {
+  // After the picture is presented, and once: the box's own loop must not meet it again.
+  if (app_.pressureNotice.TakePending())
+    window_->ShowMessage(qv::PressureNotice::kText, "warning");
 }
 
 bool Viewer::RenderIfLoaded() {
@@ -109,8 +140,10 @@ void Viewer::WireWork() {
   auto withBackEnd = [this](const auto& write) {
     IGraphicDevice* device = gl_->backEnd->Device();
     auto renderer = gl_->backEnd->BitmapRenderer(app_.dataSets, app_.camera.camera,
-                                                 qv::SceneSettingsOf(app_));
-    return device && renderer ? write(*device, *renderer) : std::string();
+                                                 qv::SceneSettingsOf(app_, gl_->backEnd.get()));
+    std::string written = device && renderer ? write(*device, *renderer) : std::string();
+    ShowPendingNotice();
+    return written;
   };
   work.writeBitmap = [this, withBackEnd](int n) {
     return withBackEnd([&](IGraphicDevice& d, ITiledBitmapRenderer& r) { return WriteBitmap(app_, n, d, r); });

@@ -28,6 +28,7 @@ class Viewer {
  private:
   bool DrawFrame();
   bool RenderIfLoaded();
+  void ShowPendingNotice();
   void WireWork();
 
   Quivane& app_;

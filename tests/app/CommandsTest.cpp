@@ -449,3 +449,68 @@ TEST(Commands, EverySequenceStopsOnRequestAfterTheFrameBeingWritten) {
       << r.shell.status;
   EXPECT_EQ(r.shell.frameStatus, "frame 1") << "the fake trajectory cannot count its frames";
 }
+
+TEST(Commands, ButtonPressesDrivePlaybackInsteadOfADrag) {
+  Rig r;  // 640 x 480: the bar's buttons have their centres at y 416
+  const qv::overlay::ButtonBar bar;
+  r.cmds->buttons = &bar;
+  r.cmds->OnLeftDown(320, 416, false);  // nothing loaded: no button, an ordinary press
+  EXPECT_EQ(r.cmds->dragState, kDragRotating);
+  r.cmds->OnLeftUp(320, 416);
+  r.Add("/d/run.fa2", 25);
+  r.cmds->Command(kSkip10);
+  struct Press {
+    int x;
+    int frame, playState;
+    bool timer;
+  };
+  const Press presses[] = {
+      {320 + 192, 10, 0, false},  // step forward
+      {320 + 96, 10, 1, true},    // play forward
+      {320 - 192, 0, 0, true},    // step back stops (the timer ends at its tick)
+      {320 - 96, 0, 3, true},     // play backward
+      {320, 0, 0, true},          // stop
+  };
+  for (const Press& p : presses) {
+    const int redraws = r.shell.redraws;
+    r.cmds->OnLeftDown(p.x, 416, false);
+    EXPECT_EQ(r.cmds->dragState, kDragIdle) << p.x;
+    EXPECT_EQ(r.app.currentFrame, p.frame) << p.x;
+    EXPECT_EQ(r.app.playState, p.playState) << p.x;
+    EXPECT_EQ(r.shell.timer, p.timer) << p.x;
+    EXPECT_GT(r.shell.redraws, redraws) << p.x;
+    r.cmds->OnLeftUp(p.x, 416);
+  }
+  EXPECT_EQ(r.shell.title, "Quivane 3.7.3 - run.fa2: 0, 0.000fps(eco)");
+  EXPECT_EQ(r.camera.drags.size(), 1u);
+  r.cmds->OnTimer();
+  EXPECT_FALSE(r.shell.timer);
+  r.cmds->OnLeftDown(320 + 32, 416, false);  // the right edge of stop: between buttons
+  EXPECT_EQ(r.cmds->dragState, kDragRotating);
+}
+
+TEST(Commands, PanelItemsActOnReleaseAndStartNoDrag) {
+  Rig r;
+  qv::overlay::UIPanel panel;
+  panel.BuildProgramPages();
+  r.cmds->panel = &panel;
+  r.Add("/d/run.fa2", 25);
+  const int playX = 3 * 64 + 32, y = 480 - 32;
+  r.cmds->OnLeftDown(playX, y, false);
+  EXPECT_EQ(r.cmds->dragState, kDragIdle);
+  EXPECT_EQ(r.app.playState, 0);  // nothing until the release
+  r.cmds->OnLeftUp(playX, y);
+  EXPECT_EQ(r.app.playState, 1);
+  EXPECT_TRUE(r.shell.timer);
+  // A drag that ends over an item is only a drag.
+  r.cmds->OnLeftDown(5, 5, false);
+  r.cmds->OnLeftUp(2 * 64 + 32, y);
+  EXPECT_EQ(r.app.playState, 1);
+  // The hide item switches the page and redraws.
+  const int redraws = r.shell.redraws;
+  r.cmds->OnLeftDown(5 * 64 + 32, y, false);
+  r.cmds->OnLeftUp(5 * 64 + 32, y);
+  EXPECT_EQ(panel.CurrentPage(), 1);
+  EXPECT_EQ(r.shell.redraws, redraws + 1);
+  EXPECT_EQ(r.camera.drags.size(), 1u);
+}

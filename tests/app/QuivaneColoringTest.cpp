@@ -145,4 +145,29 @@ TEST(QuivaneColorMode, OpenedTrajectoryAndLaterFramesGetPressureColoursInPressur
   }
 }
 
+// The pressure notice is due again after choosing pressure and after a load in it, never
+// after a failed load or another mode.
+TEST(QuivaneColorMode, PressureNoticeIsArmedByChoosingPressureAndByLoadsInIt) {
+  qvtest::TempDir dir;
+  const std::string path = dir.File("p.fa2");
+  WriteTwoFrames(path, {{1.0f, 2.0f}, {3.0f, 4.0f}});
+  Quivane app;
+  const auto due = [&] {
+    app.pressureNotice.Drawn();
+    return app.pressureNotice.TakePending();
+  };
+  EXPECT_TRUE(due());  // the first picture of the run
+  EXPECT_FALSE(due());
+  app.SetColorMode(0);
+  app.SetColorMode(3);
+  EXPECT_FALSE(due());
+  app.SetColorMode(2);
+  EXPECT_TRUE(due());
+  app.OpenAndPrepare(dir.File("missing.fa2"));
+  EXPECT_FALSE(due());
+  app.OpenAndPrepare(path);
+  EXPECT_TRUE(due());
+  EXPECT_FALSE(due());
+}
+
 }  // namespace

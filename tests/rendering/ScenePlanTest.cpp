@@ -134,8 +134,11 @@ TEST_F(ScenePlanTest, ImagesNeverCarryTheOverlayAndTheTraceIsAPolyline) {
   e.trace[0] = {0, 0, 0};
   e.trace[3] = {1, 2, 3};
   list.Append(e);
+  const std::vector<OverlayItem> overlay(2);
+  EXPECT_EQ(BuildScene(list, display, {}, SceneTile::Whole(64, 48), ScenePurpose::kScreen,
+                       nullptr, &overlay).overlay.size(), 2u);
   const ScenePlan plan = BuildScene(list, display, {}, SceneTile::Whole(64, 48),
-                                    ScenePurpose::kImage);
+                                    ScenePurpose::kImage, nullptr, &overlay);
   EXPECT_TRUE(plan.overlay.empty());
   const auto* trace = std::get_if<PolylineItem>(&plan.cells[0].items.back().what);
   ASSERT_NE(trace, nullptr);
@@ -162,3 +165,37 @@ TEST_F(ScenePlanTest, CachedColoursAreKeptUntilWhatTheyAreMadeFromChanges) {
 }
 
 }  // namespace
+
+// Spheres of a back end that cannot show pressure get the element colours in pressure mode
+// and tell the notice, which passes it on once per arming; points keep the pressure colours.
+TEST_F(ScenePlanTest, SpheresWithoutPressureColoursTakeElementColoursAndTellOnce) {
+  DataSetList list;
+  list.Append(Entry());
+  qv::PressureNotice notice;
+  SceneSettings settings;
+  settings.spheresShowPressure = false;
+  settings.pressureNotice = &notice;
+  display.colorMode = qv::kColorByPressure;
+  const auto colourMode = [&](int style) {
+    display.atomStyle = style;
+    const ScenePlan plan = BuildScene(list, display, settings, SceneTile::Whole(64, 48));
+    for (const DrawItem& item : plan.cells[0].items)
+      if (const auto* a = std::get_if<AtomsItem>(&item.what)) return a->key.colorMode * 10 + a->colorMode;
+    return -1;
+  };
+  EXPECT_EQ(colourMode(kAtomStylePoints), 22);
+  EXPECT_FALSE(notice.TakePending());
+  EXPECT_EQ(colourMode(kAtomStylePolygons), 0);  // starts armed: the settings may choose pressure
+  EXPECT_TRUE(notice.TakePending());
+  colourMode(kAtomStylePolygons);
+  EXPECT_FALSE(notice.TakePending());  // every later picture stays quiet
+  notice.Arm();
+  colourMode(kAtomStylePolygons);
+  colourMode(kAtomStylePolygons);
+  EXPECT_TRUE(notice.TakePending());
+  EXPECT_FALSE(notice.TakePending());
+  settings.spheresShowPressure = true;
+  notice.Arm();
+  EXPECT_EQ(colourMode(kAtomStylePolygons), 22);
+  EXPECT_FALSE(notice.TakePending());
+}

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # The viewer as a user meets it, on a virtual X server: open a file from the command line,
-# turn the picture with a drag, step (one drawn frame per key), play and stop the movie,
-# write a bitmap from the menu (and see a failed one reported at once in the redirected
-# console), drop a second file on the window, open the version dialog, quit from the menu,
-# close the window during a long bitmap sequence.
+# turn the picture with a drag, step (one drawn frame per key), play and stop the movie with
+# keys and with the on-screen controls, write a bitmap from the menu (and see a failed one
+# reported at once in the redirected console), drop a second file on the window, open the
+# version dialog, quit from the menu, close the window during a long bitmap sequence.
 # Usage: viewer_e2e.sh QUIVANE TRAJECTORY XDND_DROP [DIRECTX11]
 # DIRECTX11 is the setting that picks the back end: 0 fixed-function (default), 1 shader.
+# The back end decides the on-screen playback control that is clicked: the page panel at
+# the bottom left (fixed-function) or the image buttons at the bottom centre (shader).
 set -euo pipefail
 
 if [ -z "${QV_E2E_INSIDE:-}" ]; then
@@ -17,6 +19,11 @@ quivane=$(realpath "$1")
 trajectory=$(realpath "$2")
 dropper=$(realpath "$3")
 directx11=${4:-0}
+case "$directx11" in
+  0) backend=gl15 ;;
+  1) backend=gl33 ;;
+  *) echo "DIRECTX11 must be 0 or 1, not $directx11" >&2; exit 2 ;;
+esac
 work=$(mktemp -d)
 pid=""
 cleanup() {
@@ -109,6 +116,39 @@ stopped=$(frame_of "$(title)")
 sleep 0.5
 [ "$(frame_of "$(title)")" = "$stopped" ] || fail "the movie went on after X: $(title)"
 
+# The on-screen control plays and stops. The drawing area is the main window's child of
+# the client size; its place on the screen is the child's absolute position.
+read -r ax ay < <(xwininfo -id "$wid" -tree | sed -n 's/.* 480x360+[-0-9]*+[-0-9]* *+\([-0-9]*\)+\([-0-9]*\)$/\1 \2/p' | head -n1) ||
+  fail "no drawing area among the window's children"
+if [ "$backend" = gl15 ]; then
+  # Page panel items along the bottom: step back, play backward, stop, play forward, ...
+  item() { echo "$((ax + 64 * $1 + 32)) $((ay + 360 - 32))"; }
+  play_back=$(item 1) stop=$(item 2) play=$(item 3)
+else
+  # Buttons at the bottom centre, 96 pixels apart.
+  button() { echo "$((ax + 240 + 96 * $1)) $((ay + 360 - 64))"; }
+  play_back=$(button -1) stop=$(button 0) play=$(button 1)
+fi
+wait_frame() {  # wait_frame N: until the title shows frame N
+  for _ in $(seq 50); do [ "$(frame_of "$(title)")" = "$1" ] && return 0; sleep 0.1; done
+  fail "frame $1 not reached: $(title)"
+}
+# shellcheck disable=SC2086
+xdotool mousemove $play_back click 1
+wait_frame 0
+# Play and stop at once: the movie stops within a tick or two, far from the last frame.
+# shellcheck disable=SC2086
+xdotool mousemove $play click 1 mousemove $stop click 1
+sleep 0.5
+clicked=$(frame_of "$(title)")
+sleep 0.5
+[ "$(frame_of "$(title)")" = "$clicked" ] || fail "the stop button did not stop: $(title)"
+[ -n "$clicked" ] && [ "$clicked" -lt 9 ] || fail "stopped only at the end: $(title)"
+# shellcheck disable=SC2086
+xdotool mousemove $play click 1
+wait_frame 9
+stopped=9
+
 # Output -> BMP output writes the frame shown at the drawing area's size.
 xdotool key alt+o
 sleep 0.5
@@ -187,6 +227,26 @@ count=$(ls long*.bmp | wc -l)
 for f in long*.bmp; do [ "$(stat -c %s "$f")" = $((480 * 360 * 3 + 54)) ] || fail "$f is incomplete"; done
 grep -q "Bitmap sequence output stopped: $count files written" console_long.txt ||
   fail "no count of the files written: $(tail -n 3 console_long.txt)"
+
+# Pressure colours on the shader back end's spheres: one warning, however often the window
+# is redrawn (pacing mode 0 draws continuously), and the program goes on.
+if [ "$backend" = gl33 ]; then
+  printf '[GPUDriver]\nDirectX11=1\nVsync=0\n[VISUAL]\nAtomColor=2\n[WINDOW]\nWidth=480\nHeight=360\n' >setting.ini
+  ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
+    "$quivane" water.fa2 >"$work/console_pressure.txt" 2>&1 &
+  pid=$!
+  box=$(timeout 30 xdotool search --sync --onlyvisible --name "^warning$" | head -n1) ||
+    fail "no pressure warning"
+  xdotool windowfocus --sync "$box" key --window "$box" Return 2>/dev/null || true
+  sleep 2
+  if xdotool search --onlyvisible --name "^warning$" >/dev/null 2>&1; then
+    fail "the pressure warning came back"
+  fi
+  kill -0 "$pid" 2>/dev/null || fail "the viewer ended after the pressure warning"
+  kill "$pid"
+  wait "$pid" 2>/dev/null || true
+  pid=""
+fi
 
 # Without OpenGL the viewer says why in a message box and ends with a failure status.
 QT_XCB_GL_INTEGRATION=none ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \

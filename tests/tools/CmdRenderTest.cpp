@@ -248,3 +248,19 @@ TEST_F(QvToolRender, SizeSyntaxIsTheSameForEveryCommand) {
 }
 
 }  // namespace
+
+// The shader back end's spheres cannot show pressure: the console says so once per render;
+// its points and the fixed-function back end show pressure without a word.
+TEST_F(QvToolRender, PressureOnShaderSpheresIsAConsoleNoticeOnce) {
+  const std::string notice = "color mode with pressure is not supported in this version\n";
+  struct Case {
+    const char* args;
+    bool told;
+  };
+  for (const Case& c : {Case{"--backend gl33", true}, Case{"--backend gl15", false},
+                        Case{"--backend gl33 --set VISUAL:Atom=2", false}}) {
+    std::string out;
+    ASSERT_EQ(Run(Q(input) + " --set VISUAL:AtomColor=2 " + c.args, &out), 0) << out;
+    EXPECT_EQ(out, (c.told ? notice : "") + dir.File("run0000.bmp") + "\n") << c.args;
+  }
+}

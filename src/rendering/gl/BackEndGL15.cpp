@@ -86,6 +86,7 @@ void BackEndGL15::DrawPlan(const qv::scene::ScenePlan& plan, const SceneCamera& 
                          cell.viewportW, cell.viewportH, camera);
     for (const qv::scene::DrawItem& item : cell.items) DrawItem(item, plan);
   }
+  overlay_.Draw(plan.overlay, plan.tile.width, plan.tile.height);
 }
 
 std::unique_ptr<ITiledBitmapRenderer> BackEndGL15::BitmapRenderer(const DataSetList& dataSets,
@@ -103,6 +104,7 @@ void BackEndGL15::Release() {
     atoms_.reset();
     points_.reset();
     lattice_.reset(), particleEvents_.reset(), gridPoints_.reset();
+    overlay_.Release();
     device_->DoneCurrent();
   }
   atoms_.reset();

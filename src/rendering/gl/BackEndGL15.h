@@ -1,6 +1,7 @@
 #pragma once
 // The fixed-function back end: the OpenGL 1.5 device and the renderers that draw a scene
-// plan with it (atoms as spheres with bond cylinders or as points, the box, polylines).
+// plan with it (atoms as spheres with bond cylinders or as points, the box, polylines, and
+// over them the screen's overlay).
 // The header is free of GL, so the application layer can hold it.
 #include <memory>
 
@@ -11,6 +12,7 @@
 #include "rendering/gl/LMCRendererGL.h"
 #include "rendering/gl/PointRendererGL.h"
 #include "rendering/gl/VmecRendererGL.h"
+#include "rendering/ui/OverlayRendererGL.h"
 
 class BackEndGL15 : public IRenderBackEnd {
  public:
@@ -44,4 +46,5 @@ class BackEndGL15 : public IRenderBackEnd {
   std::unique_ptr<LMCRendererGL> lattice_;
   std::unique_ptr<KrbRendererGL> particleEvents_;
   std::unique_ptr<VmecRendererGL> gridPoints_;
+  OverlayRendererGL overlay_;
 };

@@ -162,6 +162,10 @@ void BackEndGL33::DrawPlan(const qv::scene::ScenePlan& plan, const SceneCamera& 
                  static_cast<float>(camera.camera.FarPlane(mode, camera.distance)),
                  mode == kPerspective);
   }
+  if (!plan.overlay.empty()) {
+    glBindFramebuffer(GL_FRAMEBUFFER, rc.framebuffer);
+    overlay_.Draw(plan.overlay, w, h);
+  }
   glBindVertexArray(0);
   glUseProgram(0);
   if (framebuffer != rc.framebuffer) {
@@ -194,6 +198,7 @@ void BackEndGL33::Release() {
     state_.reset();
     filter_.reset();
     shaders_.reset();
+    overlay_.Release();
     device_->DoneCurrent();
   } else {
     // Without a context the GL objects went with it, and their destructors must not call
@@ -207,6 +212,7 @@ void BackEndGL33::Release() {
     filter_.release();
     shaders_.release();
     state_.reset();
+    overlay_.Forget();
   }
   device_.reset();
 }

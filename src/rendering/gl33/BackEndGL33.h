@@ -1,13 +1,15 @@
 #pragma once
 // The shader back end: the OpenGL 3.3 core device and the renderers that draw a scene plan
 // with it (atoms as instanced spheres, by height through the colour table, or as point
-// sprites; bonds as cylinders; the box and polylines as lines; the depth-of-field filter).
+// sprites; bonds as cylinders; the box and polylines as lines; the depth-of-field filter;
+// over them the screen's overlay).
 // The header is free of GL, so the application layer can hold it.
 #include <memory>
 #include <string>
 
 #include "rendering/RenderBackEnd.h"
 #include "rendering/gl33/GraphicDeviceGL33.h"
+#include "rendering/gl33/OverlayRendererGL33.h"
 
 namespace qvgl33 {
 class CommonShader;
@@ -41,6 +43,9 @@ class BackEndGL33 : public IRenderBackEnd {
   int Initialize(IGLSurfaceProvider& surface, int width, int height, int vsyncMode) override;
   std::string InitializeError() const override { return error_; }
   IGraphicDevice* Device() override { return device_.get(); }
+  // Its spheres draw element colours in pressure mode (the scene builder supplies them and
+  // the user is told once); its points show pressure.
+  bool SpheresShowPressure() const override { return false; }
   // Draws into the device's render target, then copies it to `framebuffer` (left bound)
   // unless that is the render target itself.
   void DrawPlan(const qv::scene::ScenePlan& plan, const SceneCamera& camera,
@@ -82,5 +87,6 @@ class BackEndGL33 : public IRenderBackEnd {
   std::unique_ptr<qvgl33::LMCRendererGL33> lattice_;
   std::unique_ptr<qvgl33::KrbRendererGL33> particleEvents_;
   std::unique_ptr<qvgl33::VmecRendererGL33> gridPoints_;
+  OverlayRendererGL33 overlay_;
   float lineWidth_ = 1;
 };

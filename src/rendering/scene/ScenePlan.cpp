@@ -64,12 +64,13 @@ void AddItems(const DataSetList& dataSets, size_t k, const DisplayValues& displa
 }  // namespace
 
 ScenePlan BuildScene(const DataSetList& dataSets, const DisplayValues& display,
-                     const SceneSettings& settings, const SceneTile& tile, ScenePurpose,
-                     SceneCache* cache) {
+                     const SceneSettings& settings, const SceneTile& tile, ScenePurpose purpose,
+                     SceneCache* cache, const std::vector<OverlayItem>* overlay) {
   ScenePlan plan;
   plan.tile = tile;
   plan.display = display;
   plan.settings = settings;
+  if (overlay && purpose == ScenePurpose::kScreen) plan.overlay = *overlay;
   if (tile.width <= 0 || tile.height <= 0 || tile.fullWidth <= 0 || tile.fullHeight <= 0)
     return plan;
   const size_t n = dataSets.Size();

@@ -19,6 +19,7 @@
 #include "rendering/scene/GridPointsItems.h"
 #include "rendering/scene/LatticeItems.h"
 #include "rendering/scene/ParticleEventsItems.h"
+#include "rendering/PressureNotice.h"
 #include "shell/settings/DisplayOptions.h"
 
 // What the draw reads beside the display values: the settings as the application converts
@@ -36,6 +37,10 @@ struct SceneSettings {
   double heightRange = 0.0;
   int renderingFilter = 0;  // 1: the shader back end's depth-of-field filter
   int historyFrame = 0;  // trail length of particle event records (VISUAL "HistoryFrame")
+  // False for a back end whose spheres cannot show pressure colours: in pressure mode they
+  // get the element colours, and the notice (when given) hears of it.
+  bool spheresShowPressure = true;
+  qv::PressureNotice* pressureNotice = nullptr;
 
   const qv::ColorTables& Colors() const;
 };
@@ -125,11 +130,21 @@ struct SceneCell {
   int ViewportYFromTop(int tileHeight) const { return tileHeight - viewportY - viewportH; }
 };
 
-// Screen-only elements over the scene (buttons, panels): pixels of the window, y from the top.
+// A decoded overlay image: rows from the top, 4 bytes r g b a (not premultiplied) a pixel.
+// Images live for the whole run, so a back end may key its textures by their address.
+struct OverlayImage {
+  int width = 0, height = 0;
+  std::vector<uint8_t> rgba;
+};
+
+// Screen-only elements over the scene (buttons, panels): pixels of the window, y from the
+// top, drawn in order with alpha blending after every cell.
 struct OverlayItem {
   float left = 0, top = 0, right = 0, bottom = 0;
+  // The fill, or the factor the image's colours are multiplied by.
   std::array<float, 4> color = {0, 0, 0, 0};
-  int image = -1;  // an image of the overlay's set, or -1 for a filled rectangle
+  int image = -1;                       // its number in the overlay's set; -1 for a fill
+  const OverlayImage* bitmap = nullptr;  // the image's pixels; null for a filled rectangle
 };
 
 // Who the picture is for: the window shows the overlay; bitmaps and EPS never do.
@@ -222,10 +237,12 @@ class SceneBuilders {
 // tile.fullHeight, of which the framebuffer shows the tile. Data sets whose type has no
 // builder, or without a current frame, contribute nothing. With several data sets and the
 // side-by-side layout each gets the cell of the layout (cells the tile misses are left out);
-// otherwise one cell holds all of them in list order.
+// otherwise one cell holds all of them in list order. The overlay items go into a screen
+// plan only.
 ScenePlan BuildScene(const DataSetList& dataSets, const DisplayValues& display,
                      const SceneSettings& settings, const SceneTile& tile,
-                     ScenePurpose purpose = ScenePurpose::kScreen, SceneCache* cache = nullptr);
+                     ScenePurpose purpose = ScenePurpose::kScreen, SceneCache* cache = nullptr,
+                     const std::vector<OverlayItem>* overlay = nullptr);
 
 // The atomistic trajectory's builder: atoms (spheres with bonds, or points) unless the atom
 // style hides them, the box unless hidden or the format carries none, the traced atom's path.

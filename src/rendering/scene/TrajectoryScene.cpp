@@ -13,6 +13,12 @@ void BuildTrajectoryScene(const LawData& entry, SceneContext& ctx, std::vector<D
   if (display.atomStyle == kAtomStylePolygons || display.atomStyle == kAtomStylePoints) {
     // Bonds are determined on first request, also for the colours of the point style.
     const BOND_INFO* bonds = entry.CurrentBonds();
+    int colorMode = display.colorMode;
+    if (colorMode == kColorByPressure && display.atomStyle == kAtomStylePolygons &&
+        !ctx.settings.spheresShowPressure) {
+      colorMode = kColorByElement;
+      if (ctx.settings.pressureNotice) ctx.settings.pressureNotice->Drawn();
+    }
     AtomsKey key;
     key.frame = frame;
     key.index = frame->index;
@@ -20,12 +26,12 @@ void BuildTrajectoryScene(const LawData& entry, SceneContext& ctx, std::vector<D
     key.atomCount = frame->atomCount;
     key.bondCount = bonds ? bonds->bondCount : -1;
     key.bondRevision = bonds ? bonds->revision : 0;
-    key.colorMode = display.colorMode;
+    key.colorMode = colorMode;
     key.tables = &ctx.settings.Colors();
     key.tablesRevision = ctx.settings.colorsRevision;
     const qv::PodVector<uint32_t>& colors = ctx.Colors(key, [&](qv::PodVector<uint32_t>& words) {
       std::vector<qv::Rgba> scratch;
-      geo::FillAtomColors(*frame, bonds, display.colorMode, ctx.settings.Colors(),
+      geo::FillAtomColors(*frame, bonds, colorMode, ctx.settings.Colors(),
                           ctx.settings.maxPressure, scratch, words);
     });
     // A frame without positions for every atom shows no atoms.
@@ -37,7 +43,7 @@ void BuildTrajectoryScene(const LawData& entry, SceneContext& ctx, std::vector<D
       atoms.drawBonds = display.atomStyle == kAtomStylePolygons && display.bondStyle != kBondsOff;
       atoms.colors = colors.data();
       atoms.atomCount = colors.size();
-      atoms.colorMode = display.colorMode;
+      atoms.colorMode = colorMode;
       atoms.key = key;
       out.push_back({ctx.dataSet, atoms});
     }
