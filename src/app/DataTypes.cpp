@@ -3,6 +3,11 @@
 #include <cstdio>
 
 #include "data/DataTypeRegistry.h"
+#include "auxdata/field/Field3DLoader.h"
+#include "auxdata/scattering/BCALoader.h"
+#include "auxdata/spk/SPK_Container.h"
+#include "rendering/scene/FieldScene.h"
+#include "rendering/scene/ScatteringScene.h"
 #include "rendering/scene/ScenePlan.h"
 
 namespace qv {
@@ -16,6 +21,11 @@ void RegisterDataTypes() {
   // A new kind of data set adds its rows and its scene builder here.
   RegisterTrajectoryTypes(rows);
   scenes.Register(kTypeMD, scene::BuildTrajectoryScene);
+  RegisterScatteringTypes(rows);
+  scenes.Register(kTypeScattering, scene::BuildScatteringScene);
+  RegisterFieldTypes(rows);
+  scenes.Register(kTypeScalarField, scene::BuildFieldScene);
+  RegisterSpkTypes(rows);  // a trajectory: drawn by the trajectory's builder
 }
 
 }  // namespace qv

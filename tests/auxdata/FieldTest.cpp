@@ -114,6 +114,41 @@ TEST(CubeReader, AConstantFieldTakesTheBottomColour) {
   EXPECT_EQ(Cell(f.Frame(0), 1), ColorOf(0));
 }
 
+// Files ASE wrote (tests/files/field/make_cubes.py): value(i, j, k) = i + 10 j + 100 k - 123,
+// x varying slowest, so cell (i, j, k) is at (i * ny + j) * nz + k.
+TEST(CubeReader, ReadsFilesOfAnIndependentWriterInItsCellOrder) {
+  Field3DLoader f;
+  ASSERT_EQ(ReadField(qvtest::TestFile("field/water_3x4x5.cube"), f), 0);
+  const FieldFrame& fr = f.Frame(0);
+  ASSERT_EQ((std::vector<int>{fr.nx, fr.ny, fr.nz}), (std::vector<int>{3, 4, 5}));
+  const double lo = -123, hi = 2 + 30 + 400 - 123;
+  EXPECT_EQ(fr.valueMin, lo);
+  EXPECT_EQ(fr.valueMax, hi);
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 4; ++j) {
+      for (int k = 0; k < 5; ++k) {
+        const size_t cell = static_cast<size_t>((i * 4 + j) * 5 + k);
+        const double v = i + 10 * j + 100 * k - 123;
+        ASSERT_EQ(Cell(fr, cell), ColorOf((v - lo) / (hi - lo))) << i << j << k;
+      }
+    }
+  }
+  // A 4 x 5 x 6 angstrom cell, written in bohr.
+  const double bohr = 0.52917721;
+  EXPECT_NEAR(fr.box[0], 4 / bohr, 1e-4);
+  EXPECT_NEAR(fr.box[4], 5 / bohr, 1e-4);
+  EXPECT_NEAR(fr.box[8], 6 / bohr, 1e-4);
+  EXPECT_EQ(fr.box[1], 0);
+
+  Field3DLoader neg;
+  ASSERT_EQ(ReadField(qvtest::TestFile("field/negative_2x2x2.cube"), neg), 0);
+  const FieldFrame& n = neg.Frame(0);
+  EXPECT_EQ(n.valueMax, 0) << "no value rises above the starting maximum";
+  EXPECT_NEAR(n.valueMin, -1 - 123.0 * 123.0 / 100, 1e-3);
+  EXPECT_EQ(Cell(n, 0), ColorOf(0));
+  for (size_t c = 0; c < n.CellCount(); ++c) EXPECT_NE(Cell(n, c), ColorOf(1)) << c;
+}
+
 struct BadCube {
   const char* name;
   std::string text;

@@ -49,6 +49,11 @@ void BackEndGL15::DrawItem(const qv::scene::DrawItem& item, const qv::scene::Sce
                    glFlush();
                  },
                  [&](const qv::scene::PolylineItem& p) { qvgl::DrawPolyline(p); },
+                 [&](const qv::scene::PathsItem& p) { paths_.Draw(p); },
+                 [&](const qv::scene::FieldCellsItem& f) {
+                   if (!field_) field_ = std::make_unique<FieldRendererGL>();
+                   field_->Draw(f, plan.settings);
+                 },
              },
              item.what);
 }
@@ -92,9 +97,11 @@ void BackEndGL15::Release() {
   if (device_->MakeCurrent()) {
     atoms_.reset();
     points_.reset();
+    field_.reset();
     device_->DoneCurrent();
   }
   atoms_.reset();
   points_.reset();
+  field_.reset();
   device_.reset();
 }

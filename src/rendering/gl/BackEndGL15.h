@@ -6,6 +6,8 @@
 
 #include "rendering/RenderBackEnd.h"
 #include "rendering/gl/AtomRendererGL.h"
+#include "rendering/gl/BCARendererGL.h"
+#include "rendering/gl/FieldRendererGL.h"
 #include "rendering/gl/GraphicDeviceGL15.h"
 #include "rendering/gl/PointRendererGL.h"
 
@@ -38,4 +40,6 @@ class BackEndGL15 : public IRenderBackEnd {
   std::unique_ptr<GraphicDeviceGL15> device_;
   std::unique_ptr<AtomRendererGL> atoms_;
   std::unique_ptr<PointRendererGL> points_;
+  BCARendererGL paths_;
+  std::unique_ptr<FieldRendererGL> field_;
 };
