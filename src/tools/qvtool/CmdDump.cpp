@@ -2,10 +2,12 @@
 #include <cstdio>
 #include <string>
 
+#include "tools/qvtool/InfoKinds.h"
 #include "tools/qvtool/QvTool.h"
 
 int CmdDump(Quivane& app, const ParsedArgs& args) {
   if (!qvtool::LoadAndSelectFrame(app, args)) return 1;
+  if (int s = 0; qvtool::DumpScattering(app, args, s) || qvtool::DumpField(app, args, s)) return s;
   const ATOMS_DATA* a = app.dataSets.First()->CurrentAtoms();
   if (!a) {
     std::fprintf(stderr, "qvtool dump: the first data set holds no atoms\n");

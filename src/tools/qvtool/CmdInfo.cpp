@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/qvtool/InfoKinds.h"
 #include "tools/qvtool/QvTool.h"
 
 namespace {
@@ -68,6 +69,7 @@ std::string TextList(const double* v, int n) {
 int CmdInfo(Quivane& app, const ParsedArgs& args) {
   if (!qvtool::LoadAndSelectFrame(app, args)) return 1;
   LawData& first = *app.dataSets.First();
+  if (int s = 0; qvtool::InfoScattering(app, args, s) || qvtool::InfoField(app, args, s)) return s;
   // Every frame is listed, whatever --frame selected.
   if (app.currentFrame != 0) app.currentFrame = app.SetFrameAll(0);
 
