@@ -55,6 +55,46 @@ void Bonds(benchmark::State& state, bool triclinic) {
 
 void BM_BondsOrthogonalFcc1M(benchmark::State& state) { Bonds(state, false); }
 
+// The same crystal at other cut-offs (tenths of an Angstrom): 2.0 finds no pair (the nearest
+// neighbours are 2.56 apart), 0.5 far below the spacing, 6.0 far above it.
+void BM_BondsFcc1MCutoff(benchmark::State& state) {
+  ATOMS_DATA f = MakeCrystal(false);
+  const double cutoff = state.range(0) / 10.0;
+  BondBuildStats stats;
+  BuildBonds(f, f.bonds, cutoff, 3, &stats);
+  for (auto _ : state) benchmark::DoNotOptimize(BuildBonds(f, f.bonds, cutoff, 3, &stats));
+  state.counters["bonds"] = f.bonds.bondCount;
+  state.counters["work_B_per_atom"] = static_cast<double>(stats.workingBytes) / f.atomCount;
+  state.counters["cells"] = static_cast<double>(stats.cells[0]) * stats.cells[1] * stats.cells[2];
+}
+
+// 103,823 atoms near the points of a lattice in a cell whose a and b edges meet at 60
+// degrees, 8 neighbours each within 3.0: the sheared-cell row of bench/whole_process.sh.
+void BM_BondsTriclinic60Degrees100k(benchmark::State& state) {
+  constexpr int kN = 47;
+  constexpr double kSpacing = 2.3;
+  ATOMS_DATA f;
+  f.Allocate(kN * kN * kN);
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> jitter(-0.1, 0.1);
+  const double s60 = std::sqrt(3.0) / 2;
+  int a = 0;
+  for (int k = 0; k < kN; ++k)
+    for (int j = 0; j < kN; ++j)
+      for (int i = 0; i < kN; ++i, ++a) {
+        f.atomicNumbers[a] = 29;
+        f.positions[3 * a + 0] = static_cast<float>((i + 0.5 * j) * kSpacing + jitter(rng));
+        f.positions[3 * a + 1] = static_cast<float>(j * s60 * kSpacing + jitter(rng));
+        f.positions[3 * a + 2] = static_cast<float>(k * kSpacing + jitter(rng));
+      }
+  const double e = kN * kSpacing;
+  const double box[9] = {e, 0, 0, e / 2, e * s60, 0, 0, 0, e};
+  for (int k = 0; k < 9; ++k) f.box[k] = box[k];
+  BuildBonds(f, f.bonds, 3.0, 3);
+  for (auto _ : state) benchmark::DoNotOptimize(BuildBonds(f, f.bonds, 3.0, 3));
+  state.counters["bonds"] = f.bonds.bondCount;
+}
+
 // The same crystal with the atoms listed in random order, as a long run leaves them.
 void BM_BondsShuffledFcc1M(benchmark::State& state) {
   ATOMS_DATA f = MakeCrystal(false);
@@ -92,6 +132,8 @@ void BM_MoleculesFcc1M(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_BondsOrthogonalFcc1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_BondsFcc1MCutoff)->Arg(5)->Arg(10)->Arg(20)->Arg(60)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_BondsTriclinic60Degrees100k)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_BondsShuffledFcc1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_BondsTriclinicFcc1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_BondsFirstBuildFcc1M)->Unit(benchmark::kMillisecond)->Iterations(5);

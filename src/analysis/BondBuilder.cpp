@@ -276,6 +276,23 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       if (cellOf[i] >= 0) counts[i] = found[rank[i]];
   } else {
     // One pass in index order: consecutive atoms share their neighbour cells in the cache.
+    // A list longer than the capacity would be copied on every growth; a sample of the atoms
+    // tells its length beforehand, so a first build of a dense frame sizes the array once
+    // (and never holds an old and a new array at the same time).
+    {
+      constexpr int32_t kEvery = 61;
+      size_t sampled = 0, found = 0;
+      for (int32_t i = 0; i < n; i += kEvery) {
+        if (cellOf[i] < 0) continue;
+        ++sampled;
+        visitHalf(rank[i], cellOf[i], [&](int32_t, double, double, double) { ++found; });
+      }
+      if (sampled > 0) {
+        const double estimate = 1.05 * static_cast<double>(found) / static_cast<double>(sampled) * n + 1024;
+        if (estimate > static_cast<double>(bonds.entries.size()))
+          GrowDiscarding(bonds.entries, static_cast<size_t>(std::min(estimate, static_cast<double>(kMaxEntries))));
+      }
+    }
     BOND_ENTRY* entries = bonds.entries.data();
     size_t capacity = bonds.entries.size();
     bool full = false;

@@ -6,6 +6,7 @@
 #include "analysis/BondBuilder.h"
 #include "analysis/Coordination.h"
 #include "analysis/Molecules.h"
+#include "data/Console.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ Target FirstTrajectory(Quivane& app) {
 
 bool MoviePlaying(const Quivane& app) {
   if (app.playState == kStopped) return false;
-  std::printf("Prease stop movie.\n");
+  qv::ConsolePrint("Prease stop movie.\n");
   return true;
 }
 
@@ -60,16 +61,16 @@ int CoordinationCommand(Quivane& app) {
   return WriteCoordination(app, t);
 }
 
-int CoordinationSeriesCommand(Quivane& app, const std::function<void(int)>& onStep) {
+int CoordinationSeriesCommand(Quivane& app, const std::function<bool(int)>& onStep) {
   if (MoviePlaying(app)) return kAnalysisMoviePlaying;
   const Target t = FirstTrajectory(app);
   if (!t.md) return kAnalysisNoTrajectory;
   int moves = 0;
   const int lines = WriteCoordinationSeries(qv::BaseName(t.entry->path) + "_coord.txt", *t.md, app.currentFrame,
                                             app.frameSkip, [&](int target) {
-                                              const int reached = app.SetFrameAll(target);
-                                              if (onStep) onStep(++moves);
-                                              return reached;
+                                              // Not moving ends the series on this frame.
+                                              if (onStep && !onStep(++moves)) return app.currentFrame;
+                                              return app.SetFrameAll(target);
                                             });
   return lines < 0 ? kAnalysisFileError : kAnalysisDone;
 }

@@ -20,8 +20,9 @@ int ClassifyMoleculesCommand(Quivane& app);
 int CoordinationCommand(Quivane& app);
 // Coordination histogram per frame into base + "_coord.txt", from the current frame on by
 // the frame skip through set frame of all data sets; the current frame ends at the last
-// frame reached. onStep gets the number of frames moved after each move (progress).
-int CoordinationSeriesCommand(Quivane& app, const std::function<void(int)>& onStep = {});
+// frame reached. onStep gets the number of frames written before each move (progress); when
+// it returns false the series ends there, on the frame last written.
+int CoordinationSeriesCommand(Quivane& app, const std::function<bool(int)>& onStep = {});
 
 // Re-judge bonds: false while a movie plays (the caller shows "Prease stop movie.\n");
 // otherwise builds the current frame's bonds of every trajectory with the "BondCutoff"

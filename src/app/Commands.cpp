@@ -10,6 +10,8 @@
 #include "app/AfterLoad.h"
 #include "app/MenuTable.h"
 #include "app/Title.h"
+#include "data/Console.h"
+#include "output/BitmapFile.h"
 
 namespace qv::cmd {
 namespace {
@@ -26,8 +28,20 @@ bool CanOpen(const std::string& path) {
   return static_cast<bool>(in);
 }
 
-// Why a file gave no data set, as far as the shell can tell without the loader's console.
-std::string LoadFailureText(const std::string& path) {
+std::string Joined(const std::vector<std::string>& lines, const char* separator) {
+  std::string out;
+  for (const std::string& l : lines) out += (out.empty() ? "" : separator) + l;
+  return out;
+}
+
+// The loader's own lines, without the count every successful text load ends with.
+std::vector<std::string> Diagnostics(std::vector<std::string> lines) {
+  std::erase_if(lines, [](const std::string& l) { return EndsWith(l, " frame loaded"); });
+  return lines;
+}
+
+// Why a file gave no data set: what the file system tells, else the reader's own words.
+std::string LoadFailureText(const std::string& path, const std::vector<std::string>& readerLines) {
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) return "The file does not exist:\n" + path;
   if (std::filesystem::is_directory(path, ec)) return "This is a folder, not a data file:\n" + path;
@@ -36,7 +50,8 @@ std::string LoadFailureText(const std::string& path) {
   const auto slash = path.find_last_of('/');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
     return "The file has no extension, so its format is unknown:\n" + path;
-  return "The file could not be loaded (see the console for the reader's message):\n" + path;
+  if (!readerLines.empty()) return "The file could not be loaded:\n" + path + "\n\n" + Joined(readerLines, "\n");
+  return "The file could not be loaded; its reader found no frame in it:\n" + path;
 }
 
 }  // namespace
@@ -48,9 +63,31 @@ Commands::Commands(Quivane& app, IShellServices& shell, ICameraControl& camera)
       movie_(app.currentFrame, app.frameSkip, app.playState,
              [this](int target) { return app_.SetFrameAll(target); }) {
   pacingMode = app.settings.vsync;
+  // Console lines also go where a user without a terminal looks.
+  previousWatcher_ = qv::SetConsoleWatcher([this](const std::string& text, bool) {
+    if (collecting_) collecting_->push_back(text);
+    if (!text.empty()) shell_.ShowStatus(text);
+  });
 }
 
-Commands::~Commands() { DetachMenu(); }
+Commands::~Commands() {
+  DetachMenu();
+  qv::SetConsoleWatcher(std::move(previousWatcher_));
+}
+
+std::vector<std::string> Commands::Collecting(const std::function<void()>& work) {
+  std::vector<std::string> lines;
+  std::vector<std::string>* outer = collecting_;
+  collecting_ = &lines;
+  work();
+  collecting_ = outer;
+  if (outer) outer->insert(outer->end(), lines.begin(), lines.end());
+  return lines;
+}
+
+void Commands::ReportOutput(int id, const OutputResult& r) {
+  shell_.ShowStatus(OutputStatusText(CommandCaption(id), r));
+}
 
 void Commands::AttachMenu(IMenuItemState* menu) {
   menu_ = menu;
@@ -141,58 +178,64 @@ void Commands::Command(int id) {
     case kClassifyMolecules:
       if (movie_.Playing()) {
         // Once for each of the two reports the command runs.
-        std::fputs(kStopMovie, stdout);
-        std::fputs(kStopMovie, stdout);
-        std::fflush(stdout);
+        qv::ConsolePrint("%s", kStopMovie);
+        qv::ConsolePrint("%s", kStopMovie);
       } else if (FirstIsAtomistic() && work.classifyMolecules) {
-        work.classifyMolecules();
+        ReportOutput(id, work.classifyMolecules());
       }
       return;
     case kCoordination:
       if (movie_.Playing()) {
-        std::fputs(kStopMovie, stdout);
-        std::fflush(stdout);
+        qv::ConsolePrint("%s", kStopMovie);
       } else if (FirstIsAtomistic() && work.coordinationReport) {
-        work.coordinationReport();
+        ReportOutput(id, work.coordinationReport());
       }
       return;
     case kCoordinationSeries:
       if (movie_.Playing()) {
-        std::fputs(kStopMovie, stdout);
-        std::fflush(stdout);
+        qv::ConsolePrint("%s", kStopMovie);
       } else if (FirstIsAtomistic() && work.coordinationSeries) {
-        const std::string caption = "Bond coordination number (time series)";
+        const std::string caption = CommandCaption(id);
+        bool stopped = false;
         shell_.Progress(caption, 0);
-        work.coordinationSeries([&](int step) { shell_.Progress(caption, step); });
+        const OutputResult r = work.coordinationSeries([&](int step) {
+          shell_.Progress(caption, step);
+          stopped = shell_.StopRequested();
+          return !stopped;
+        });
         shell_.ProgressDone();
+        const std::string text = OutputStatusText(caption + (stopped ? " stopped" : ""), r);
+        if (stopped) qv::ConsolePrint("%s\n", text.c_str());
+        shell_.ShowStatus(text);
         RefreshTitle();
         shell_.Redraw();
       }
       return;
     case kBmp:
-      if (loaded && work.writeBitmap) {
-        work.writeBitmap(app_.currentFrame);
-        shell_.Redraw();
-      }
+    case kLargeBmp: {
+      if (!loaded || (id == kBmp ? !work.writeBitmap : !work.writeLargeBitmap)) return;
+      const std::string base = qv::BitmapBaseName(app_.dataSets.First()->path, app_.settings.defaultPath);
+      const std::string meant = id == kBmp ? qv::BitmapFileName(base, app_.currentFrame)
+                                           : qv::LargeBitmapFileName(base, app_.settings.largeBmpMagnify,
+                                                                     app_.currentFrame);
+      const std::string written = id == kBmp ? work.writeBitmap(app_.currentFrame) : work.writeLargeBitmap();
+      ReportOutput(id, written.empty() ? OutputResult{false, meant, WhyNotWritten(meant)}
+                                       : OutputResult{true, written});
+      shell_.Redraw();
       return;
-    case kLargeBmp:
-      if (loaded && work.writeLargeBitmap) {
-        work.writeLargeBitmap();
-        shell_.Redraw();
-      }
-      return;
+    }
     case kEps:
-      if (FirstIsAtomistic() && work.writeEps) work.writeEps();
+      if (FirstIsAtomistic() && work.writeEps) ReportOutput(id, work.writeEps());
       return;
     case kMd3:
-      if (FirstIsAtomistic() && work.writeMd3) work.writeMd3();
+      if (FirstIsAtomistic() && work.writeMd3) ReportOutput(id, work.writeMd3());
       return;
     case kFa2:
-      if (FirstIsAtomistic() && work.writeFa2) work.writeFa2();
+      if (FirstIsAtomistic() && work.writeFa2) ReportOutput(id, work.writeFa2());
       return;
     case kStl:
     case kStlGrid:
-      if (FirstIsAtomistic() && work.writeStl) work.writeStl(id == kStlGrid);
+      if (FirstIsAtomistic() && work.writeStl) ReportOutput(id, work.writeStl(id == kStlGrid));
       return;
     case kBitmapSequence:
     case kRightRotation:
@@ -229,9 +272,17 @@ void Commands::OpenFiles(const std::vector<std::string>& paths) {
   for (const std::string& path : paths) {
     const size_t before = app_.dataSets.Size();
     shell_.Progress("Loading " + path, 0);
-    app_.OpenAndPrepare(path);
+    const std::vector<std::string> lines = Collecting([&] { app_.OpenAndPrepare(path); });
     shell_.ProgressDone();
-    if (app_.dataSets.Size() == before) shell_.ShowMessage(LoadFailureText(path), "Error");
+    const bool added = app_.dataSets.Size() > before;
+    const std::vector<std::string> problems = Diagnostics(lines);
+    if (!added) {
+      shell_.ShowMessage(LoadFailureText(path, problems), "Error");
+      shell_.ShowStatus("Not loaded: " + path);
+    } else {
+      // A reader that stopped early keeps the frames before the damage: say so.
+      shell_.ShowStatus("Loaded " + path + (problems.empty() ? "" : ": " + Joined(problems, "; ")));
+    }
     RefreshAfterLoad();
   }
   shell_.Redraw();
@@ -257,8 +308,13 @@ std::string Commands::TitleText() const {
 }
 
 void Commands::RefreshTitle() {
-  if (app_.dataSets.Empty()) return;
+  const LawData* first = app_.dataSets.First();
+  if (!first) return;
   shell_.SetTitle(TitleText());
+  const IMDContainer* md = first->MD();
+  bool complete = false;
+  const int count = md ? md->KnownFrameCount(&complete) : 0;
+  shell_.SetFrameStatus(md ? FrameStatusText(md->GetFrameIndex(), count, complete) : std::string());
 }
 
 void Commands::Resize(int width, int height) {
@@ -360,7 +416,17 @@ void Commands::OnActivated() {
   if (ec || time <= watchedFileTime) return;
   watchedFileTime = time;
   const size_t before = app_.dataSets.Size();
-  app_.dataSets.OpenDataFile(path, app_.MakeLoadOptions());
+  const std::vector<std::string> lines =
+      Collecting([&] { app_.dataSets.OpenDataFile(path, app_.MakeLoadOptions()); });
+  const std::vector<std::string> problems = Diagnostics(lines);
+  if (app_.dataSets.Size() == before) {
+    shell_.ShowStatus(path + " no longer reads; the previous content is kept" +
+                      (problems.empty() ? "" : ": " + Joined(problems, "; ")));
+  } else if (!problems.empty()) {
+    shell_.ShowStatus("Reloaded " + path + ": " + Joined(problems, "; "));
+  } else {
+    shell_.ShowStatus("Reloaded " + path);
+  }
   // The reloaded file takes the first entry's place: the picture, the title and picking all
   // work on the first entry, and a copy appended per save would pile up behind it.
   if (app_.dataSets.Size() > before) {
@@ -419,13 +485,29 @@ void Commands::CountFrame(double nowMs) {
 
 void Commands::RunSequence(int id) {
   if (app_.dataSets.Empty()) return;
-  const std::string caption = id == kMd3Sequence ? "md3 sequence output" : "Bitmap sequence output";
-  const StepFn onStep = [&](int written) { shell_.Progress(caption, written); };
+  if (id == kMd3Sequence ? !work.md3Sequence : !work.writeBitmap) return;  // not in this program
+  const std::string caption = CommandCaption(id);
+  bool stopped = false;
+  const StepFn onStep = [&](int written) {
+    shell_.Progress(caption, written);
+    stopped = shell_.StopRequested();
+    return !stopped;
+  };
+  int filesWritten = 0, failures = 0;
+  std::string firstFailure;
   const BitmapWriterFn write = [&](int n) {
-    if (work.writeBitmap) work.writeBitmap(n);
+    if (!work.writeBitmap(n).empty()) {
+      ++filesWritten;
+      return;
+    }
+    if (failures++ == 0) {
+      const std::string meant =
+          qv::BitmapFileName(qv::BitmapBaseName(app_.dataSets.First()->path, app_.settings.defaultPath), n);
+      firstFailure = meant + ": " + WhyNotWritten(meant);
+    }
   };
   const double delta = app_.settings.rotationAngleDelta * std::numbers::pi / 180.0;
-  if (id == kMd3Sequence ? !work.md3Sequence : !work.writeBitmap) return;  // not in this program
+  OutputResult md3;
   shell_.Progress(caption, 0);
   switch (id) {
     case kBitmapSequence:
@@ -464,10 +546,21 @@ void Commands::RunSequence(int id) {
                           [&](double a) { camera_.OrbitRight(a); }, onStep);
       break;
     case kMd3Sequence:
-      work.md3Sequence(onStep);
+      md3 = work.md3Sequence(onStep);
       break;
   }
   shell_.ProgressDone();
+  std::string text = caption + (stopped ? " stopped: " : ": ");
+  if (id == kMd3Sequence) {
+    text = OutputStatusText(caption + (stopped ? " stopped" : ""), md3);
+  } else {
+    text += std::to_string(filesWritten) + (filesWritten == 1 ? " file written" : " files written");
+    if (failures > 0)
+      text += ", " + std::to_string(failures) + " could not be written (" + firstFailure + ")";
+  }
+  // A stop may come from closing the window, which takes the status bar with it.
+  if (stopped) qv::ConsolePrint("%s\n", text.c_str());
+  shell_.ShowStatus(text);
   RefreshTitle();
   shell_.Redraw();
 }

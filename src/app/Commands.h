@@ -11,6 +11,7 @@
 #include "app/CommandIds.h"
 #include "app/MenuState.h"
 #include "app/Movie.h"
+#include "app/OutputStatus.h"
 #include "app/Quivane.h"
 
 namespace qv::cmd {
@@ -31,6 +32,13 @@ class IShellServices {
   // Long commands report each step; the shell may show it and repaint.
   virtual void Progress(const std::string& what, int step) {}
   virtual void ProgressDone() {}
+  // Asked after each step of a long command: true when the user asked it to end (closing
+  // the window, Escape). The shell forgets the request when the next command starts.
+  virtual bool StopRequested() { return false; }
+  // A line for the status bar: what a command wrote, or why it wrote nothing.
+  virtual void ShowStatus(const std::string& text) {}
+  // The frame shown and the frame count of the first data set ("frame 12 / 400").
+  virtual void SetFrameStatus(const std::string& text) {}
 };
 
 // The camera operations input and sequences use. Bound to the program's camera by the shell
@@ -64,19 +72,20 @@ enum class Key { PageUp, PageDown, Left, Right, Up, Down, Q, W, X, Z, Other };
 // Work done by other layers, reached through callables so that a command whose work is not
 // built (or not available in this program) simply stays empty.
 struct CommandWork {
-  std::function<void(int number)> writeBitmap;  // "<base>%04d.bmp"
-  std::function<void()> writeLargeBitmap;
-  std::function<void()> writeEps;
-  std::function<void()> writeMd3;  // the current frame to base + "_%d.md3"
-  std::function<void()> writeFa2;
-  std::function<void(bool grid)> writeStl;
+  // The bitmaps return the path written; empty when nothing was written.
+  std::function<std::string(int number)> writeBitmap;  // "<base>%04d.bmp"
+  std::function<std::string()> writeLargeBitmap;
+  std::function<OutputResult()> writeEps;
+  std::function<OutputResult()> writeMd3;  // the current frame to base + "_%d.md3"
+  std::function<OutputResult()> writeFa2;
+  std::function<OutputResult(bool grid)> writeStl;
   // Every frame from the current one into base + "_all.md3", then the final bitmap; onStep
-  // after each frame (progress and repaint).
-  std::function<void(const StepFn& onStep)> md3Sequence;
+  // after each frame (progress and repaint; false ends the sequence there).
+  std::function<OutputResult(const StepFn& onStep)> md3Sequence;
   std::function<void()> redetermineBonds;
-  std::function<void()> classifyMolecules;  // the molecule report, then the coordination report
-  std::function<void()> coordinationReport;
-  std::function<void(const StepFn& onStep)> coordinationSeries;
+  std::function<OutputResult()> classifyMolecules;  // the molecule report, then the coordination report
+  std::function<OutputResult()> coordinationReport;
+  std::function<OutputResult(const StepFn& onStep)> coordinationSeries;
   // Stores and announces the colour mode, then colours the current frames it needs.
   std::function<void(int mode)> setColourMode;
   // Pressure colours of the first data set's current frame (after the edit-mode reload).
@@ -137,7 +146,9 @@ class Commands {
   void PickAt(int x, int y);
   void RunSequence(int id);
   bool FirstIsAtomistic() const;
-  void EndOfSequence();
+  void ReportOutput(int id, const OutputResult& r);
+  // Runs `work` and returns the console lines printed meanwhile (a reader's diagnostics).
+  std::vector<std::string> Collecting(const std::function<void()>& work);
 
   Quivane& app_;
   IShellServices& shell_;
@@ -148,6 +159,8 @@ class Commands {
   Movie movie_;
   int framesCounted_ = 0;
   double intervalStartMs_ = -1.0;
+  std::vector<std::string>* collecting_ = nullptr;
+  std::function<void(const std::string&, bool)> previousWatcher_;
 };
 
 }  // namespace qv::cmd

@@ -9,13 +9,13 @@ bool ConvertFrameFa2Command(Quivane& app, std::string* writtenPath) {
 }
 
 qv::Md3SequenceResult ConvertSequenceMd3Command(Quivane& app, const qv::FinalBitmapFn& finalBitmap,
-                                                const std::function<void(int)>& onStep) {
+                                                const std::function<bool(int)>& onStep) {
   int moves = 0;
   return qv::OutputMd3Sequence(app.dataSets, app.currentFrame, app.frameSkip,
                                [&](int target) {
-                                 const int reached = app.SetFrameAll(target);
-                                 if (onStep) onStep(++moves);
-                                 return reached;
+                                 // Not moving ends the sequence on this frame.
+                                 if (onStep && !onStep(++moves)) return app.currentFrame;
+                                 return app.SetFrameAll(target);
                                },
                                finalBitmap);
 }

@@ -16,6 +16,7 @@ bool ConvertFrameFa2Command(Quivane& app, std::string* writtenPath = nullptr);
 // data set as stepping does; the current frame is left at the last frame reached. The
 // command ends with a bitmap of that frame: the caller passes its bitmap writer as
 // finalBitmap (called whenever a data set is loaded, even when nothing was converted).
-// onStep gets the number of frames moved after each move (progress).
+// onStep gets the number of frames written before each move (progress); when it returns
+// false the sequence ends on the frame last written.
 qv::Md3SequenceResult ConvertSequenceMd3Command(Quivane& app, const qv::FinalBitmapFn& finalBitmap,
-                                                const std::function<void(int)>& onStep = {});
+                                                const std::function<bool(int)>& onStep = {});

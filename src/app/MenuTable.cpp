@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "app/CommandIds.h"
+#include "data/DataTypeRegistry.h"
 
 namespace qv::cmd {
 namespace {
@@ -194,6 +195,44 @@ const char* OpenDialogSupportedFilter(bool english) {
 }
 const char* OpenDialogAllFilter(bool english) {
   return english ? "All formats (*)" : "すべての形式 (*)";
+}
+
+// The registry is the one list of what opens: a new data type appears in the dialog with its rows.
+std::vector<std::string> LoadableExtensions() { return DataTypeRegistry::Instance().Extensions(); }
+
+std::string OpenDialogFilterText(const std::vector<std::string>& extensions, bool english) {
+  std::string text = OpenDialogSupportedFilter(english);
+  if (!extensions.empty()) {
+    std::string names, patterns, each;
+    for (const std::string& e : extensions) {
+      names += (names.empty() ? "" : ", ") + e;
+      patterns += (patterns.empty() ? "*." : " *.") + e;
+      each += ";;" + e + (english ? " files (*." : " ファイル (*.") + e + ")";
+    }
+    text += std::string(";;") + (english ? "Loadable files (" : "読み込める形式 (") + names + ") (" + patterns + ")";
+    text += each;
+  }
+  return text + ";;" + OpenDialogAllFilter(english);
+}
+
+namespace {
+const MenuNode* FindNode(const std::vector<MenuNode>& nodes, int id) {
+  for (const MenuNode& n : nodes) {
+    if (n.id == id) return &n;
+    if (const MenuNode* inner = FindNode(n.children, id)) return inner;
+  }
+  return nullptr;
+}
+}  // namespace
+
+std::string CommandCaption(int id) {
+  const MenuNode* node = id != 0 ? FindNode(MenuBar(), id) : nullptr;
+  if (!node) return {};
+  std::string caption;
+  for (const char* c = node->en; *c; ++c)
+    if (*c != '&') caption += *c;
+  while (!caption.empty() && caption.back() == '.') caption.pop_back();
+  return caption;
 }
 
 }  // namespace qv::cmd

@@ -1,6 +1,7 @@
 #pragma once
 // The menu bar as data: order, captions (Japanese and English), ids, separators and the
 // items disabled from the start. The Qt shell builds its menus from it; tests read it.
+#include <string>
 #include <vector>
 
 namespace qv::cmd {
@@ -43,5 +44,15 @@ const std::vector<int>& FrameSkipIds();
 const char* OpenDialogTitle(bool english);
 const char* OpenDialogSupportedFilter(bool english);  // with its pattern
 const char* OpenDialogAllFilter(bool english);
+
+// The extensions (without the dot) of the files this build can load.
+std::vector<std::string> LoadableExtensions();
+// The open dialog's filter list, entries separated by ";;": the supported-formats entry
+// above, one entry for every extension given and one for all of them, then all files.
+std::string OpenDialogFilterText(const std::vector<std::string>& extensions, bool english);
+
+// The English caption of a menu command without its mnemonic and dots ("BMP output");
+// empty for an id that is not in the menu.
+std::string CommandCaption(int id);
 
 }  // namespace qv::cmd

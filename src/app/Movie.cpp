@@ -51,8 +51,8 @@ int RunRightRotation(double stepDegrees, const BitmapWriterFn& write, const Turn
   const int n = static_cast<int>(turns);
   for (int i = 0; i <= n; ++i) {
     write(i);
+    if (onStep && !onStep(i + 1)) return i + 1;
     orbitUp(delta);
-    if (onStep) onStep(i + 1);
   }
   return n + 1;
 }
@@ -71,9 +71,10 @@ int RunRotatingSequence(Movie& movie, int& counter, double turnPerStep, const Bi
   for (;;) {
     write(counter);
     ++written;
-    const bool ended = movie.Advance();
     ++counter;
-    if (onStep) onStep(written);
+    // A stop ends the run on the frame just written.
+    if (onStep && !onStep(written)) break;
+    const bool ended = movie.Advance();
     if (!turning) {
       if (ended) break;
       continue;
@@ -99,9 +100,9 @@ int RunLeadTrace(Movie& movie, int& counter, const std::function<bool()>& place,
     if (!place()) break;
     write(counter);
     ++written;
-    ended = movie.Advance();
     ++counter;
-    if (onStep) onStep(written);
+    if (onStep && !onStep(written)) break;
+    ended = movie.Advance();
   }
   return written;
 }

@@ -9,7 +9,8 @@ namespace qv::cmd {
 using SetFrameAllFn = std::function<int(int target)>;  // returns the largest index reached
 using BitmapWriterFn = std::function<void(int number)>;
 using TurnFn = std::function<void(double radians)>;
-using StepFn = std::function<void(int written)>;  // after each bitmap (progress, repaint)
+// After each bitmap (progress, repaint); false ends the run there (the user asked to stop).
+using StepFn = std::function<bool(int written)>;
 
 class Movie {
  public:

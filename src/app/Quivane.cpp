@@ -20,6 +20,15 @@ LoadOptions Quivane::MakeLoadOptions() const {
   LoadOptions o;
   o.bondCutoff = settings.bondCutoff;
   std::copy(settings.defaultBox.begin(), settings.defaultBox.end(), o.defaultBox);
+  // Symbols separated by spaces or commas; one that names no element keeps its type number.
+  const std::string& types = settings.lammpsTypeElements;
+  for (size_t at = 0; at < types.size();) {
+    const size_t from = types.find_first_not_of(" \t,", at);
+    if (from == std::string::npos) break;
+    const size_t to = std::min(types.find_first_of(" \t,", from), types.size());
+    o.typeElements.push_back(qv::AtomicNumberOf(std::string_view(types).substr(from, to - from)));
+    at = to;
+  }
   // "Periodic" is read when the bonds are built, so a reloaded settings file applies to
   // frames whose bonds are built later. The containers live in dataSets, inside this object.
   const Settings* s = &settings;

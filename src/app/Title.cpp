@@ -43,4 +43,10 @@ std::string FormatTitle(const TitleInputs& in) {
                 static_cast<double>(f->positions[3 * u + 2]));
 }
 
+std::string FrameStatusText(int frame, int count, bool complete) {
+  std::string text = "frame " + std::to_string(frame);
+  if (count <= 0) return text;  // the container cannot tell
+  return text + " / " + std::to_string(count) + (complete ? "" : "+");
+}
+
 }  // namespace qv::cmd

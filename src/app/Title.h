@@ -27,4 +27,8 @@ struct TitleInputs {
 // that no longer exists reads "[edit] no-selected", an unknown atomic number shows "?".
 std::string FormatTitle(const TitleInputs& in);
 
+// The status bar's frame field: "frame 12 / 400", or "frame 12 / 400+" while the count is
+// only what has been indexed so far; "frame 12" when the count is not known.
+std::string FrameStatusText(int frame, int count, bool complete);
+
 }  // namespace qv::cmd

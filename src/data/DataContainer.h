@@ -20,4 +20,10 @@ class IMDContainer : public IDataContainer {
   // The current frame's bonds, built on first request; null when the frame is not resident.
   virtual BOND_INFO* GetBonds() = 0;
   virtual void SetBondCutoff(double cutoff) = 0;
+  // Frames known so far. `complete` tells whether that is all of them: a large binary file
+  // is indexed further as it is played. 0 (not complete) when the container cannot tell.
+  virtual int KnownFrameCount(bool* complete) const {
+    if (complete) *complete = false;
+    return 0;
+  }
 };

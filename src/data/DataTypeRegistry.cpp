@@ -103,6 +103,7 @@ void RegisterTrajectoryTypes(DataTypeRegistry& registry) {
   const Kind kinds[] = {
       {{"fad"}, kTrajFAD, true},         {{"fa2"}, kTrajFA2, true}, {{"md3"}, kTrajMD3, true},
       {{"xyz", "md"}, kTrajXyz, false},  {{"md2"}, kTrajMd2, false}, {{"pdb"}, kTrajPdb, false},
+      {{"lammpstrj", "dump"}, kTrajLammps, true},
   };
   for (const Kind& k : kinds) {
     if (registry.Find(k.extensions.front())) continue;

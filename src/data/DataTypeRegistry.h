@@ -50,7 +50,9 @@ enum MenuBits : uint32_t {
 uint32_t DefaultMenuMask(int32_t type);
 
 // The readers behind the trajectory rows (the container picks its reader by this).
-enum TrajectoryFormat : int { kTrajFAD = 1, kTrajFA2, kTrajMD3, kTrajPdb, kTrajXyz, kTrajMd2 };
+enum TrajectoryFormat : int {
+  kTrajFAD = 1, kTrajFA2, kTrajMD3, kTrajPdb, kTrajXyz, kTrajMd2, kTrajLammps
+};
 
 struct DataTypeRow {
   std::vector<std::string> extensions;  // compared exactly, case-sensitively
@@ -89,7 +91,8 @@ class DataTypeRegistry {
 };
 
 namespace qv {
-// The trajectory rows (fa2, fad, md3, pdb, xyz, md, md2), all type 1 through MDLoader.
+// The trajectory rows (fa2, fad, md3, pdb, xyz, md, md2, and the engine dumps lammpstrj and
+// dump), all type 1 through MDLoader.
 // Rows already present are left as they are, so calling it twice changes nothing.
 void RegisterTrajectoryTypes(DataTypeRegistry& registry);
 }  // namespace qv

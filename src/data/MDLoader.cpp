@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "data/Console.h"
 #include "data/fa2/FA2_Reader.h"
 #include "data/fa2/FAD_Reader.h"
+#include "data/lammps/LAMMPS_Reader.h"
 #include "data/md3/MD3Load.h"
 #include "data/text/TextFrames.h"
 
@@ -28,6 +30,7 @@ int MDLoader::Open(const std::string& path, TrajectoryFormat format) {
   switch (format) {
     case kTrajFA2:
     case kTrajFAD:
+    case kTrajLammps:
       return OpenBinary(path, format);
     case kTrajMD3:
     case kTrajPdb:
@@ -64,9 +67,8 @@ int MDLoader::OpenText(const std::string& path, TrajectoryFormat format) {
 }
 
 void MDLoader::ReportOpenFailure(const std::string& path, bool withErrorLine) {
-  if (withErrorLine) std::printf("error: file cannot be opened\n");
-  std::printf("ファイルのオープンに失敗しました : %s\n", path.c_str());
-  std::fflush(stdout);
+  if (withErrorLine) qv::ConsolePrint("error: file cannot be opened\n");
+  qv::ConsolePrint("ファイルのオープンに失敗しました : %s\n", path.c_str());
 }
 
 void MDLoader::AppendFrame(std::unique_ptr<ATOMS_DATA> frame) {
@@ -78,15 +80,15 @@ void MDLoader::AppendFrame(std::unique_ptr<ATOMS_DATA> frame) {
 
 void MDLoader::FinishInMemoryLoad() {
   format_ = kFormatInMemory;
-  if (nextOffset_ != 0) std::printf("buffer fulls halfway\n");
-  std::printf("%d frame loaded\n", static_cast<int>(slots_.size()));
-  std::fflush(stdout);
+  if (nextOffset_ != 0) qv::ConsolePrint("buffer fulls halfway\n");
+  qv::ConsolePrint("%d frame loaded\n", static_cast<int>(slots_.size()));
 }
 
-void MDLoader::Number(ATOMS_DATA& frame, int index) {
+void MDLoader::Number(ATOMS_DATA& frame, int index) const {
   frame.index = index;
   frame.sequence = index;
-  frame.step = index;
+  // Engine dumps keep the timestep they were written at.
+  if (!binary_ || !binary_->KeepsStep()) frame.step = index;
 }
 
 // --- binary reader access -------------------------------------------------------------
@@ -106,7 +108,7 @@ int MDLoader::PeekAtomCount() {
 void MDLoader::ReportReadFailure(int code) {
   if (code >= 0 || code == kFrameEnd) return;
   const std::string& msg = binary_ ? binary_->LastError() : std::string();
-  std::fprintf(stderr, "error: %s; the frames before it are kept\n", msg.c_str());
+  qv::ConsoleError("error: %s; the frames before it are kept\n", msg.c_str());
 }
 
 std::unique_ptr<ATOMS_DATA> MDLoader::ReadFrame() {
@@ -134,6 +136,8 @@ qv::ReadStats* MDLoader::Stats() {
 int MDLoader::OpenBinary(const std::string& path, TrajectoryFormat format) {
   if (format == kTrajFA2) {
     binary_ = std::make_unique<FA2_Reader>();
+  } else if (format == kTrajLammps) {
+    binary_ = std::make_unique<qv::LAMMPS_Reader>(options_.typeElements);
   } else {
     binary_ = std::make_unique<FAD_Reader>();
   }
@@ -143,7 +147,7 @@ int MDLoader::OpenBinary(const std::string& path, TrajectoryFormat format) {
     format_ = kFormatFailed;
     return format_;
   }
-  format_ = format == kTrajFA2 ? kFormatFA2 : kFormatFAD;
+  format_ = format == kTrajFA2 ? kFormatFA2 : format == kTrajLammps ? kFormatLammps : kFormatFAD;
 
   nextOffset_ = 0;
   int64_t offset = 0;

@@ -1,7 +1,7 @@
 #pragma once
-// Trajectory container for fa2, fad, md3, pdb, xyz, md and md2 files. Binary files are
-// indexed within a fixed memory budget at open and read again on demand; text files are
-// held in memory whole.
+// Trajectory container for fa2, fad, md3, pdb, xyz, md, md2 and engine dump files. Binary
+// files and dumps are indexed within a fixed memory budget at open and read again on demand;
+// the other text files are held in memory whole.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -24,7 +24,9 @@ struct FrameSlot {
 
 class MDLoader : public IMDContainer {
  public:
-  enum FormatCode : int32_t { kFormatFailed = -1, kFormatInMemory = 0, kFormatFAD = 2, kFormatFA2 = 4 };
+  enum FormatCode : int32_t {
+    kFormatFailed = -1, kFormatInMemory = 0, kFormatFAD = 2, kFormatFA2 = 4, kFormatLammps = 6
+  };
   // Frames starting at or below this offset are read at open; their number is the
   // container's resident budget for the rest of its life.
   static constexpr int64_t kIndexLimit = 16 * 1024 * 1024;
@@ -47,6 +49,10 @@ class MDLoader : public IMDContainer {
   bool GetBox(double box[9], double origin[3]) override;
   BOND_INFO* GetBonds() override;
   void SetBondCutoff(double cutoff) override { bondCutoff_ = cutoff; }
+  int KnownFrameCount(bool* complete) const override {
+    if (complete) *complete = format_ != kFormatFailed && nextOffset_ == 0;
+    return static_cast<int>(slots_.size());
+  }
 
   // Text-format loading (pdb, xyz, md, md2, md3) builds the frame list through these.
   // AppendFrame gives the frame index = its position and adds an in-memory slot; the
@@ -87,7 +93,7 @@ class MDLoader : public IMDContainer {
 
   bool StepOnce();
   void EvictOne();
-  static void Number(ATOMS_DATA& frame, int index);
+  void Number(ATOMS_DATA& frame, int index) const;
 
   LoadOptions options_;
   std::vector<FrameSlot> slots_;

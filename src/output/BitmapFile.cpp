@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "data/Console.h"
+
 namespace qv {
 
 namespace {
@@ -59,7 +61,7 @@ bool IsPngPath(const std::string& path) {
 
 FILE* OpenBitmapFile(const std::string& path) {
   FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) std::printf("bmpファイルの作成に失敗しました\n");
+  if (!f) qv::ConsolePrint("bmpファイルの作成に失敗しました\n");
   return f;
 }
 

@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -52,7 +53,7 @@ MainWindow::MainWindow(Quivane& app, ICameraControl& camera, bool english, GLPro
     for (const QString& p : paths) list.push_back(p.toStdString());
     ++busy_;
     commands_->OpenFiles(list);
-    --busy_;
+    EndBusy();
   });
 
   movieTimer_.setInterval(20);
@@ -63,6 +64,9 @@ MainWindow::MainWindow(Quivane& app, ICameraControl& camera, bool english, GLPro
 
   BuildMenus();
   statusBar()->setSizeGripEnabled(true);
+  frameLabel_ = new QLabel(this);
+  statusBar()->addPermanentWidget(frameLabel_);
+  qApp->installEventFilter(this);
   commands_->AttachMenu(this);
   // Nothing is loaded yet: the data menus start greyed.
   EnableMenusForType(*this, 0);
@@ -133,7 +137,13 @@ void MainWindow::OnAction() {
   if (a->isCheckable()) a->setChecked(!a->isChecked());
   ++busy_;
   commands_->Command(a->data().toInt());
-  --busy_;
+  EndBusy();
+}
+
+void MainWindow::EndBusy() {
+  if (--busy_ > 0 || !closePending_) return;
+  closePending_ = false;
+  close();
 }
 
 std::vector<QAction*> MainWindow::ActionsFor(int id) const {
@@ -167,8 +177,9 @@ void MainWindow::SetTopMenuEnabled(int index, bool enabled) {
 }
 
 void MainWindow::Redraw() {
+  // The loop draws once the events at hand are handled; an update request on top would
+  // mark the same picture as due a second time.
   view_->needsFrame = true;
-  view_->requestUpdate();
 }
 
 void MainWindow::SetTitle(const std::string& text) { setWindowTitle(Q(text)); }
@@ -188,10 +199,11 @@ void MainWindow::StartMovieTimer() { movieTimer_.start(); }
 void MainWindow::StopMovieTimer() { movieTimer_.stop(); }
 
 bool MainWindow::ChooseFileToOpen(std::string& path) {
-  const QString filters = Q(OpenDialogSupportedFilter(english_)) + QStringLiteral(";;") +
-                          Q(OpenDialogAllFilter(english_));
-  const QString chosen = QFileDialog::getOpenFileName(nullptr, Q(OpenDialogTitle(english_)), QString(), filters);
+  const QString filters = Q(OpenDialogFilterText(LoadableExtensions(), english_));
+  const QString chosen =
+      QFileDialog::getOpenFileName(nullptr, Q(OpenDialogTitle(english_)), lastFolder_, filters);
   if (chosen.isEmpty()) return false;
+  lastFolder_ = QFileInfo(chosen).absolutePath();
   path = chosen.toStdString();
   return true;
 }
@@ -221,19 +233,57 @@ void MainWindow::OpenWithSystem(const std::string& path) {
 void MainWindow::CloseWindow() { close(); }
 
 void MainWindow::Progress(const std::string& what, int step) {
+  if (step == 0) stopRequested_ = false;  // a new run
+  inProgress_ = true;
   statusBar()->showMessage(step > 0 ? QStringLiteral("%1: %2").arg(Q(what)).arg(step) : Q(what) + QStringLiteral("..."));
   statusBar()->repaint();  // before the work blocks the loop
   const qint64 now = QDateTime::currentMSecsSinceEpoch();
   if (now - lastProgressPaint_ < 100) return;
   lastProgressPaint_ = now;
-  // Keep the window painted; user input waits until the command has finished.
+  // Keep the window painted and hear a close or Escape; other input is swallowed (the
+  // event filter), not kept for after the command.
   ++busy_;
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
   view_->RenderFrame();
-  --busy_;
+  EndBusy();
 }
 
-void MainWindow::ProgressDone() { statusBar()->clearMessage(); }
+void MainWindow::ProgressDone() {
+  inProgress_ = false;
+  statusBar()->clearMessage();
+}
+
+void MainWindow::ShowStatus(const std::string& text) { statusBar()->showMessage(Q(text)); }
+void MainWindow::SetFrameStatus(const std::string& text) { frameLabel_->setText(Q(text)); }
+QString MainWindow::FrameStatus() const { return frameLabel_->text(); }
+QString MainWindow::StatusText() const { return statusBar()->currentMessage(); }
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
+  if (!inProgress_) return false;
+  switch (e->type()) {
+    case QEvent::KeyPress:
+      if (static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) stopRequested_ = true;
+      return true;
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+      return true;
+    default:
+      return QMainWindow::eventFilter(watched, e);
+  }
+}
 
 void MainWindow::keyPressEvent(QKeyEvent* e) {
   if (!view_->HandleKey(e)) QMainWindow::keyPressEvent(e);
@@ -255,10 +305,17 @@ void MainWindow::dropEvent(QDropEvent* e) {
   if (list.empty()) return;
   ++busy_;
   commands_->OpenFiles(list);
-  --busy_;
+  EndBusy();
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
+  if (busy()) {
+    // A command is running: it ends after the step it is on, then the window closes.
+    stopRequested_ = true;
+    closePending_ = true;
+    e->ignore();
+    return;
+  }
   commands_->DetachMenu();
   closed_ = true;
   movieTimer_.stop();

@@ -45,6 +45,11 @@ class MainWindow : public QMainWindow, public qv::cmd::IShellServices, public qv
   void CloseWindow() override;
   void Progress(const std::string& what, int step) override;
   void ProgressDone() override;
+  bool StopRequested() override { return stopRequested_; }
+  void ShowStatus(const std::string& text) override;
+  void SetFrameStatus(const std::string& text) override;
+  QString FrameStatus() const;
+  QString StatusText() const;
 
   // IMenuItemState
   void SetItemChecked(int id, bool checked) override;
@@ -57,6 +62,8 @@ class MainWindow : public QMainWindow, public qv::cmd::IShellServices, public qv
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  // While a long command runs, input is swallowed; Escape asks the command to stop.
+  bool eventFilter(QObject* watched, QEvent* e) override;
   // Keys reach the same table when the drawing area does not have the focus.
   void keyPressEvent(QKeyEvent* e) override;
   // Files dropped on the menu or status bar open as on the drawing area.
@@ -68,6 +75,8 @@ class MainWindow : public QMainWindow, public qv::cmd::IShellServices, public qv
   void AddItems(QMenu* menu, const std::vector<qv::cmd::MenuNode>& nodes);
   QAction* MakeAction(const qv::cmd::MenuNode& node, QObject* parent);
   void OnAction();
+  // Leaves a command; a close asked for meanwhile happens now.
+  void EndBusy();
 
   std::unique_ptr<qv::cmd::Commands> commands_;
   GLView* view_ = nullptr;
@@ -79,4 +88,9 @@ class MainWindow : public QMainWindow, public qv::cmd::IShellServices, public qv
   bool closed_ = false;
   int busy_ = 0;
   qint64 lastProgressPaint_ = 0;
+  bool inProgress_ = false;
+  bool stopRequested_ = false;
+  bool closePending_ = false;
+  QLabel* frameLabel_ = nullptr;
+  QString lastFolder_;  // of the open dialog; empty: the current folder
 };

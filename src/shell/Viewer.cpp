@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLoggingCategory>
 #include <QTimer>
 
 #include <cstdio>
@@ -12,6 +13,10 @@
 #include "app/BitmapOutput.h"
 #include "app/Commands.h"
 #include "app/StandardWork.h"
+
+// One debug line per drawn frame ("QT_LOGGING_RULES=quivane.frames.debug=true"): how pacing
+// is checked from outside the program.
+Q_LOGGING_CATEGORY(lcFrames, "quivane.frames", QtWarningMsg)
 
 struct Viewer::Gl {
   Gl(QWindow* window, std::unique_ptr<IRenderBackEnd> b) : surface(window), backEnd(std::move(b)) {}
@@ -106,13 +111,13 @@ void Viewer::WireWork() {
     IGraphicDevice* device = gl_->backEnd->Device();
     auto renderer = gl_->backEnd->BitmapRenderer(app_.dataSets, app_.camera.camera,
                                                  qv::SceneSettingsOf(app_));
-    if (device && renderer) write(*device, *renderer);
+    return device && renderer ? write(*device, *renderer) : std::string();
   };
   work.writeBitmap = [this, withBackEnd](int n) {
-    withBackEnd([&](IGraphicDevice& d, ITiledBitmapRenderer& r) { WriteBitmap(app_, n, d, r); });
+    return withBackEnd([&](IGraphicDevice& d, ITiledBitmapRenderer& r) { return WriteBitmap(app_, n, d, r); });
   };
   work.writeLargeBitmap = [this, withBackEnd] {
-    withBackEnd([&](IGraphicDevice& d, ITiledBitmapRenderer& r) { WriteLargeBitmap(app_, d, r); });
+    return withBackEnd([&](IGraphicDevice& d, ITiledBitmapRenderer& r) { return WriteLargeBitmap(app_, d, r); });
   };
   qv::cmd::BindStandardWork(window_->commands(), app_);
   app_.TakeDrawColors();
@@ -129,7 +134,10 @@ void Viewer::Iterate(bool wait) {
 int Viewer::Run() {
   bool render = true;
   while (!window_->closed()) {
-    if (render && RenderIfLoaded()) window_->commands().CountFrame(static_cast<double>(gl_->clock.elapsed()));
+    if (render && RenderIfLoaded()) {
+      window_->commands().CountFrame(static_cast<double>(gl_->clock.elapsed()));
+      qCDebug(lcFrames, "drew frame %d", app_.currentFrame);
+    }
     const int mode = window_->commands().pacingMode;
     Iterate(false);
     if (window_->closed()) break;

@@ -1,5 +1,6 @@
 // The viewer's entry point.
 #include <QApplication>
+#include <cstdio>
 #include <memory>
 
 #include "Viewer.h"
@@ -7,6 +8,9 @@
 #include "app/Quivane.h"
 
 int main(int argc, char** argv) {
+  // The console may be a log file or a pipe (a desktop launcher, a redirect): every line
+  // must be there when it happens, not when the program ends.
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   QApplication qapp(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quivane"));
   QApplication::setDesktopFileName(QStringLiteral("quivane"));

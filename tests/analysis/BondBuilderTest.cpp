@@ -8,6 +8,9 @@
 
 #include "AllocationCounter.h"
 #include "Reference.h"
+#include "TestSupport.h"
+#include "data/DataTypeRegistry.h"
+#include "data/MDLoader.h"
 
 using reftest::BruteForce;
 using reftest::FillRandom;
@@ -261,4 +264,20 @@ TEST(BuildBonds, WorkingMemoryStaysWithinABudgetPerAtom) {
   EXPECT_TRUE(stats.periodicImages);
   EXPECT_LE(peak, 100u * kAtoms);
   EXPECT_NEAR(static_cast<double>(peak), static_cast<double>(stats.workingBytes), 0.05 * peak);
+}
+
+// A tilted cell as the engine writes it (edge vectors from its reduced bounds), at a cut-off
+// inside the first shell, between the shells and past the second.
+TEST(BuildBonds, EngineDumpOfATiltedCellMatchesBruteForce) {
+  MDLoader m;
+  testing::internal::CaptureStdout();
+  ASSERT_EQ(m.Open(qvtest::TestFile("lammps/triclinic.lammpstrj"), kTrajLammps), MDLoader::kFormatLammps);
+  testing::internal::GetCapturedStdout();
+  const ATOMS_DATA* f = m.GetCurrentFrame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(f->box[3], 0.0) << "the cell is tilted";
+  for (double cutoff : {1.0, 1.3, 1.75}) {
+    SCOPED_TRACE(cutoff);
+    ExpectMatchesReference(*f, cutoff);
+  }
 }

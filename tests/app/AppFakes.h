@@ -27,8 +27,12 @@ class FakeShell : public IShellServices {
   void OpenWithSystem(const std::string& path) override { opened = path; }
   void CloseWindow() override { closed = true; }
   void Progress(const std::string&, int step) override { lastStep = step; }
+  bool StopRequested() override { return stopAtStep > 0 && lastStep >= stopAtStep; }
+  void ShowStatus(const std::string& text) override { status = text; }
+  void SetFrameStatus(const std::string& text) override { frameStatus = text; }
 
-  int redraws = 0, versions = 0, lastStep = -1;
+  int redraws = 0, versions = 0, lastStep = -1, stopAtStep = 0;
+  std::string status, frameStatus;
   bool timer = false, closed = false;
   std::string title = "Quivane 3.7.3", chosen, opened;
   std::vector<std::string> messages;

@@ -63,7 +63,10 @@ struct Rig {
   Rig() {
     cmds = std::make_unique<Commands>(app, shell, camera);
     cmds->AttachMenu(&menu);
-    cmds->work.writeBitmap = [this](int n) { bitmaps.push_back(n); };
+    cmds->work.writeBitmap = [this](int n) {
+      bitmaps.push_back(n);
+      return "/d/" + std::to_string(n) + ".bmp";
+    };
     cmds->Resize(640, 480);
   }
   void Add(const std::string& path, int frames) {
@@ -325,8 +328,8 @@ TEST(Commands, AnalysesWaitForTheMovieToStop) {
   r.Add("/d/run.fa2", 5);
   int bonds = 0, coord = 0, mol = 0;
   r.cmds->work.redetermineBonds = [&] { ++bonds; };
-  r.cmds->work.coordinationReport = [&] { ++coord; };
-  r.cmds->work.classifyMolecules = [&] { ++mol; };
+  r.cmds->work.coordinationReport = [&] { return OutputResult{++coord > 0, "/d/run_coord_0.txt"}; };
+  r.cmds->work.classifyMolecules = [&] { return OutputResult{++mol > 0, "/d/run_mol.txt"}; };
   r.cmds->OnKey(Key::X, false, true);
   r.cmds->Command(kRedetermineBonds);
   ASSERT_EQ(r.shell.messages.size(), 1u);
@@ -334,6 +337,7 @@ TEST(Commands, AnalysesWaitForTheMovieToStop) {
   testing::internal::CaptureStdout();
   r.cmds->Command(kClassifyMolecules);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Prease stop movie.\nPrease stop movie.\n");
+  EXPECT_EQ(r.shell.status, "Prease stop movie.");  // also where a user without a console looks
   EXPECT_EQ(bonds + coord + mol, 0);
   r.cmds->OnKey(Key::X, false, false);  // stop
   r.cmds->Command(kRedetermineBonds);
@@ -342,6 +346,7 @@ TEST(Commands, AnalysesWaitForTheMovieToStop) {
   EXPECT_EQ(bonds, 1);
   EXPECT_EQ(mol, 1);
   EXPECT_EQ(coord, 1);
+  EXPECT_EQ(r.shell.status, "Coordination number analysis: wrote /d/run_coord_0.txt");
 }
 
 TEST(Commands, SequencesNumberOnAndTheRotatingOneStopsAfterAFullTurn) {
@@ -406,4 +411,26 @@ TEST(Commands, FrameRateIsMeasuredOverAHundredFrames) {
   r.cmds->CountFrame(1000.0 + 1000 * 2);  // the hundredth, 2 s after the start
   EXPECT_DOUBLE_EQ(r.cmds->fps, 50.0);
   EXPECT_EQ(r.shell.title, "Quivane 3.7.3 - run.fa2: 0, 50.000fps(eco)");
+}
+
+// A stop asked for during a sequence ends it on the frame just written; the status says how
+// many files were written, under the sequence's own caption.
+TEST(Commands, EverySequenceStopsOnRequestAfterTheFrameBeingWritten) {
+  for (int id : {kBitmapSequence, kRightRotation, kLeadTrace, kSequenceRight, kSequenceDown, kSequenceUp}) {
+    Rig r;
+    r.Add("/d/run.fa2", 10);
+    r.shell.stopAtStep = 3;
+    r.cmds->Command(id);
+    EXPECT_EQ(r.bitmaps.size(), 3u) << id;
+    const bool moves = id != kRightRotation;
+    EXPECT_EQ(r.app.currentFrame, moves ? 2 : 0) << id;
+    EXPECT_EQ(r.shell.status, CommandCaption(id) + " stopped: 3 files written") << id;
+  }
+  Rig r;
+  r.Add("/d/run.fa2", 2);
+  r.cmds->work.writeBitmap = [](int n) { return n == 0 ? std::string("/d/0.bmp") : std::string(); };
+  r.cmds->Command(kBitmapSequence);
+  EXPECT_EQ(r.shell.status.rfind("Bitmap sequence output: 1 file written, 1 could not be written (/d/run0001.bmp: ", 0), 0u)
+      << r.shell.status;
+  EXPECT_EQ(r.shell.frameStatus, "frame 1") << "the fake trajectory cannot count its frames";
 }

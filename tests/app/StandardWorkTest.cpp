@@ -25,7 +25,10 @@ struct Loaded {
     cmds = std::make_unique<Commands>(app, shell, camera);
     cmds->AttachMenu(&menu);
     BindStandardWork(*cmds, app);
-    cmds->work.writeBitmap = [this](int n) { bitmaps.push_back(n); };
+    cmds->work.writeBitmap = [this](int n) {
+      bitmaps.push_back(n);
+      return std::string("b.bmp");
+    };
     cmds->Resize(640, 480);
     cmds->OpenFiles({dir.File("water.fa2")});
   }
@@ -57,7 +60,9 @@ TEST(StandardWork, AnalysesWriteTheirReports) {
   EXPECT_TRUE(l.Has("water_coord_0.txt"));
   l.cmds->Command(kCoordinationSeries);
   EXPECT_TRUE(l.Has("water_coord.txt"));
-  EXPECT_EQ(l.shell.lastStep, 10) << "progress after each of the ten moves";
+  EXPECT_EQ(l.shell.lastStep, 10) << "progress after each of the ten frames";
+  EXPECT_EQ(l.shell.status, "Bond coordination number (time series): wrote " + l.dir.File("water_coord.txt") +
+                                " (10 frames)");
 }
 
 TEST(StandardWork, Md3SequenceWritesEveryFrameThenOneBitmap) {
@@ -65,7 +70,7 @@ TEST(StandardWork, Md3SequenceWritesEveryFrameThenOneBitmap) {
   l.cmds->Command(kSkip2);
   l.cmds->Command(kMd3Sequence);
   EXPECT_TRUE(l.Has("water_all.md3"));
-  EXPECT_EQ(l.shell.lastStep, 5) << "progress after each of the five moves";
+  EXPECT_EQ(l.shell.lastStep, 5) << "progress after each of the five frames written";
   ASSERT_EQ(l.bitmaps.size(), 1u);
   EXPECT_EQ(l.bitmaps[0], l.app.currentFrame);
   EXPECT_GT(l.app.currentFrame, 0);

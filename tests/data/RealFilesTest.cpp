@@ -72,3 +72,29 @@ TEST(RealFiles, AseRockSalt) {
     EXPECT_FLOAT_EQ(frames[0]->positions[3], 2.82f) << name;
   }
 }
+
+// Extended xyz written by ASE (tests/files/extxyz/make_files.py): the cell of each frame,
+// the species and positions among more columns, a file without a cell.
+TEST(RealFiles, AseExtendedXyz) {
+  const std::string dir = "../extxyz/";
+  auto copper = LoadFile(dir + "copper_tilted.xyz");
+  ASSERT_EQ(copper.size(), 3u);
+  for (int k = 0; k < 3; ++k) {
+    const double edge = 3.6 * (1 + 0.01 * k);
+    const double expected[9] = {0, edge, edge, edge, 0, edge, edge, edge, 0};
+    for (int e = 0; e < 9; ++e) EXPECT_NEAR(copper[k]->box[e], expected[e], 1e-9) << k << " " << e;
+    EXPECT_EQ(Census(*copper[k]), (std::map<int, int>{{29, 8}})) << "beyond the plain table's elements";
+  }
+  EXPECT_FLOAT_EQ(copper[0]->positions[0], 0.08820262f);
+
+  auto water = LoadFile(dir + "water_forces.xyz");
+  ASSERT_EQ(water.size(), 1u);
+  EXPECT_EQ(Census(*water[0]), (std::map<int, int>{{1, 2}, {8, 1}}));
+  EXPECT_DOUBLE_EQ(water[0]->box[4], 7.526478);
+  EXPECT_FLOAT_EQ(water[0]->positions[2], 3.596309f) << "the charge and force columns are passed over";
+
+  auto methane = LoadFile(dir + "methane_nocell.xyz");
+  ASSERT_EQ(methane.size(), 1u);
+  EXPECT_EQ(methane[0]->box[0], 10.0) << "no Lattice: the default box";
+  EXPECT_EQ(Census(*methane[0]), (std::map<int, int>{{1, 4}, {6, 1}}));
+}

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
 
 #include <string>
 
 #include "TestSupport.h"
+#include "data/text/NumberScan.h"
 #include "data/text/TextFrames.h"
 
 using testing::internal::CaptureStdout;
@@ -257,4 +263,67 @@ TEST(LineReader, KeepsLongLinesWholeAcrossBlocksAndRejectsOverlongOnes) {
   EXPECT_NE(GetCapturedStdout().find("line 2 is longer than 64 bytes"), std::string::npos);
   EXPECT_TRUE(small.TooLong());
   EXPECT_FALSE(small.Next(line));  // the tail is never handed out as a line
+}
+
+// The fast decimal path must give the double from_chars gives, and stop where it stops.
+TEST(NumberScan, RealMatchesFromChars) {
+  std::vector<std::string> words = {"0", "-0.0", "1.", ".5", "-.5", "1.e5", "1e", "1e+", "2E-3x", "5.5.5",
+                                    "123456789012345678", "1234567890123456789", "12345678901234567890",
+                                    "9007199254740993", "9007199254740992", "0.000000000000000000001234",
+                                    "1e22", "1e23", "3e-22", "3e-23", "4.9e-324", "1e400", "1e-400",
+                                    "00000000000000000000001.5", "1.50000000000000000000000", "inf",
+                                    "nan", "+7.25", "-+1", ".", "e5", "0x1p3", "12,5", "1e99999999999"};
+  std::mt19937_64 rng(9);
+  char buf[64];
+  for (int k = 0; k < 100000; ++k) {
+    const int digits = static_cast<int>(rng() % 20) + 1;
+    std::snprintf(buf, sizeof buf, rng() % 2 ? "%.*f" : "%.*e", digits,
+                  (static_cast<double>(rng() % 2000000) - 1e6) * std::pow(10.0, static_cast<int>(rng() % 40) - 20));
+    words.push_back(buf);
+  }
+  for (const std::string& w : words) {
+    const char* b = w.data();
+    const char* e = b + w.size();
+    double got = -7, want = -7;
+    const char* end = qv::scan::Real(b, e, got);
+    const char* q = b + (w[0] == '-' || w[0] == '+');
+    auto [wantEnd, ec] = std::from_chars(q, e, want, std::chars_format::general);
+    if (ec == std::errc::invalid_argument || (q != b && q < e && (*q == '-' || *q == '+'))) {
+      EXPECT_EQ(end, nullptr) << w;
+      continue;
+    }
+    ASSERT_EQ(end, wantEnd) << w;
+    if (ec == std::errc::result_out_of_range) continue;  // the slow path's own handling
+    if (w[0] == '-') want = -want;
+    EXPECT_EQ(std::memcmp(&got, &want, sizeof got), 0) << w;
+  }
+}
+
+// Columns named by Properties= in another order, the cell's corner from Origin=, and keys
+// that cannot be used: the frame keeps the default box and the plain column order.
+TEST(TextFrames, ExtendedTitlesGiveTheCellAndTheColumns) {
+  std::string out;
+  qv::FrameList frames = Load(
+      "2\nLattice=\"4 0 0 1 5 0 0.5 0.5 6\" Origin=\"-1 -2 -3\" Properties=id:I:1:pos:R:3:species:S:1 pbc=\"T T T\"\n"
+      "7 0.5 1.5 2.5 Cu\n8 1 2 3 O\n"
+      "1\nLattice=\"1 2 3\"\nH 1 2 3\n"
+      "1\nProperties=species:S:1:vel:R:3\nHe 4 5 6\n",
+      qv::TextFormat::kXyz, &out);
+  ASSERT_EQ(frames.size(), 3u);
+  const ATOMS_DATA& a = *frames[0];
+  const double box[9] = {4, 0, 0, 1, 5, 0, 0.5, 0.5, 6};
+  for (int k = 0; k < 9; ++k) EXPECT_EQ(a.box[k], box[k]) << k;
+  EXPECT_EQ(a.origin[0], -1);
+  EXPECT_EQ(a.origin[2], -3);
+  EXPECT_EQ(a.atomicNumbers[0], 29);
+  EXPECT_EQ(a.atomicNumbers[1], 8);
+  EXPECT_EQ(a.positions[0], 0.5f);
+  EXPECT_EQ(a.positions[5], 3.0f);
+  for (size_t f : {1u, 2u}) {
+    EXPECT_EQ(frames[f]->box[0], kBox[0]) << f;
+    EXPECT_EQ(frames[f]->positions[2], f == 1 ? 3.0f : 6.0f) << "plain columns";
+  }
+  EXPECT_EQ(frames[1]->atomicNumbers[0], 1);
+  EXPECT_NE(out.find("xyz: frame 2: Lattice=\"1 2 3\" is not nine numbers; it is not used"), std::string::npos) << out;
+  EXPECT_NE(out.find("has no pos:R:3 column"), std::string::npos) << out;
 }

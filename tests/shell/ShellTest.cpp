@@ -169,6 +169,7 @@ TEST(ShellInput, DropsWaitUntilARunningCommandHasFinished) {
   win.w->commands().work.coordinationSeries = [&](const StepFn&) {
     ++runs;
     win.Drop({Water()});
+    return OutputResult{};
   };
   win.Action(kCoordinationSeries)->trigger();
   EXPECT_EQ(runs, 1);
@@ -218,4 +219,19 @@ TEST(ShellDialogs, VersionDialogShowsTheVersionForBothShortcuts) {
     EXPECT_TRUE(triggered) << keys;
     EXPECT_EQ(seen, QStringLiteral("Quivane 3.6.11")) << keys;
   }
+}
+
+TEST(ShellStatus, FrameCountAndOutputResultsReachTheStatusBar) {
+  Window win(true);
+  win.Drop({Water()});
+  ASSERT_EQ(win.app.dataSets.Size(), 1u);
+  EXPECT_TRUE(win.w->StatusText().startsWith(QStringLiteral("Loaded ")));
+  EXPECT_TRUE(win.w->FrameStatus().startsWith(QStringLiteral("frame 0 / "))) << win.w->FrameStatus().toStdString();
+  // A bitmap that cannot be created says so instead of staying silent.
+  win.w->commands().work.writeBitmap = [](int) { return std::string(); };
+  win.Action(kBmp)->trigger();
+  EXPECT_TRUE(win.w->StatusText().startsWith(QStringLiteral("BMP output failed: "))) << win.w->StatusText().toStdString();
+  win.w->commands().work.writeEps = [] { return OutputResult{true, "/tmp/x.eps"}; };
+  win.Action(kEps)->trigger();
+  EXPECT_EQ(win.w->StatusText(), QStringLiteral("EPS image output: wrote /tmp/x.eps"));
 }

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The viewer as a user meets it, on a virtual X server: open a file from the command line,
-# turn the picture with a drag, play and stop the movie, write a bitmap from the menu, drop
-# a second file on the window, open the version dialog, quit from the menu.
+# turn the picture with a drag, step (one drawn frame per key), play and stop the movie,
+# write a bitmap from the menu (and see a failed one reported at once in the redirected
+# console), drop a second file on the window, open the version dialog, quit from the menu,
+# close the window during a long bitmap sequence.
 # Usage: viewer_e2e.sh QUIVANE TRAJECTORY XDND_DROP
 set -euo pipefail
 
@@ -27,6 +29,7 @@ fail() {
 }
 
 cp "$trajectory" "$work/water.fa2"
+cp "$(dirname "$trajectory")/water.xyz" "$work/second.xyz"
 cat > "$work/setting.ini" <<'INI'
 [GPUDriver]
 DirectX11=0
@@ -39,9 +42,12 @@ cd "$work"
 
 # Under the sanitizers the X session's libraries leave blocks whose module is already gone
 # at exit (no suppression can name it); the shell tests check our code for leaks instead.
+# Every drawn frame is logged, so pacing can be counted from outside.
+export QT_LOGGING_RULES="quivane.frames.debug=true"
 ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
   "$quivane" water.fa2 >"$work/console.txt" 2>&1 &
 pid=$!
+drawn() { grep -c "drew frame" "$work/console.txt" || true; }
 
 wid=$(timeout 30 xdotool search --sync --onlyvisible --name "^Quivane 3.7.3 - water.fa2" | head -n1) ||
   fail "no window titled after the file"
@@ -83,6 +89,14 @@ shot after.png
 diff=$(differing before.png after.png)
 [ "$diff" != "0" ] || fail "the drag did not change the picture"
 
+# In the default pacing mode each change draws exactly one frame: Z at frame 0 changes
+# nothing but redraws, once per press.
+sleep 0.5
+before=$(drawn)
+for _ in 1 2 3 4 5; do xdotool key z; sleep 0.3; done
+sleep 0.5
+[ "$(( $(drawn) - before ))" = 5 ] || fail "5 single steps drew $(( $(drawn) - before )) frames"
+
 # Shift+X plays the movie, X stops it where it is.
 xdotool key shift+x
 sleep 1.5
@@ -103,12 +117,24 @@ for _ in $(seq 50); do [ -s "$bmp" ] && break; sleep 0.2; done
 read -r w h < <(od -An -t d4 -j 18 -N 8 "$bmp")
 [ "$w" = 480 ] && [ "$h" = 360 ] || fail "$bmp is ${w}x$h, not the 480x360 drawing area"
 
+# A bitmap that cannot be created is reported in the console at once, not at exit, even
+# when the console is a file.
+mkdir "$(printf "water%04d.bmp" $((stopped - 1)))"
+xdotool key z
+sleep 0.3
+xdotool key alt+o
+sleep 0.5
+xdotool key b
+for _ in $(seq 25); do grep -q "bmpファイルの作成に失敗しました" console.txt && break; sleep 0.2; done
+kill -0 "$pid" || fail "the viewer ended"
+grep -q "bmpファイルの作成に失敗しました" console.txt || fail "no console line for the failed bitmap while running"
+
 # A second file dropped on the drawing area is drawn beside the first, which stays the
 # primary data set.
-cp water.fa2 second.fa2
 shot before_drop.png
-"$dropper" "$wid" $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) "$work/second.fa2" || fail "the drop failed"
+"$dropper" "$wid" $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) "$work/second.xyz" || fail "the drop failed"
 sleep 1
+grep -q "^3 frame loaded$" console.txt || fail "no console line for the load while running"
 shot after_drop.png
 diff=$(differing before_drop.png after_drop.png)
 [ "$diff" != "0" ] || fail "the dropped file changed nothing"
@@ -130,6 +156,35 @@ for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
 if kill -0 "$pid" 2>/dev/null; then fail "still running after Exit"; fi
 wait "$pid" || fail "exit status $?"
 pid=""
+
+# Closing the window during a long bitmap sequence ends it after the bitmap being written:
+# the program exits promptly, every bitmap written is complete, and the console says how
+# many were written.
+awk 'BEGIN { for (f = 0; f < 3000; ++f) printf "3\nframe %d\nO 0 0 %g\nH 0.76 0.59 0\nH -0.76 0.59 0\n", f, f / 1000 }' >long.xyz
+ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
+  "$quivane" long.xyz >"$work/console_long.txt" 2>&1 &
+pid=$!
+wid=$(timeout 30 xdotool search --sync --onlyvisible --name "^Quivane 3.7.3 - long.xyz" | head -n1) ||
+  fail "no window for long.xyz"
+xdotool windowfocus --sync "$wid" 2>/dev/null || true
+sleep 0.5
+xdotool key alt+m
+sleep 0.3
+xdotool key o
+sleep 0.3
+xdotool key Return
+for _ in $(seq 100); do [ -e long0010.bmp ] && break; sleep 0.1; done
+[ -e long0010.bmp ] || fail "the bitmap sequence did not start"
+"$dropper" --close "$wid"
+for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$pid" 2>/dev/null; then fail "still running 5 s after the close request"; fi
+wait "$pid" || fail "exit status $? after closing during the sequence"
+pid=""
+count=$(ls long*.bmp | wc -l)
+[ "$count" -lt 3000 ] || fail "the whole sequence was written"
+for f in long*.bmp; do [ "$(stat -c %s "$f")" = $((480 * 360 * 3 + 54)) ] || fail "$f is incomplete"; done
+grep -q "Bitmap sequence output stopped: $count files written" console_long.txt ||
+  fail "no count of the files written: $(tail -n 3 console_long.txt)"
 
 # Without OpenGL the viewer says why in a message box and ends with a failure status.
 QT_XCB_GL_INTEGRATION=none ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \

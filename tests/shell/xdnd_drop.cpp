@@ -1,6 +1,8 @@
 // Drops files on an X window the way a file manager does (the XDND protocol, version 5), so
 // the end-to-end test can drop onto the running viewer.
 // Usage: qv_xdnd_drop WINDOW X Y FILE...   (WINDOW: decimal id; X, Y: root coordinates)
+// With --close WINDOW it asks the window to close, as a window manager's close button does
+// (the virtual X server of the tests runs no window manager).
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -57,6 +59,15 @@ Window AwareWindow(Display* d, Window start, int x, int y, Atom aware) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--close") {
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return 1;
+    const Window w = std::strtoul(argv[2], nullptr, 10);
+    Send(d, w, Intern(d, "WM_PROTOCOLS"), static_cast<long>(Intern(d, "WM_DELETE_WINDOW")), CurrentTime, 0, 0, 0);
+    XSync(d, False);
+    XCloseDisplay(d);
+    return 0;
+  }
   if (argc < 5) {
     std::fprintf(stderr, "usage: %s WINDOW X Y FILE...\n", argv[0]);
     return 2;

@@ -79,3 +79,24 @@ TEST(QvToolReports, UsageAndLoadErrors) {
   EXPECT_EQ(Qvtool("bonds", f, "--cutoff 1.5x", nullptr), 2);
   EXPECT_EQ(Qvtool("bonds", f, "--cutoff=nan", nullptr), 2);
 }
+
+// Standard output is the product even when a shared writer fails: its console line ("error;
+// open file", the bitmap-open failure) is a diagnostic and goes to standard error.
+TEST(QvToolDiagnostics, WriterFailuresStayOffStandardOutput) {
+  struct Case {
+    std::string command, blocked, line;
+  };
+  for (const Case& c : {Case{"molecules", "w_mol.txt", "error; open file\n"},
+                        Case{"coord", "w_coord_0.txt", "error; open file\n"},
+                        Case{"render", "w0000.bmp", "bmpファイルの作成に失敗しました\n"}}) {
+    qvtest::TempDir dir;
+    const std::string f = fa2test::WriteWaters(dir.File("w.fa2"), 1);
+    std::filesystem::create_directory(dir.File(c.blocked));  // a folder in the file's way
+    const std::string run = std::string(QV_QVTOOL_PATH) + " " + c.command + " " + f + " --settings /dev/null";
+    std::string out, err;
+    EXPECT_EQ(qvtest::RunCommand(run + " 2>/dev/null", &out), 1) << c.command;
+    EXPECT_EQ(out, "") << c.command;
+    qvtest::RunCommand(run + " 2>&1 >/dev/null", &err);
+    EXPECT_NE(err.find(c.line), std::string::npos) << c.command << ": " << err;
+  }
+}

@@ -30,6 +30,9 @@ class FrameReader {
   virtual int ReadFrame(ATOMS_DATA& frame) = 0;
   // Seeks over the frame body by the sizes in its header (peeking it first if needed).
   virtual int SkipFrame() = 0;
+  // Whether frames carry their own step (a simulation timestep) that the container keeps;
+  // otherwise a frame's step is its index.
+  virtual bool KeepsStep() const { return false; }
 
   int64_t HeaderOffset() const { return headerOffset_; }
   const std::string& LastError() const { return error_; }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "data/Console.h"
+
 namespace qv {
 
 int LoadMd3Frames(const std::string& path, FrameList& frames) {
@@ -16,7 +18,7 @@ int LoadMd3Frames(vrk::MD3_Reader2<float>& reader, FrameList& frames) {
     const int n = reader.GetCount();
     const int frameNo = static_cast<int>(frames.size());
     if (static_cast<uint64_t>(n) > reader.MaxAtomsLeft()) {
-      std::printf("md3: frame %d declares %d atoms, more than the rest of the file can hold; "
+      qv::ConsolePrint("md3: frame %d declares %d atoms, more than the rest of the file can hold; "
                   "reading stops\n", frameNo, n);
       break;
     }
@@ -27,23 +29,23 @@ int LoadMd3Frames(vrk::MD3_Reader2<float>& reader, FrameList& frames) {
     reader.SetPositions(frame->positions.data());
     reader.SetBox(box);
     if (reader.ReadFrame() == 0) {
-      std::printf("md3: frame %d has no title line; reading stops\n", frameNo);
+      qv::ConsolePrint("md3: frame %d has no title line; reading stops\n", frameNo);
       break;
     }
     for (int k = 0; k < 9; ++k) frame->box[k] = box[k];
     frame->index = frame->sequence = frame->step = frameNo;
     const int status = reader.GetCount();
     if (status == vrk::kMD3TooFewAtoms) {
-      std::printf("md3: frame %d ends after %d of its %d atoms; the missing atoms are set to 0\n",
+      qv::ConsolePrint("md3: frame %d ends after %d of its %d atoms; the missing atoms are set to 0\n",
                   frameNo, reader.AtomsRead(), n);
     } else if (status == vrk::kMD3TooManyAtoms) {
-      std::printf("md3: frame %d has more atom lines than its count %d; reading stops\n", frameNo,
+      qv::ConsolePrint("md3: frame %d has more atom lines than its count %d; reading stops\n", frameNo,
                   n);
     } else if (status <= 0 && status != vrk::kMD3End) {
-      std::printf("md3: the count after frame %d is %d; reading stops\n", frameNo, status);
+      qv::ConsolePrint("md3: the count after frame %d is %d; reading stops\n", frameNo, status);
     }
     if (reader.NonFiniteValues() > 0) {
-      std::printf("md3: frame %d: %d values that are not finite numbers were set to 0\n", frameNo,
+      qv::ConsolePrint("md3: frame %d: %d values that are not finite numbers were set to 0\n", frameNo,
                   reader.NonFiniteValues());
     }
     frames.push_back(std::move(frame));

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "data/Console.h"
+
 namespace qv {
 
 LineReader::LineReader(size_t bufferSize) : bufferSize_(bufferSize < 16 ? 16 : bufferSize) {}
@@ -71,7 +73,7 @@ bool LineReader::Next(std::string_view& line) {
     if (!eof_) {
       if (avail == buffer_.size()) {
         tooLong_ = true;
-        std::printf("line %lld is longer than %zu bytes; reading stops there\n",
+        qv::ConsolePrint("line %lld is longer than %zu bytes; reading stops there\n",
                     static_cast<long long>(lineNumber_ + 1), buffer_.size());
         return false;
       }

@@ -7,20 +7,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "data/Console.h"
 #include "data/DataTypeRegistry.h"
+#include "data/text/ExtendedXyz.h"
 #include "data/text/NumberScan.h"
+#include "data/text/ParallelText.h"
 
 namespace qv {
 namespace {
 
-const char* FormatName(TextFormat f) {
-  switch (f) {
-    case TextFormat::kPdb: return "pdb";
-    case TextFormat::kXyz: return "xyz";
-    case TextFormat::kMd2: return "md2";
-  }
-  return "";
-}
 
 bool Blank(std::string_view s) {
   return scan::SkipSpace(s.data(), s.data() + s.size()) == s.data() + s.size();
@@ -74,8 +69,8 @@ struct XyzTable {
 
 void PrintNonFinite(TextFormat f, int frameNo, int count) {
   if (count > 0) {
-    std::printf("%s: frame %d: %d coordinates that are not finite numbers were set to 0\n",
-                FormatName(f), frameNo, count);
+    qv::ConsolePrint("%s: frame %d: %d coordinates that are not finite numbers were set to 0\n",
+                     TextFormatName(f), frameNo, count);
   }
 }
 
@@ -89,7 +84,7 @@ void FillDefaults(ATOMS_DATA& frame, const TextLoad& load, std::string_view titl
 
 // xyz and md2 differ only in the integer before each atom's symbol.
 std::unique_ptr<ATOMS_DATA> ReadCountedFrame(TextLoad& load, TextFormat format) {
-  const char* name = FormatName(format);
+  const char* name = TextFormatName(format);
   LineReader& lines = load.lines;
   std::string_view line;
   do {
@@ -97,31 +92,35 @@ std::unique_ptr<ATOMS_DATA> ReadCountedFrame(TextLoad& load, TextFormat format) 
   } while (Blank(line));  // blank lines between or after frames separate nothing
   int n = 0;
   if (!scan::Int(line.data(), line.data() + line.size(), n)) {
-    std::printf("%s: line %lld holds no atom count; reading stops\n", name,
+    qv::ConsolePrint("%s: line %lld holds no atom count; reading stops\n", name,
                 static_cast<long long>(lines.LineNumber()));
     return nullptr;
   }
   if (n <= 0) {
-    std::printf("%s: line %lld: atom count %d is not positive; reading stops\n", name,
+    qv::ConsolePrint("%s: line %lld: atom count %d is not positive; reading stops\n", name,
                 static_cast<long long>(lines.LineNumber()), n);
     return nullptr;
   }
   const int frameNo = load.sequence;
   std::string_view title;
   if (!lines.Next(title)) {
-    std::printf("%s: frame %d has no title line; reading stops\n", name, frameNo);
+    qv::ConsolePrint("%s: frame %d has no title line; reading stops\n", name, frameNo);
     return nullptr;
   }
   const bool titleNewline = lines.HadNewline();
   // Every atom line needs at least a symbol and a line end.
   if (static_cast<uint64_t>(n) > lines.BytesLeft() / 2 + 1) {
-    std::printf("%s: frame %d declares %d atoms, more than the %llu bytes left can hold; "
+    qv::ConsolePrint("%s: frame %d declares %d atoms, more than the %llu bytes left can hold; "
                 "reading stops\n", name, frameNo, n,
                 static_cast<unsigned long long>(lines.BytesLeft()));
     return nullptr;
   }
   auto frame = std::make_unique<ATOMS_DATA>();
   FillDefaults(*frame, load, title, titleNewline);  // before title's view is invalidated
+  const XyzTitle extended = format == TextFormat::kXyz ? ParseXyzTitle(title) : XyzTitle{};
+  ApplyXyzTitle(extended, *frame);
+  if (!extended.problem.empty())
+    qv::ConsolePrint("%s: frame %d: %s; it is not used\n", name, frameNo, extended.problem.c_str());
   frame->Allocate(n);
   int32_t* z = frame->atomicNumbers.data();
   float* pos = frame->positions.data();
@@ -130,25 +129,16 @@ std::unique_ptr<ATOMS_DATA> ReadCountedFrame(TextLoad& load, TextFormat format) 
   for (; i < n && lines.Next(line); ++i) {
     const char* p = line.data();
     const char* e = p + line.size();
-    float* r = pos + 3 * static_cast<size_t>(i);
-    if (format == TextFormat::kMd2) {
-      int ignored = 0;
-      const char* q = scan::Int(p, e, ignored);
-      if (!q) {
-        z[i] = 0;
-        r[0] = r[1] = r[2] = 0.0f;
-        continue;
-      }
-      p = q;
+    if (extended.extended) {
+      ParseExtendedAtomLine(extended.columns, p, e, z[i], pos + 3 * static_cast<size_t>(i), nonFinite);
+    } else {
+      ParseCountedAtomLine(format, p, e, z[i], pos + 3 * static_cast<size_t>(i), nonFinite);
     }
-    const std::string_view sym = scan::Word(p, e);
-    z[i] = XyzAtomicNumber(sym);
-    ScanXyz(p, e, r, nonFinite);
   }
   if (i < n) {
     std::fill(z + i, z + n, 0);
     std::fill(pos + 3 * static_cast<size_t>(i), pos + 3 * static_cast<size_t>(n), 0.0f);
-    std::printf("%s: frame %d ends after %d of its %d atoms; the missing atoms are set to 0\n",
+    qv::ConsolePrint("%s: frame %d ends after %d of its %d atoms; the missing atoms are set to 0\n",
                 name, frameNo, i, n);
   }
   PrintNonFinite(format, frameNo, nonFinite);
@@ -205,6 +195,32 @@ bool IsEndRecord(std::string_view line) {
 }
 
 }  // namespace
+
+const char* TextFormatName(TextFormat f) {
+  switch (f) {
+    case TextFormat::kPdb: return "pdb";
+    case TextFormat::kXyz: return "xyz";
+    case TextFormat::kMd2: return "md2";
+  }
+  return "";
+}
+
+void ParseCountedAtomLine(TextFormat format, const char* p, const char* e, int32_t& z, float* r,
+                          int& nonFinite) {
+  if (format == TextFormat::kMd2) {
+    int ignored = 0;
+    const char* q = scan::Int(p, e, ignored);
+    if (!q) {
+      z = 0;
+      r[0] = r[1] = r[2] = 0.0f;
+      return;
+    }
+    p = q;
+  }
+  const std::string_view sym = scan::Word(p, e);
+  z = XyzAtomicNumber(sym);
+  ScanXyz(p, e, r, nonFinite);
+}
 
 std::optional<TextFormat> TextFormatOfPath(std::string_view path) {
   const DataTypeRow* row = DataTypeRegistry::Instance().FindForPath(path);
@@ -313,6 +329,9 @@ std::unique_ptr<ATOMS_DATA> ReadPdbFrame(TextLoad& load) {
 
 int LoadTextFrames(const std::string& path, TextFormat format, const float defaultBox[9],
                    std::vector<std::unique_ptr<ATOMS_DATA>>& frames, int& largestAtomCount) {
+  // A regular file is parsed on every core; anything else (a pipe, a missing file) is left
+  // to the serial reader.
+  if (LoadCountedFramesParallel(path, format, defaultBox, frames, largestAtomCount) == 0) return 0;
   LineReader lines;
   if (!lines.Open(path)) return -1;
   return LoadTextFrames(lines, format, defaultBox, frames, largestAtomCount);
@@ -333,7 +352,7 @@ int LoadTextFrames(LineReader& lines, TextFormat format, const float defaultBox[
   }
   largestAtomCount = load.largestAtomCount;
   if (loaded == 0 && format == TextFormat::kPdb) {
-    std::printf("pdb: no MODEL, ATOM or HETATM record found\n");
+    qv::ConsolePrint("pdb: no MODEL, ATOM or HETATM record found\n");
   }
   return 0;
 }

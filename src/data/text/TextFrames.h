@@ -47,6 +47,13 @@ int LoadTextFrames(const std::string& path, TextFormat format, const float defau
 int LoadTextFrames(LineReader& lines, TextFormat format, const float defaultBox[9],
                    std::vector<std::unique_ptr<ATOMS_DATA>>& frames, int& largestAtomCount);
 
+// "pdb", "xyz" or "md2", as the messages name the format.
+const char* TextFormatName(TextFormat f);
+// One atom line of an xyz or md2 frame into its atomic number and position; values that
+// are not finite floats are stored as 0 and counted.
+void ParseCountedAtomLine(TextFormat format, const char* p, const char* e, int32_t& z, float* r,
+                          int& nonFinite);
+
 // The formats' own symbol tables.
 int PdbAtomicNumber(std::string_view word);  // whole word, case-sensitive; 21 when unknown
 int XyzAtomicNumber(std::string_view word);  // first two characters; 0 when unknown

@@ -250,6 +250,10 @@ const Rule kRules[] = {
     QV_REAL("OUTPUT", "STLScale", stlScale),
     QV_INT("OUTPUT", "STLAtomPoly", stlAtomPoly),
     QV_REAL("OUTPUT", "AtomRadius", stlAtomRadius),
+    Rule{"LAMMPS", "TypeElements",
+         [](const IniModel& m, Settings& s) {
+           s.lammpsTypeElements = ReadText(m, "LAMMPS", "TypeElements", "");
+         }},
 };
 
 #undef QV_INT

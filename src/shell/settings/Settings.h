@@ -67,6 +67,9 @@ struct Settings {
   double stlScale = 1.0;
   int stlAtomPoly = 4;
   double stlAtomRadius = 0.3;
+  // [LAMMPS] (a section of ours): element symbols of the atom types of engine dumps, in type
+  // order ("Cu O H": type 1 is copper).
+  std::string lammpsTypeElements;
   // [ATOM]
   qv::ColorTables colors;
 

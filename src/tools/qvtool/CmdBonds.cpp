@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <string>
 
+#include "tools/qvtool/OutputBuffer.h"
 #include "tools/qvtool/QvTool.h"
 
 // Bonds of the selected frame, built as the viewer builds them (the container's cut-off,
@@ -16,29 +17,33 @@ int CmdBonds(Quivane& app, const ParsedArgs& args) {
   }
   const bool json = args.Flag("json"), list = args.Flag("list");
   const int n = static_cast<int>(std::min(static_cast<size_t>(std::max(frame->atomCount, 0)), bonds->counts.size()));
+  qvtool::OutputBuffer out;
   if (json) {
-    std::printf("{\"bonds\":%d,\"counts\":[", bonds->bondCount);
-    for (int i = 0; i < n; ++i) std::printf(i ? ",%d" : "%d", bonds->counts[i]);
-    std::printf("]");
+    out.Put("{\"bonds\":").Int(bonds->bondCount).Put(",\"counts\":[");
+    for (int i = 0; i < n; ++i) {
+      if (i) out.Put(',');
+      out.Int(bonds->counts[i]);
+    }
+    out.Put(']');
     if (list) {
-      std::printf(",\"entries\":[");
+      out.Put(",\"entries\":[");
       for (int e = 0; e < bonds->bondCount; ++e) {
         const BOND_ENTRY& b = bonds->entries[e];
-        std::printf("%s[%d,%d,%s,%s,%s]", e ? "," : "", b.i, b.j, qvtool::Num(b.dx).c_str(),
-                    qvtool::Num(b.dy).c_str(), qvtool::Num(b.dz).c_str());
+        out.Put(e ? ",[" : "[").Int(b.i).Put(',').Int(b.j).Put(',').Num(b.dx).Put(',').Num(b.dy);
+        out.Put(',').Num(b.dz).Put(']');
       }
-      std::printf("]");
+      out.Put(']');
     }
-    std::printf("}\n");
+    out.Put("}\n");
     return 0;
   }
-  std::printf("bonds %d\n", bonds->bondCount);
-  for (int i = 0; i < n; ++i) std::printf("%d %d\n", i, bonds->counts[i]);
+  out.Put("bonds ").Int(bonds->bondCount).Put('\n');
+  for (int i = 0; i < n; ++i) out.Int(i).Put(' ').Int(bonds->counts[i]).Put('\n');
   if (list) {
     for (int e = 0; e < bonds->bondCount; ++e) {
       const BOND_ENTRY& b = bonds->entries[e];
-      std::printf("%d %d %s %s %s\n", b.i, b.j, qvtool::Num(b.dx).c_str(), qvtool::Num(b.dy).c_str(),
-                  qvtool::Num(b.dz).c_str());
+      out.Int(b.i).Put(' ').Int(b.j).Put(' ').Num(b.dx).Put(' ').Num(b.dy).Put(' ').Num(b.dz);
+      out.Put('\n');
     }
   }
   return 0;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "tools/qvtool/InfoKinds.h"
+#include "tools/qvtool/OutputBuffer.h"
 #include "tools/qvtool/QvTool.h"
 
 int CmdDump(Quivane& app, const ParsedArgs& args) {
@@ -14,20 +15,12 @@ int CmdDump(Quivane& app, const ParsedArgs& args) {
     return 1;
   }
   const size_t n = static_cast<size_t>(std::max(a->atomCount, 0));
-  std::string out;
-  char line[160];
+  qvtool::OutputBuffer out;
   for (size_t i = 0; i < n && 3 * i + 2 < a->positions.size(); ++i) {
     const int z = i < a->atomicNumbers.size() ? a->atomicNumbers[i] : 0;
     const float* p = &a->positions[3 * i];
-    const int len = std::snprintf(line, sizeof line, "%zu %d %.9g %.9g %.9g\n", i, z,
-                                  static_cast<double>(p[0]), static_cast<double>(p[1]),
-                                  static_cast<double>(p[2]));
-    out.append(line, static_cast<size_t>(len));
-    if (out.size() > (1u << 20)) {
-      std::fwrite(out.data(), 1, out.size(), stdout);
-      out.clear();
-    }
+    out.Int(static_cast<int64_t>(i)).Put(' ').Int(z).Put(' ').Num(p[0]).Put(' ').Num(p[1]);
+    out.Put(' ').Num(p[2]).Put('\n');
   }
-  std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;
 }

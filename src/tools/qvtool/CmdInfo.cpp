@@ -5,7 +5,9 @@
 #include <utility>
 #include <vector>
 
+#include "data/MDLoader.h"
 #include "tools/qvtool/InfoKinds.h"
+#include "tools/qvtool/OutputBuffer.h"
 #include "tools/qvtool/QvTool.h"
 
 namespace {
@@ -13,6 +15,7 @@ namespace {
 struct FrameSummary {
   int index = 0;
   int atoms = 0;
+  int step = 0;
   double box[9] = {};
   double origin[3] = {};
   std::vector<std::pair<int, long long>> elements;  // in order of first appearance
@@ -22,6 +25,7 @@ FrameSummary Summarize(const ATOMS_DATA& a) {
   FrameSummary s;
   s.index = a.index;
   s.atoms = a.atomCount;
+  s.step = a.step;
   std::copy(a.box, a.box + 9, s.box);
   std::copy(a.origin, a.origin + 3, s.origin);
   if (!a.HasAtomicNumbers()) return s;
@@ -50,20 +54,6 @@ FrameSummary Summarize(const ATOMS_DATA& a) {
   return s;
 }
 
-std::string JsonNum(double v) { return std::isfinite(v) ? qvtool::Num(v) : "null"; }
-
-std::string JsonArray(const double* v, int n) {
-  std::string s = "[";
-  for (int i = 0; i < n; ++i) s += (i ? "," : "") + JsonNum(v[i]);
-  return s + "]";
-}
-
-std::string TextList(const double* v, int n) {
-  std::string s;
-  for (int i = 0; i < n; ++i) s += (i ? " " : "") + qvtool::Num(v[i]);
-  return s;
-}
-
 }  // namespace
 
 int CmdInfo(Quivane& app, const ParsedArgs& args) {
@@ -75,6 +65,9 @@ int CmdInfo(Quivane& app, const ParsedArgs& args) {
 
   std::vector<FrameSummary> frames;
   int frameCount = 0;
+  // Engine dumps carry the simulation timestep of each frame; other files number frames.
+  const auto* md = dynamic_cast<const MDLoader*>(first.MD());
+  const bool timesteps = md && md->FormatCode() == MDLoader::kFormatLammps;
   for (;;) {
     if (first.type == kTypeMD) {
       const ATOMS_DATA* a = first.CurrentAtoms();
@@ -89,36 +82,38 @@ int CmdInfo(Quivane& app, const ParsedArgs& args) {
   }
   if (first.type == kTypeMD) frameCount = static_cast<int>(frames.size());
 
-  std::string out;
+  qvtool::OutputBuffer out;
   if (args.Flag("json")) {
-    out = "{\"type\":" + std::to_string(first.type) + ",\"frames\":" + std::to_string(frameCount) +
-          ",\"frame_list\":[";
+    out.Put("{\"type\":").Int(first.type).Put(",\"frames\":").Int(frameCount).Put(",\"frame_list\":[");
     for (size_t f = 0; f < frames.size(); ++f) {
       const FrameSummary& s = frames[f];
-      out += f ? "," : "";
-      out += "{\"index\":" + std::to_string(s.index) + ",\"atoms\":" + std::to_string(s.atoms) +
-             ",\"box\":" + JsonArray(s.box, 9) + ",\"origin\":" + JsonArray(s.origin, 3) +
-             ",\"elements\":{";
+      out.Put(f ? ",{\"index\":" : "{\"index\":").Int(s.index).Put(",\"atoms\":").Int(s.atoms);
+      if (timesteps) out.Put(",\"timestep\":").Int(s.step);
+      out.Put(",\"box\":[");
+      for (int k = 0; k < 9; ++k) (k ? out.Put(',') : out).JsonNum(s.box[k]);
+      out.Put("],\"origin\":[");
+      for (int k = 0; k < 3; ++k) (k ? out.Put(',') : out).JsonNum(s.origin[k]);
+      out.Put("],\"elements\":{");
       for (size_t k = 0; k < s.elements.size(); ++k) {
-        out += (k ? ",\"" : "\"") + std::to_string(s.elements[k].first) +
-               "\":" + std::to_string(s.elements[k].second);
+        out.Put(k ? ",\"" : "\"").Int(s.elements[k].first).Put("\":").Int(s.elements[k].second);
       }
-      out += "}}";
+      out.Put("}}");
     }
-    out += "]}\n";
+    out.Put("]}\n");
   } else {
-    out = "file: " + first.path + "\ntype: " + std::to_string(first.type) +
-          "\nframes: " + std::to_string(frameCount) + "\n";
+    out.Put("file: ").Put(first.path).Put("\ntype: ").Int(first.type).Put("\nframes: ").Int(frameCount);
+    out.Put('\n');
     for (const FrameSummary& s : frames) {
-      out += "frame " + std::to_string(s.index) + ": atoms " + std::to_string(s.atoms) +
-             "\n  box " + TextList(s.box, 9) + "\n  origin " + TextList(s.origin, 3) +
-             "\n  elements";
-      for (const auto& [z, count] : s.elements) {
-        out += " " + std::to_string(z) + ":" + std::to_string(count);
-      }
-      out += "\n";
+      out.Put("frame ").Int(s.index).Put(": atoms ").Int(s.atoms);
+      if (timesteps) out.Put(", timestep ").Int(s.step);
+      out.Put("\n  box ");
+      for (int k = 0; k < 9; ++k) (k ? out.Put(' ') : out).Num(s.box[k]);
+      out.Put("\n  origin ");
+      for (int k = 0; k < 3; ++k) (k ? out.Put(' ') : out).Num(s.origin[k]);
+      out.Put("\n  elements");
+      for (const auto& [z, count] : s.elements) out.Put(' ').Int(z).Put(':').Int(count);
+      out.Put('\n');
     }
   }
-  std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;
 }

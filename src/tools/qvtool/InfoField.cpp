@@ -3,6 +3,7 @@
 
 #include "auxdata/field/Field3DLoader.h"
 #include "tools/qvtool/InfoKinds.h"
+#include "tools/qvtool/OutputBuffer.h"
 
 namespace {
 
@@ -41,7 +42,6 @@ bool InfoField(Quivane& app, const ParsedArgs& args, int& status) {
       const FieldFrame& g = field->Frame(i);
       out += (i ? ",{\"index\":" : "{\"index\":") + std::to_string(i) + ",\"grid\":" + Grid(g) +
              ",\"box\":" + JsonNumbers(g.box, 9) + ",\"origin\":" + JsonNumbers(g.origin, 3) + "}";
-      Flush(out, false);
     }
     out += "]}\n";
   } else {
@@ -51,7 +51,7 @@ bool InfoField(Quivane& app, const ParsedArgs& args, int& status) {
           TextNumbers(f->box, 9) + "\n  origin " + TextNumbers(f->origin, 3) + "\n  values " +
           Num(f->valueMin) + " " + Num(f->valueMax) + "\n";
   }
-  Flush(out, true);
+  Print(out);
   return true;
 }
 
@@ -61,15 +61,12 @@ bool DumpField(Quivane& app, const ParsedArgs&, int& status) {
   status = 0;
   const FieldFrame* f = field->CurrentFrame();
   if (!f) return true;
-  std::string out;
-  char line[64];
+  OutputBuffer out;
   for (size_t i = 0; i < f->CellCount(); ++i) {
     const uint8_t* c = &f->cells[4 * i];
-    const int len = std::snprintf(line, sizeof line, "%zu %u %u %u %u\n", i, c[0], c[1], c[2], c[3]);
-    out.append(line, static_cast<size_t>(len));
-    Flush(out, false);
+    out.Int(static_cast<int64_t>(i)).Put(' ').Int(c[0]).Put(' ').Int(c[1]).Put(' ').Int(c[2]);
+    out.Put(' ').Int(c[3]).Put('\n');
   }
-  Flush(out, true);
   return true;
 }
 

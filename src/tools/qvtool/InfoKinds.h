@@ -25,10 +25,5 @@ inline std::string TextNumbers(const double* v, int n) {
   for (int i = 0; i < n; ++i) s += (i ? " " : "") + Num(v[i]);
   return s;
 }
-// Writes out once it holds a megabyte, and at the end with `force`.
-inline void Flush(std::string& out, bool force) {
-  if (!force && out.size() < (1u << 20)) return;
-  std::fwrite(out.data(), 1, out.size(), stdout);
-  out.clear();
-}
+inline void Print(const std::string& out) { std::fwrite(out.data(), 1, out.size(), stdout); }
 }  // namespace qvtool

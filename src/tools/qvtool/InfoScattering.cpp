@@ -4,6 +4,7 @@
 
 #include "auxdata/scattering/BCALoader.h"
 #include "tools/qvtool/InfoKinds.h"
+#include "tools/qvtool/OutputBuffer.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ bool InfoScattering(Quivane& app, const ParsedArgs& args, int& status) {
           ": visible paths " + std::to_string(visiblePaths) + ", visible points " +
           std::to_string(visiblePoints) + "\n";
   }
-  Flush(out, true);
+  Print(out);
   status = 0;
   return true;
 }
@@ -55,8 +56,7 @@ bool DumpScattering(Quivane& app, const ParsedArgs&, int& status) {
   const BCAVisibleSet* v = b->GetVisibleSet();
   if (!v || !v->indices) return true;
   const std::vector<int32_t>& lengths = b->PathLengths();
-  std::string out;
-  char line[160];
+  OutputBuffer out;
   size_t path = 0, pathEnd = lengths.empty() ? 0 : static_cast<size_t>(lengths[0]);
   const uint32_t* idx = v->indices;
   for (int64_t p = 0; p < v->pathCount; ++p) {
@@ -65,14 +65,11 @@ bool DumpScattering(Quivane& app, const ParsedArgs&, int& status) {
     for (uint32_t k = 0; k < v->counts[p]; ++k) {
       const uint32_t i = idx[k];
       const float* q = v->points + 3 * static_cast<size_t>(i);
-      const int len = std::snprintf(line, sizeof line, "%zu %.9g %.9g %.9g %d\n", path,
-                                    double{q[0]}, double{q[1]}, double{q[2]}, b->Steps()[i]);
-      out.append(line, static_cast<size_t>(len));
-      Flush(out, false);
+      out.Int(static_cast<int64_t>(path)).Put(' ').Num(q[0]).Put(' ').Num(q[1]).Put(' ');
+      out.Num(q[2]).Put(' ').Int(b->Steps()[i]).Put('\n');
     }
     idx += v->counts[p];
   }
-  Flush(out, true);
   return true;
 }
 

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "data/Console.h"
+
 // Command implementations, one file each.
 int CmdInfo(Quivane& app, const ParsedArgs& args);
 int CmdDump(Quivane& app, const ParsedArgs& args);
@@ -274,5 +276,10 @@ int RunQvTool(int argc, char** argv) {
       return 2;
     }
   }
-  return chosen->run(app, args);
+  // Standard output holds only the command's product: the console lines of the shared
+  // readers, analyses and writers ("error; open file") are diagnostics here.
+  std::FILE* const previousConsole = qv::SetConsoleStream(stderr);
+  const int status = chosen->run(app, args);
+  qv::SetConsoleStream(previousConsole);
+  return status;
 }

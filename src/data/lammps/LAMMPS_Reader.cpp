@@ -1,0 +1,429 @@
+#include "data/lammps/LAMMPS_Reader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <numeric>
+
+#include "data/Console.h"
+#include "data/ElementTable.h"
+#include "data/text/NumberScan.h"
+
+namespace qv {
+
+namespace {
+
+constexpr size_t kChunk = size_t{4} << 20;
+
+bool StartsWith(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
+
+std::string_view Trim(std::string_view s) {
+  const char* b = scan::SkipSpace(s.data(), s.data() + s.size());
+  const char* e = s.data() + s.size();
+  while (e > b && scan::IsSpace(e[-1])) --e;
+  return std::string_view(b, static_cast<size_t>(e - b));
+}
+
+// The whole word as a number; false when it is not one (or has trailing characters).
+bool WholeReal(std::string_view w, double& v) {
+  const char* e = w.data() + w.size();
+  const char* p = scan::Real(w.data(), e, v);
+  return p == e && !w.empty();
+}
+
+bool WholeInt(std::string_view w, int64_t& v) {
+  if (w.empty()) return false;
+  const char* p = w.data();
+  const char* e = p + w.size();
+  const bool negative = *p == '-';
+  if (*p == '+' || *p == '-') ++p;
+  if (p == e) return false;
+  int64_t out = 0;
+  for (; p < e; ++p) {
+    if (*p < '0' || *p > '9') return false;
+    if (out > (INT64_MAX - 9) / 10) return false;
+    out = out * 10 + (*p - '0');
+  }
+  v = negative ? -out : out;
+  return true;
+}
+
+}  // namespace
+
+LAMMPS_Reader::LAMMPS_Reader(std::vector<int32_t> typeElements)
+    : typeElements_(std::move(typeElements)) {}
+
+std::string LAMMPS_Reader::Where() const {
+  return "the frame of timestep " + std::to_string(header_.timestep) + " at offset " +
+         std::to_string(headerOffset_);
+}
+
+bool LAMMPS_Reader::Line(std::string_view& out) {
+  for (;;) {
+    const size_t at = static_cast<size_t>(pos_ - bufferStart_);
+    const char* b = buffer_.data() + at;
+    const char* e = buffer_.data() + buffer_.size();
+    if (at < buffer_.size()) {
+      if (const void* nl = std::memchr(b, '\n', static_cast<size_t>(e - b))) {
+        const char* n = static_cast<const char*>(nl);
+        out = std::string_view(b, static_cast<size_t>(n - b));
+        pos_ += (n - b) + 1;
+        return true;
+      }
+    }
+    if (eof_) {
+      if (b >= e) return false;
+      out = std::string_view(b, static_cast<size_t>(e - b));  // a last line without '\n'
+      pos_ += e - b;
+      return true;
+    }
+    // Keep the unfinished line and read on after it.
+    buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(at));
+    bufferStart_ = pos_;
+    if (buffer_.size() >= kMaxLine) {
+      tooLong_ = true;
+      return false;
+    }
+    const int64_t end = bufferStart_ + static_cast<int64_t>(buffer_.size());
+    if (!file_.Seek(end)) return false;
+    const int64_t left = file_.Remaining();
+    const size_t want = static_cast<size_t>(std::min<int64_t>(left, kChunk));
+    if (want == 0) {
+      eof_ = true;
+      continue;
+    }
+    const size_t old = buffer_.size();
+    buffer_.resize(old + want);
+    if (!file_.Read(buffer_.data() + old, want)) {
+      buffer_.resize(old);
+      eof_ = true;
+      continue;
+    }
+    if (want < kChunk && static_cast<int64_t>(want) == left) eof_ = true;
+  }
+}
+
+int LAMMPS_Reader::ParseBox(std::string_view item) {
+  // "BOX BOUNDS xy xz yz pp pp pp" is triclinic; the flags after it are not needed.
+  const bool triclinic = item.find("xy") != std::string_view::npos;
+  double lo[3], hi[3], tilt[3] = {0, 0, 0};
+  for (int k = 0; k < 3; ++k) {
+    std::string_view line;
+    if (!Line(line)) {
+      return Fail(kFrameTruncated, "the file ends inside the box bounds of " + Where());
+    }
+    const char* p = line.data();
+    const char* e = p + line.size();
+    double v[3] = {0, 0, 0};
+    const int need = triclinic ? 3 : 2;
+    for (int i = 0; i < need; ++i) {
+      const std::string_view w = scan::Word(p, e);
+      if (!WholeReal(w, v[i]) || !std::isfinite(v[i])) {
+        return Fail(kFrameTruncated, "box bounds line " + std::to_string(k + 1) + " of " +
+                                         Where() + " needs " + std::to_string(need) +
+                                         " numbers: '" + std::string(line) + "'");
+      }
+    }
+    lo[k] = v[0];
+    hi[k] = v[1];
+    tilt[k] = v[2];
+  }
+  const double xy = tilt[0], xz = tilt[1], yz = tilt[2];
+  if (triclinic) {
+    // The bounds given enclose the tilted cell; the cell's own extent is what is left after
+    // taking the tilts off.
+    lo[0] -= std::min({0.0, xy, xz, xy + xz});
+    hi[0] -= std::max({0.0, xy, xz, xy + xz});
+    lo[1] -= std::min(0.0, yz);
+    hi[1] -= std::max(0.0, yz);
+  }
+  Header& h = header_;
+  h.a[0] = hi[0] - lo[0], h.a[1] = 0, h.a[2] = 0;
+  h.b[0] = xy, h.b[1] = hi[1] - lo[1], h.b[2] = 0;
+  h.c[0] = xz, h.c[1] = yz, h.c[2] = hi[2] - lo[2];
+  for (int k = 0; k < 3; ++k) h.origin[k] = lo[k];
+  return kFrameOk;
+}
+
+int LAMMPS_Reader::ParseColumns(std::string_view item) {
+  Columns c;
+  const char* p = item.data() + std::strlen("ATOMS");
+  const char* e = item.data() + item.size();
+  // Preference: wrapped positions, then unwrapped, each unscaled before scaled.
+  static const char* const kPositions[4][3] = {
+      {"x", "y", "z"}, {"xu", "yu", "zu"}, {"xs", "ys", "zs"}, {"xsu", "ysu", "zsu"}};
+  int found[4][3] = {{-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1}};
+  int velocity[3] = {-1, -1, -1}, force[3] = {-1, -1, -1};
+  for (;;) {
+    const std::string_view w = scan::Word(p, e);
+    if (w.empty()) break;
+    const int at = c.count++;
+    if (w == "id") c.id = at;
+    else if (w == "type") c.type = at;
+    else if (w == "element") c.element = at;
+    for (int s = 0; s < 4; ++s)
+      for (int k = 0; k < 3; ++k)
+        if (w == kPositions[s][k]) found[s][k] = at;
+    static const char* const kV[3] = {"vx", "vy", "vz"};
+    static const char* const kF[3] = {"fx", "fy", "fz"};
+    for (int k = 0; k < 3; ++k) {
+      if (w == kV[k]) velocity[k] = at;
+      if (w == kF[k]) force[k] = at;
+    }
+  }
+  for (int s = 0; s < 4 && c.pos[0] < 0; ++s) {
+    if (found[s][0] >= 0 && found[s][1] >= 0 && found[s][2] >= 0) {
+      std::copy(found[s], found[s] + 3, c.pos);
+      c.scaled = s >= 2;
+    }
+  }
+  if (c.pos[0] < 0) {
+    return Fail(kFrameBadRecord, "the atoms of " + Where() +
+                                     " have no position columns (x y z, xu yu zu, xs ys zs "
+                                     "or xsu ysu zsu): '" + std::string(item) + "'");
+  }
+  const int* vec = velocity[0] >= 0 && velocity[1] >= 0 && velocity[2] >= 0 ? velocity
+                   : force[0] >= 0 && force[1] >= 0 && force[2] >= 0         ? force
+                                                                             : nullptr;
+  if (vec) std::copy(vec, vec + 3, c.vec);
+  header_.columns = c;
+  return kFrameOk;
+}
+
+int LAMMPS_Reader::ReadHeader() {
+  // A seek since the last read moved the file: start reading there.
+  const int64_t at = file_.Tell();
+  if (at != pos_ || at < bufferStart_ ||
+      at > bufferStart_ + static_cast<int64_t>(buffer_.size())) {
+    buffer_.clear();
+    bufferStart_ = at;
+    eof_ = false;
+  }
+  pos_ = at;
+  tooLong_ = false;
+  headerOffset_ = at;
+  header_ = Header{};
+  ++file_.stats.headerReads;
+
+  std::string_view line;
+  // Blank lines between frames are allowed; nothing but them is the end of the data.
+  do {
+    if (!Line(line)) {
+      Sync();
+      if (tooLong_) return Fail(kFrameBadRecord, "a line at offset " + std::to_string(pos_) + " is longer than 1 MiB");
+      return End();
+    }
+  } while (Trim(line).empty());
+  headerOffset_ = pos_ - static_cast<int64_t>(line.size()) - 1;
+  if (!StartsWith(Trim(line), "ITEM:")) {
+    Sync();
+    return Fail(kFrameBadRecord, "expected an 'ITEM:' line at offset " + std::to_string(headerOffset_) +
+                                     ", found '" + std::string(Trim(line)).substr(0, 80) + "'");
+  }
+  // The sections of a frame's header come in the engine's order, but some versions put UNITS
+  // and TIME before TIMESTEP: take them in any order up to ATOMS.
+  bool haveStep = false, haveCount = false, haveBox = false;
+  int64_t count = -1;
+  for (bool first = true;; first = false) {
+    if (!first && !Line(line)) {
+      Sync();
+      return Fail(kFrameTruncated, "the file ends inside the header of " + Where());
+    }
+    const std::string_view t = Trim(line);
+    // Value lines of sections not read here (UNITS, TIME) are passed over.
+    if (!StartsWith(t, "ITEM:")) continue;
+    const std::string_view item = Trim(t.substr(5));
+    int rc = kFrameOk;
+    if (item == "TIMESTEP") {
+      std::string_view value;
+      int64_t step = 0;
+      if (haveStep) {
+        rc = Fail(kFrameBadRecord, "a second TIMESTEP inside the header at offset " +
+                                       std::to_string(headerOffset_));
+      } else if (!Line(value) || !WholeInt(Trim(value), step)) {
+        rc = Fail(kFrameBadRecord, "the timestep of the frame at offset " + std::to_string(headerOffset_) +
+                                       " is not an integer");
+      }
+      header_.timestep = step;
+      haveStep = true;
+    } else if (item == "NUMBER OF ATOMS") {
+      std::string_view v;
+      if (!Line(v) || !WholeInt(Trim(v), count) || count < 0 || count > INT32_MAX) {
+        rc = Fail(kFrameBadRecord, "the atom count of " + Where() + " is not a number from 0 to " +
+                                       std::to_string(INT32_MAX));
+      }
+      haveCount = true;
+    } else if (StartsWith(item, "BOX BOUNDS")) {
+      rc = ParseBox(item);
+      haveBox = true;
+    } else if (StartsWith(item, "ATOMS")) {
+      if (!haveStep || !haveCount || !haveBox) {
+        rc = Fail(kFrameBadRecord, Where() + " lists its atoms before its timestep, atom count and box");
+      } else {
+        rc = ParseColumns(item);
+      }
+      if (rc != kFrameOk) {
+        Sync();
+        return rc;
+      }
+      break;
+    }
+    if (rc != kFrameOk) {
+      Sync();
+      return rc;
+    }
+  }
+  Sync();
+  // Every atom line holds at least one character per column and a separator.
+  const int64_t minimum = count * 2 * std::max(header_.columns.count, 1);
+  const int64_t left = file_.Size() - pos_;
+  if (minimum > left + 1) {
+    return Fail(kFrameTruncated, Where() + " claims " + std::to_string(count) +
+                                     " atoms but only " + std::to_string(left) +
+                                     " bytes remain in the file");
+  }
+  if (count == 0) {
+    return Fail(kFrameBadRecord, Where() + " has no atoms");
+  }
+  header_.atoms = static_cast<int32_t>(count);
+  return header_.atoms;
+}
+
+int LAMMPS_Reader::ReadFrame(ATOMS_DATA& frame) {
+  const int n = PeekAtomCount();
+  if (n <= 0) return PeekResult(n);
+  const Columns& c = header_.columns;
+  const size_t un = static_cast<size_t>(n);
+  frame.Allocate(n, true, false, c.vec[0] >= 0);
+  for (int k = 0; k < 3; ++k) {
+    frame.box[k] = header_.a[k];
+    frame.box[3 + k] = header_.b[k];
+    frame.box[6 + k] = header_.c[k];
+    frame.origin[k] = header_.origin[k];
+  }
+  frame.step = static_cast<int32_t>(std::clamp<int64_t>(header_.timestep, INT32_MIN, INT32_MAX));
+  const bool byId = c.id >= 0;
+  if (byId) ids_.resize(un);
+
+  std::vector<std::string_view> words(static_cast<size_t>(c.count));
+  int nonFinite = 0;
+  for (size_t i = 0; i < un; ++i) {
+    std::string_view line;
+    if (!Line(line)) {
+      held_ = false;
+      Sync();
+      return Fail(kFrameTruncated, "the file ends after " + std::to_string(i) + " of " +
+                                       std::to_string(n) + " atom lines of " + Where());
+    }
+    const char* p = line.data();
+    const char* e = p + line.size();
+    for (int k = 0; k < c.count; ++k) {
+      words[static_cast<size_t>(k)] = scan::Word(p, e);
+      if (words[static_cast<size_t>(k)].empty()) {
+        held_ = false;
+        Sync();
+        return Fail(kFrameTruncated, "atom line " + std::to_string(i + 1) + " of " + Where() +
+                                         " has " + std::to_string(k) + " of " +
+                                         std::to_string(c.count) + " values");
+      }
+    }
+    double v[3];
+    for (int k = 0; k < 3; ++k) {
+      if (!WholeReal(words[static_cast<size_t>(c.pos[k])], v[k])) {
+        held_ = false;
+        Sync();
+        return Fail(kFrameBadRecord, "atom line " + std::to_string(i + 1) + " of " + Where() +
+                                         ": '" + std::string(words[static_cast<size_t>(c.pos[k])]) +
+                                         "' is not a coordinate");
+      }
+    }
+    if (c.scaled) {
+      const double s[3] = {v[0], v[1], v[2]};
+      for (int k = 0; k < 3; ++k)
+        v[k] = header_.origin[k] + s[0] * header_.a[k] + s[1] * header_.b[k] + s[2] * header_.c[k];
+    }
+    for (int k = 0; k < 3; ++k) {
+      if (!std::isfinite(v[k])) {
+        v[k] = 0;
+        ++nonFinite;
+      }
+      frame.positions[3 * i + k] = static_cast<float>(v[k]);
+    }
+    int32_t z = -1;
+    if (c.element >= 0) {
+      z = AtomicNumberOf(words[static_cast<size_t>(c.element)]);
+    } else if (c.type >= 0) {
+      int64_t t = 0;
+      WholeInt(words[static_cast<size_t>(c.type)], t);
+      const bool listed = t >= 1 && t <= static_cast<int64_t>(typeElements_.size()) &&
+                          typeElements_[static_cast<size_t>(t - 1)] >= 0;
+      // Unlisted types keep their number, so that they still get distinct colours.
+      z = listed ? typeElements_[static_cast<size_t>(t - 1)]
+                 : static_cast<int32_t>(std::clamp<int64_t>(t, -1, 118));
+    }
+    frame.atomicNumbers[i] = z;
+    if (c.vec[0] >= 0) {
+      for (int k = 0; k < 3; ++k) {
+        double x = 0;
+        if (!WholeReal(words[static_cast<size_t>(c.vec[k])], x) || !std::isfinite(x)) x = 0;
+        frame.vectors[3 * i + k] = static_cast<float>(x);
+      }
+    }
+    if (byId) {
+      int64_t id = 0;
+      if (!WholeInt(words[static_cast<size_t>(c.id)], id)) {
+        held_ = false;
+        Sync();
+        return Fail(kFrameBadRecord, "atom line " + std::to_string(i + 1) + " of " + Where() +
+                                         " has no integer id");
+      }
+      ids_[i] = id;
+    }
+  }
+  held_ = false;
+  Sync();
+  ++file_.stats.bodyReads;
+  if (nonFinite > 0) {
+    ConsolePrint("%s: %d coordinates of %s are not finite numbers; they are taken as 0\n",
+                file_.Path().c_str(), nonFinite, Where().c_str());
+  }
+  // The engine writes atoms in the order its processors hold them: put them in id order so
+  // that atom i is the same atom in every frame.
+  if (byId && !std::is_sorted(ids_.begin(), ids_.end())) {
+    order_.resize(un);
+    std::iota(order_.begin(), order_.end(), 0u);
+    std::stable_sort(order_.begin(), order_.end(),
+                     [&](uint32_t a, uint32_t b) { return ids_[a] < ids_[b]; });
+    const qv::PodVector<float> pos = frame.positions;
+    const qv::PodVector<int32_t> z = frame.atomicNumbers;
+    const qv::PodVector<float> vec = frame.vectors;
+    for (size_t i = 0; i < un; ++i) {
+      const size_t from = order_[i];
+      frame.atomicNumbers[i] = z[from];
+      for (int k = 0; k < 3; ++k) frame.positions[3 * i + k] = pos[3 * from + k];
+      if (!vec.empty())
+        for (int k = 0; k < 3; ++k) frame.vectors[3 * i + k] = vec[3 * from + k];
+    }
+  }
+  return kFrameOk;
+}
+
+int LAMMPS_Reader::SkipFrame() {
+  const int n = PeekAtomCount();
+  if (n <= 0) return PeekResult(n);
+  for (int i = 0; i < n; ++i) {
+    std::string_view line;
+    if (!Line(line)) {
+      held_ = false;
+      Sync();
+      return Fail(kFrameTruncated, "the file ends after " + std::to_string(i) + " of " +
+                                       std::to_string(n) + " atom lines of " + Where());
+    }
+  }
+  held_ = false;
+  Sync();
+  return kFrameOk;
+}
+
+}  // namespace qv

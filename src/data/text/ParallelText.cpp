@@ -1,0 +1,253 @@
+#include "data/text/ParallelText.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "data/Console.h"
+#include "data/text/ExtendedXyz.h"
+#include "data/text/NumberScan.h"
+
+namespace qv {
+namespace {
+
+// Lines per unit of parallel work: large enough to make the hand-out cheap, small enough
+// that both threads finish a window together.
+constexpr int64_t kRunLines = 16384;
+
+bool Blank(std::string_view s) {
+  return scan::SkipSpace(s.data(), s.data() + s.size()) == s.data() + s.size();
+}
+
+// One frame found by the scan; its console lines are printed once its atoms are parsed.
+struct Plan {
+  std::unique_ptr<ATOMS_DATA> frame;
+  int frameNo = 0;
+  int declared = 0;
+  int64_t supplied = 0;
+  int nonFinite = 0;
+  XyzTitle title;  // an extended title's columns and box
+};
+
+// A run of whole atom lines of one frame, starting at atom `first`.
+struct Run {
+  size_t plan;
+  int64_t first;
+  const char* begin;
+  const char* end;
+  int64_t lines;
+  int nonFinite;
+};
+
+// What the serial reader prints, in its order: text, or a frame's own report.
+struct Output {
+  std::string text;
+  size_t plan = SIZE_MAX;
+};
+
+// The state shared by the scan and the parse of one load.
+class Load {
+ public:
+  Load(TextWindow& window, int threads, FrameList& frames)
+      : window_(window), threads_(threads), frames_(frames) {
+    window_.beforeMove = [this] { Drain(); };
+    window_.message = [this](const std::string& t) { Say(t); };
+  }
+  ~Load() {
+    window_.beforeMove = nullptr;
+    window_.message = nullptr;
+  }
+
+  void Say(std::string text) { output_.push_back(Output{std::move(text)}); }
+  size_t Add(std::unique_ptr<Plan> plan) {
+    plans_.push_back(std::move(plan));
+    return plans_.size() - 1;
+  }
+  Plan& PlanAt(size_t k) { return *plans_[k]; }
+  void Report(size_t plan) { output_.push_back(Output{std::string(), plan}); }
+  void AddRun(const Run& r) { runs_.push_back(r); }
+
+  // Parses every run found so far, then prints and hands over what is complete.
+  template <class Parse>
+  void SetParser(Parse parse) {
+    parse_ = parse;
+  }
+  void Drain() {
+    RunParallel(threads_, runs_.size(), [this](size_t k) { parse_(runs_[k]); });
+    for (const Run& r : runs_) plans_[r.plan]->nonFinite += r.nonFinite;
+    runs_.clear();
+    for (Output& o : output_) {
+      if (o.plan == SIZE_MAX) {
+        qv::ConsolePrint("%s", o.text.c_str());
+        continue;
+      }
+      Plan& p = *plans_[o.plan];
+      finish_(p);
+      p.frame->index = static_cast<int32_t>(frames_.size());
+      frames_.push_back(std::move(p.frame));
+    }
+    output_.clear();
+  }
+  std::function<void(Plan&)> finish_;
+
+ private:
+  TextWindow& window_;
+  int threads_;
+  FrameList& frames_;
+  std::vector<std::unique_ptr<Plan>> plans_;
+  std::vector<Run> runs_;
+  std::vector<Output> output_;
+  std::function<void(Run&)> parse_;
+};
+
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* fmt, ...) {
+  char text[512];
+  va_list ap;
+  va_start(ap, fmt);
+  const int n = std::vsnprintf(text, sizeof text, fmt, ap);
+  va_end(ap);
+  return std::string(text, n < 0 ? 0 : std::min<size_t>(static_cast<size_t>(n), sizeof text - 1));
+}
+
+}  // namespace
+
+int ParallelTextThreads(const ParallelTextOptions& options) {
+  if (options.threads > 0) return std::min(options.threads, 64);
+  const unsigned cores = std::thread::hardware_concurrency();
+  return static_cast<int>(std::clamp(cores, 1u, 8u));
+}
+
+void RunParallel(int threads, size_t count, const std::function<void(size_t)>& task) {
+  if (count == 0) return;
+  const size_t helpers = std::min(static_cast<size_t>(std::max(threads, 1)), count) - 1;
+  if (helpers == 0) {
+    for (size_t k = 0; k < count; ++k) task(k);
+    return;
+  }
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    for (size_t k; (k = next.fetch_add(1, std::memory_order_relaxed)) < count;) task(k);
+  };
+  std::vector<std::thread> pool;
+  pool.reserve(helpers);
+  for (size_t h = 0; h < helpers; ++h) {
+    // Without another thread the work is still done, on this one.
+    try {
+      pool.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+  work();
+  for (std::thread& t : pool) t.join();
+}
+
+int LoadCountedFramesParallel(const std::string& path, TextFormat format, const float defaultBox[9],
+                              FrameList& frames, int& largestAtomCount,
+                              const ParallelTextOptions& options) {
+  if (format == TextFormat::kPdb) return -1;
+  TextWindow window(options.windowBytes, options.lineLimit);
+  if (!window.Open(path)) return -1;
+  const char* name = TextFormatName(format);
+  Load load(window, ParallelTextThreads(options), frames);
+  load.SetParser([&load, format](Run& r) {
+    const Plan& plan = load.PlanAt(r.plan);
+    ATOMS_DATA& f = *plan.frame;
+    int32_t* z = f.atomicNumbers.data() + r.first;
+    float* pos = f.positions.data() + 3 * r.first;
+    const char* p = r.begin;
+    for (int64_t k = 0; k < r.lines; ++k) {
+      const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(r.end - p)));
+      const char* e = nl ? nl : r.end;
+      if (plan.title.extended) {
+        ParseExtendedAtomLine(plan.title.columns, p, e, z[k], pos + 3 * k, r.nonFinite);
+      } else {
+        ParseCountedAtomLine(format, p, e, z[k], pos + 3 * k, r.nonFinite);
+      }
+      p = e + 1;
+    }
+  });
+  load.finish_ = [name](Plan& p) {
+    if (p.supplied < p.declared) {
+      qv::ConsolePrint("%s: frame %d ends after %d of its %d atoms; the missing atoms are set to 0\n", name,
+                  p.frameNo, static_cast<int>(p.supplied), p.declared);
+    }
+    if (p.nonFinite > 0) {
+      qv::ConsolePrint("%s: frame %d: %d coordinates that are not finite numbers were set to 0\n", name,
+                  p.frameNo, p.nonFinite);
+    }
+  };
+
+  int sequence = 1;
+  for (;;) {
+    std::string_view line;
+    bool more = true;
+    do {
+      more = window.Next(line);
+    } while (more && Blank(line));
+    if (!more) break;
+    int n = 0;
+    if (!scan::Int(line.data(), line.data() + line.size(), n)) {
+      load.Say(Format("%s: line %lld holds no atom count; reading stops\n", name,
+                      static_cast<long long>(window.LineNumber())));
+      break;
+    }
+    if (n <= 0) {
+      load.Say(Format("%s: line %lld: atom count %d is not positive; reading stops\n", name,
+                      static_cast<long long>(window.LineNumber()), n));
+      break;
+    }
+    const int frameNo = sequence;
+    std::string_view title;
+    if (!window.Next(title)) {
+      load.Say(Format("%s: frame %d has no title line; reading stops\n", name, frameNo));
+      break;
+    }
+    if (static_cast<uint64_t>(n) > window.BytesLeft() / 2 + 1) {
+      load.Say(Format("%s: frame %d declares %d atoms, more than the %llu bytes left can hold; "
+                      "reading stops\n", name, frameNo, n,
+                      static_cast<unsigned long long>(window.BytesLeft())));
+      break;
+    }
+    auto plan = std::make_unique<Plan>();
+    plan->frameNo = frameNo;
+    plan->declared = n;
+    plan->frame = std::make_unique<ATOMS_DATA>();
+    ATOMS_DATA& f = *plan->frame;
+    for (int k = 0; k < 9; ++k) f.box[k] = defaultBox[k];
+    if (format == TextFormat::kXyz) {
+      plan->title = ParseXyzTitle(title);
+      ApplyXyzTitle(plan->title, f);
+      if (!plan->title.problem.empty())
+        load.Say(Format("%s: frame %d: %s; it is not used\n", name, frameNo, plan->title.problem.c_str()));
+    }
+    f.comment.emplace(title);
+    if (window.HadNewline()) f.comment->push_back('\n');
+    f.Allocate(n);
+    f.sequence = sequence++;
+    const size_t at = load.Add(std::move(plan));
+    Plan& p = load.PlanAt(at);
+    window.SkipLines(n, kRunLines, [&](const char* b, const char* e, int64_t lines) {
+      load.AddRun(Run{at, p.supplied, b, e, lines, 0});
+      p.supplied += lines;
+    });
+    if (p.supplied < n) {
+      std::fill(f.atomicNumbers.begin() + p.supplied, f.atomicNumbers.end(), 0);
+      std::fill(f.positions.begin() + 3 * p.supplied, f.positions.end(), 0.0f);
+    }
+    largestAtomCount = std::max(largestAtomCount, n);
+    load.Report(at);
+  }
+  load.Drain();
+  return 0;
+}
+
+}  // namespace qv

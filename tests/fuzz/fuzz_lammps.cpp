@@ -1,0 +1,6 @@
+#include "FuzzCommon.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  qvfuzz::LoadAndStep(data, size, "lammpstrj");
+  return 0;
+}
