@@ -39,7 +39,7 @@ int WriteCoordination(Quivane& app, const Target& t) {
 
 }  // namespace
 
-int ClassifyMoleculesCommand(Quivane& app) {
+int ClassifyMoleculesCommand(Quivane& app, bool numbered) {
   if (MoviePlaying(app)) return kAnalysisMoviePlaying;
   const Target t = FirstTrajectory(app);
   if (!t.md) return kAnalysisNoTrajectory;
@@ -48,7 +48,8 @@ int ClassifyMoleculesCommand(Quivane& app) {
   if (!frame || !bonds) return kAnalysisNoTrajectory;
   const bool numbers = frame->atomicNumbers.size() >= static_cast<size_t>(std::max(frame->atomCount, 0));
   const auto records = ClassifyMolecules(frame->atomCount, numbers ? frame->atomicNumbers.data() : nullptr, *bonds);
-  const int written = WriteMoleculeFile(qv::BaseName(t.entry->path) + "_mol.txt", records);
+  const std::string suffix = numbered ? "_mol_" + std::to_string(app.currentFrame) + ".txt" : "_mol.txt";
+  const int written = WriteMoleculeFile(qv::BaseName(t.entry->path) + suffix, records);
   // The coordination file is attempted even when the molecule file failed.
   const int coord = WriteCoordination(app, t);
   return written != 0 ? kAnalysisFileError : coord == kAnalysisNothingWritten ? kAnalysisDone : coord;

@@ -13,9 +13,9 @@ enum AnalysisStatus : int {
   kAnalysisFileError = -1,    // the report could not be written (message printed)
 };
 
-// Molecules of the current frame into base + "_mol.txt", then the coordination file as
-// CoordinationCommand writes it.
-int ClassifyMoleculesCommand(Quivane& app);
+// Molecules of the current frame into base + "_mol.txt" (base + "_mol_<current frame>.txt"
+// when numbered), then the coordination file as CoordinationCommand writes it.
+int ClassifyMoleculesCommand(Quivane& app, bool numbered = false);
 // Bond counts of the current frame into base + "_coord_<current frame>.txt".
 int CoordinationCommand(Quivane& app);
 // Coordination histogram per frame into base + "_coord.txt", from the current frame on by

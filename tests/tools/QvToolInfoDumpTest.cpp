@@ -122,3 +122,13 @@ TEST(QvToolInfo, TextFormatsKeepStandardOutputPure) {
   ASSERT_EQ(RunCommand(Tool("dump " + xyz + " 2>&1 >/dev/null"), &both), 0);
   EXPECT_EQ(both, "3 frame loaded\n");  // still reported, on standard error
 }
+
+// An engine dump: timesteps in the listing, atom types named through the settings key.
+TEST(QvToolInfo, EngineDumpTimestepsAndTypeElements) {
+  const std::string dump = TestFile("lammps/shrinking.lammpstrj");
+  std::string out;
+  ASSERT_EQ(RunCommand(Tool("info " + dump + " --json --settings /dev/null --set \"LAMMPS:TypeElements=Cu O\""), &out), 0);
+  for (const char* expected : {"\"frames\":4,", "{\"index\":0,\"atoms\":32,\"timestep\":0,",
+                               "{\"index\":3,\"atoms\":28,\"timestep\":15,", "\"elements\":{\"29\":23,\"8\":9}"})
+    EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
+}

@@ -9,12 +9,13 @@
 #include "data/Console.h"
 #include "data/ElementTable.h"
 #include "data/text/NumberScan.h"
+#include "data/text/ParallelText.h"
 
 namespace qv {
 
 namespace {
 
-constexpr size_t kChunk = size_t{4} << 20;
+constexpr size_t kChunk = size_t{16} << 20;
 
 bool StartsWith(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
 
@@ -187,6 +188,23 @@ int LAMMPS_Reader::ParseColumns(std::string_view item) {
                    : force[0] >= 0 && force[1] >= 0 && force[2] >= 0         ? force
                                                                              : nullptr;
   if (vec) std::copy(vec, vec + 3, c.vec);
+  for (int k : {c.id, c.type, c.element, c.pos[0], c.pos[1], c.pos[2], c.vec[0], c.vec[1], c.vec[2]})
+    c.used = std::max(c.used, k + 1);
+  if (c.used > kMaxColumns) {
+    return Fail(kFrameBadRecord, "the atoms of " + Where() + " have their positions or ids after column " +
+                                     std::to_string(kMaxColumns) + ", which is not read");
+  }
+  std::fill(c.role, c.role + kMaxColumns, kRoleSkip);
+  auto mark = [&c](int column, uint8_t role) {
+    if (column >= 0) c.role[column] = role;
+  };
+  mark(c.id, kRoleId);
+  mark(c.type, kRoleType);
+  mark(c.element, kRoleElement);
+  for (int k = 0; k < 3; ++k) {
+    mark(c.pos[k], static_cast<uint8_t>(kRolePos + k));
+    mark(c.vec[k], static_cast<uint8_t>(kRoleVec + k));
+  }
   header_.columns = c;
   return kFrameOk;
 }
@@ -290,6 +308,95 @@ int LAMMPS_Reader::ReadHeader() {
   return header_.atoms;
 }
 
+size_t LAMMPS_Reader::BufferedLines(std::vector<std::string_view>& out, size_t most) {
+  const char* b = buffer_.data() + static_cast<size_t>(pos_ - bufferStart_);
+  const char* e = buffer_.data() + buffer_.size();
+  while (out.size() < most && b < e) {
+    const void* nl = std::memchr(b, '\n', static_cast<size_t>(e - b));
+    if (!nl) break;  // the rest of the line is not read yet
+    const char* n = static_cast<const char*>(nl);
+    out.emplace_back(b, static_cast<size_t>(n - b));
+    pos_ += (n - b) + 1;
+    b = n + 1;
+  }
+  return out.size();
+}
+
+bool LAMMPS_Reader::ParseAtomLine(std::string_view line, size_t i, ATOMS_DATA& frame, int& nonFinite,
+                                  std::string& problem, int& code) {
+  const Columns& c = header_.columns;
+  const char* p = line.data();
+  const char* e = p + line.size();
+  double v[3] = {0, 0, 0}, vec[3] = {0, 0, 0};
+  int64_t type = 0, id = 0;
+  std::string_view element;
+  // One pass along the line: numbers are read where they stand, other columns skipped.
+  for (int k = 0; k < c.used; ++k) {
+    p = scan::SkipSpace(p, e);
+    if (p == e) {
+      code = kFrameTruncated;
+      problem = "atom line " + std::to_string(i + 1) + " of " + Where() + " has " + std::to_string(k) +
+                " of " + std::to_string(c.count) + " values";
+      return false;
+    }
+    const uint8_t role = c.role[k];
+    const char* word = p;
+    if (role >= kRolePos && role < kRolePos + 3) {
+      const char* q = scan::Real(p, e, v[role - kRolePos]);
+      if (!q || (q < e && !scan::IsSpace(*q))) {
+        code = kFrameBadRecord;
+        problem = "atom line " + std::to_string(i + 1) + " of " + Where() + ": '" +
+                  std::string(word, static_cast<size_t>(scan::SkipWord(word, e) - word)) + "' is not a coordinate";
+        return false;
+      }
+      p = q;
+      continue;
+    }
+    if (role >= kRoleVec && role < kRoleVec + 3) {
+      const char* q = scan::Real(p, e, vec[role - kRoleVec]);
+      if (!q || (q < e && !scan::IsSpace(*q))) vec[role - kRoleVec] = 0;
+      p = scan::SkipWord(p, e);
+      continue;
+    }
+    p = scan::SkipWord(p, e);
+    const std::string_view w(word, static_cast<size_t>(p - word));
+    if (role == kRoleId && !WholeInt(w, id)) {
+      code = kFrameBadRecord;
+      problem = "atom line " + std::to_string(i + 1) + " of " + Where() + " has no integer id";
+      return false;
+    }
+    if (role == kRoleType) WholeInt(w, type);
+    if (role == kRoleElement) element = w;
+  }
+  if (c.scaled) {
+    const double s[3] = {v[0], v[1], v[2]};
+    for (int k = 0; k < 3; ++k)
+      v[k] = header_.origin[k] + s[0] * header_.a[k] + s[1] * header_.b[k] + s[2] * header_.c[k];
+  }
+  for (int k = 0; k < 3; ++k) {
+    if (!std::isfinite(v[k])) {
+      v[k] = 0;
+      ++nonFinite;
+    }
+    frame.positions[3 * i + k] = static_cast<float>(v[k]);
+  }
+  int32_t z = -1;
+  if (c.element >= 0) {
+    z = AtomicNumberOf(element);
+  } else if (c.type >= 0) {
+    const bool listed = type >= 1 && type <= static_cast<int64_t>(typeElements_.size()) &&
+                        typeElements_[static_cast<size_t>(type - 1)] >= 0;
+    // Unlisted types keep their number, so that they still get distinct colours.
+    z = listed ? typeElements_[static_cast<size_t>(type - 1)] : static_cast<int32_t>(std::clamp<int64_t>(type, -1, 118));
+  }
+  frame.atomicNumbers[i] = z;
+  if (c.vec[0] >= 0) {
+    for (int k = 0; k < 3; ++k) frame.vectors[3 * i + k] = std::isfinite(vec[k]) ? static_cast<float>(vec[k]) : 0.0f;
+  }
+  if (c.id >= 0) ids_[i] = id;
+  return true;
+}
+
 int LAMMPS_Reader::ReadFrame(ATOMS_DATA& frame) {
   const int n = PeekAtomCount();
   if (n <= 0) return PeekResult(n);
@@ -306,80 +413,50 @@ int LAMMPS_Reader::ReadFrame(ATOMS_DATA& frame) {
   const bool byId = c.id >= 0;
   if (byId) ids_.resize(un);
 
-  std::vector<std::string_view> words(static_cast<size_t>(c.count));
+  // The lines already in memory are parsed on every core, in runs; the first bad line of
+  // the file (not of whichever run finishes first) is the one reported.
+  constexpr size_t kRun = 8192;
+  const int threads = ParallelTextThreads(ParallelTextOptions{});
+  std::vector<std::string_view> lines;
   int nonFinite = 0;
-  for (size_t i = 0; i < un; ++i) {
-    std::string_view line;
-    if (!Line(line)) {
-      held_ = false;
-      Sync();
-      return Fail(kFrameTruncated, "the file ends after " + std::to_string(i) + " of " +
-                                       std::to_string(n) + " atom lines of " + Where());
-    }
-    const char* p = line.data();
-    const char* e = p + line.size();
-    for (int k = 0; k < c.count; ++k) {
-      words[static_cast<size_t>(k)] = scan::Word(p, e);
-      if (words[static_cast<size_t>(k)].empty()) {
+  for (size_t i = 0; i < un;) {
+    lines.clear();
+    if (BufferedLines(lines, un - i) == 0) {
+      std::string_view line;
+      if (!Line(line)) {
         held_ = false;
         Sync();
-        return Fail(kFrameTruncated, "atom line " + std::to_string(i + 1) + " of " + Where() +
-                                         " has " + std::to_string(k) + " of " +
-                                         std::to_string(c.count) + " values");
+        return Fail(kFrameTruncated, "the file ends after " + std::to_string(i) + " of " + std::to_string(n) +
+                                         " atom lines of " + Where());
       }
+      lines.push_back(line);
     }
-    double v[3];
-    for (int k = 0; k < 3; ++k) {
-      if (!WholeReal(words[static_cast<size_t>(c.pos[k])], v[k])) {
+    const size_t runs = (lines.size() + kRun - 1) / kRun;
+    struct Outcome {
+      int nonFinite = 0;
+      size_t bad = SIZE_MAX;
+      int code = kFrameOk;
+      std::string problem;
+    };
+    std::vector<Outcome> outcome(runs);
+    RunParallel(threads, runs, [&](size_t r) {
+      Outcome& o = outcome[r];
+      for (size_t k = r * kRun; k < std::min(lines.size(), (r + 1) * kRun); ++k) {
+        if (!ParseAtomLine(lines[k], i + k, frame, o.nonFinite, o.problem, o.code)) {
+          o.bad = k;
+          return;
+        }
+      }
+    });
+    for (const Outcome& o : outcome) {
+      nonFinite += o.nonFinite;
+      if (o.bad != SIZE_MAX) {
         held_ = false;
         Sync();
-        return Fail(kFrameBadRecord, "atom line " + std::to_string(i + 1) + " of " + Where() +
-                                         ": '" + std::string(words[static_cast<size_t>(c.pos[k])]) +
-                                         "' is not a coordinate");
+        return Fail(o.code, o.problem);
       }
     }
-    if (c.scaled) {
-      const double s[3] = {v[0], v[1], v[2]};
-      for (int k = 0; k < 3; ++k)
-        v[k] = header_.origin[k] + s[0] * header_.a[k] + s[1] * header_.b[k] + s[2] * header_.c[k];
-    }
-    for (int k = 0; k < 3; ++k) {
-      if (!std::isfinite(v[k])) {
-        v[k] = 0;
-        ++nonFinite;
-      }
-      frame.positions[3 * i + k] = static_cast<float>(v[k]);
-    }
-    int32_t z = -1;
-    if (c.element >= 0) {
-      z = AtomicNumberOf(words[static_cast<size_t>(c.element)]);
-    } else if (c.type >= 0) {
-      int64_t t = 0;
-      WholeInt(words[static_cast<size_t>(c.type)], t);
-      const bool listed = t >= 1 && t <= static_cast<int64_t>(typeElements_.size()) &&
-                          typeElements_[static_cast<size_t>(t - 1)] >= 0;
-      // Unlisted types keep their number, so that they still get distinct colours.
-      z = listed ? typeElements_[static_cast<size_t>(t - 1)]
-                 : static_cast<int32_t>(std::clamp<int64_t>(t, -1, 118));
-    }
-    frame.atomicNumbers[i] = z;
-    if (c.vec[0] >= 0) {
-      for (int k = 0; k < 3; ++k) {
-        double x = 0;
-        if (!WholeReal(words[static_cast<size_t>(c.vec[k])], x) || !std::isfinite(x)) x = 0;
-        frame.vectors[3 * i + k] = static_cast<float>(x);
-      }
-    }
-    if (byId) {
-      int64_t id = 0;
-      if (!WholeInt(words[static_cast<size_t>(c.id)], id)) {
-        held_ = false;
-        Sync();
-        return Fail(kFrameBadRecord, "atom line " + std::to_string(i + 1) + " of " + Where() +
-                                         " has no integer id");
-      }
-      ids_[i] = id;
-    }
+    i += lines.size();
   }
   held_ = false;
   Sync();
@@ -392,9 +469,21 @@ int LAMMPS_Reader::ReadFrame(ATOMS_DATA& frame) {
   // that atom i is the same atom in every frame.
   if (byId && !std::is_sorted(ids_.begin(), ids_.end())) {
     order_.resize(un);
-    std::iota(order_.begin(), order_.end(), 0u);
-    std::stable_sort(order_.begin(), order_.end(),
-                     [&](uint32_t a, uint32_t b) { return ids_[a] < ids_[b]; });
+    // Ids are almost always 1..n in some order: each line's place is its id, no sort needed.
+    const auto [lo, hi] = std::minmax_element(ids_.begin(), ids_.end());
+    bool permutation = *hi - *lo == static_cast<int64_t>(un) - 1;
+    if (permutation) {
+      std::fill(order_.begin(), order_.end(), UINT32_MAX);
+      for (size_t i = 0; i < un && permutation; ++i) {
+        uint32_t& slot = order_[static_cast<size_t>(ids_[i] - *lo)];
+        permutation = slot == UINT32_MAX;  // a repeated id: not a permutation after all
+        slot = static_cast<uint32_t>(i);
+      }
+    }
+    if (!permutation) {
+      std::iota(order_.begin(), order_.end(), 0u);
+      std::stable_sort(order_.begin(), order_.end(), [&](uint32_t a, uint32_t b) { return ids_[a] < ids_[b]; });
+    }
     const qv::PodVector<float> pos = frame.positions;
     const qv::PodVector<int32_t> z = frame.atomicNumbers;
     const qv::PodVector<float> vec = frame.vectors;

@@ -33,9 +33,14 @@ class LAMMPS_Reader : public FrameReader {
   int ReadHeader() override;
 
  private:
+  // Columns beyond this many are never read.
+  static constexpr int kMaxColumns = 64;
+  enum : uint8_t { kRoleSkip, kRoleId, kRoleType, kRoleElement, kRolePos, kRoleVec = kRolePos + 3 };
   // Where each wanted column sits (-1: absent).
   struct Columns {
     int count = 0;
+    int used = 0;  // words a line is read to: up to the last wanted column
+    uint8_t role[kMaxColumns] = {};  // what each of those columns is
     int id = -1, type = -1, element = -1;
     int pos[3] = {-1, -1, -1};
     bool scaled = false;
@@ -56,6 +61,12 @@ class LAMMPS_Reader : public FrameReader {
   std::string Where() const;
   int ParseBox(std::string_view item);
   int ParseColumns(std::string_view item);
+  // Views of the whole lines already in the buffer (at most `most`), consumed.
+  size_t BufferedLines(std::vector<std::string_view>& out, size_t most);
+  // One atom line into slot i of the frame (and its id); false with the reason otherwise.
+  // Safe to run for different lines at the same time (it writes slot i only).
+  bool ParseAtomLine(std::string_view line, size_t i, ATOMS_DATA& frame, int& nonFinite, std::string& problem,
+                     int& code);
 
   std::vector<int32_t> typeElements_;
   Header header_;

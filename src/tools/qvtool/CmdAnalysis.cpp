@@ -26,7 +26,9 @@ int Finish(const char* command, int status) {
 
 int CmdMolecules(Quivane& app, const ParsedArgs& args) {
   if (!qvtool::LoadAndSelectFrame(app, args)) return 1;
-  return Finish("molecules", ClassifyMoleculesCommand(app));
+  // Over a frame range each frame's molecule file carries its number, as the coordination
+  // file does, instead of every frame overwriting one.
+  return Finish("molecules", ClassifyMoleculesCommand(app, args.ranged));
 }
 
 int CmdCoord(Quivane& app, const ParsedArgs& args) {

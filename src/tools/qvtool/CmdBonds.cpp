@@ -18,8 +18,11 @@ int CmdBonds(Quivane& app, const ParsedArgs& args) {
   const bool json = args.Flag("json"), list = args.Flag("list");
   const int n = static_cast<int>(std::min(static_cast<size_t>(std::max(frame->atomCount, 0)), bonds->counts.size()));
   qvtool::OutputBuffer out;
+  // Over a frame range: one JSON object per line, or one block per frame after its number.
   if (json) {
-    out.Put("{\"bonds\":").Int(bonds->bondCount).Put(",\"counts\":[");
+    out.Put('{');
+    if (args.ranged) out.Put("\"frame\":").Int(app.currentFrame).Put(',');
+    out.Put("\"bonds\":").Int(bonds->bondCount).Put(",\"counts\":[");
     for (int i = 0; i < n; ++i) {
       if (i) out.Put(',');
       out.Int(bonds->counts[i]);
@@ -37,6 +40,7 @@ int CmdBonds(Quivane& app, const ParsedArgs& args) {
     out.Put("}\n");
     return 0;
   }
+  if (args.ranged) out.Put("frame ").Int(app.currentFrame).Put('\n');
   out.Put("bonds ").Int(bonds->bondCount).Put('\n');
   for (int i = 0; i < n; ++i) out.Int(i).Put(' ').Int(bonds->counts[i]).Put('\n');
   if (list) {

@@ -47,7 +47,7 @@ const std::vector<CommandSpec>& Commands() {
        "FILE-base_all.md3 (title \"converted by Quivane\", vectors kept), then the bitmap of\n"
        "the last frame reached as render draws it. FILE-base is FILE without its last \".\"\n"
        "and what follows.",
-       {"to", "skip"},
+       {"frames", "to", "skip"},
        {"all"},
        1,
        1,
@@ -57,7 +57,7 @@ const std::vector<CommandSpec>& Commands() {
        "Determine the selected frame's bonds as the viewer does and print \"bonds B\" and one\n"
        "line \"index count\" per atom; --json prints {\"bonds\":B,\"counts\":[...]}; --list adds\n"
        "the half list, one \"i j dx dy dz\" line per bond (\"entries\":[[i,j,dx,dy,dz],...]).",
-       {},
+       {"frames"},
        {"json", "list"},
        1,
        1,
@@ -66,7 +66,7 @@ const std::vector<CommandSpec>& Commands() {
        "molecules FILE [--frame N]",
        "Classify the selected frame into molecules: writes BASE_mol.txt (count and composition\n"
        "per line) and BASE_coord_N.txt, BASE being FILE without its extension.",
-       {},
+       {"frames"},
        {},
        1,
        1,
@@ -75,7 +75,7 @@ const std::vector<CommandSpec>& Commands() {
        "coord FILE [--frame N]",
        "Write the selected frame's coordination numbers to BASE_coord_N.txt (nothing when the\n"
        "frame has no bonds).",
-       {},
+       {"frames"},
        {},
        1,
        1,
@@ -95,7 +95,7 @@ const std::vector<CommandSpec>& Commands() {
        "fitted to the data as after opening the file in the viewer, for a window client of\n"
        "WxH pixels (default 640x480). --ortho: orthographic projection (otherwise the\n"
        "settings' VISUAL Projection). Prints the file name written.",
-       {"size"},
+       {"frames", "size"},
        {"ortho"},
        1,
        1,
@@ -106,20 +106,22 @@ const std::vector<CommandSpec>& Commands() {
        "one sphere per atom (OUTPUT AtomRadius, STLAtomPoly), or with --grid one closed\n"
        "surface of the atoms on the periodic grid of the box (STLGridWidth,\n"
        "STLGridCutoffEdgeZ, STLScale). Prints the file name.",
-       {},
+       {"frames"},
        {"grid"},
        1,
        1,
        CmdStl},
       {"render",
-       "render FILE... [--frame N] [--size WxH] [--magnify M] [-o OUT]",
+       "render FILE... [--frame N] [--size WxH] [--magnify M] [--backend gl15|gl33] [-o OUT]",
        "Draw the selected frame as the viewer's bitmap output would, without any display\n"
        "(headless EGL), with the camera fitted as after a load and every display setting.\n"
        "Several FILEs are drawn together (\"Multiview\" lays them side by side). Size defaults\n"
        "to the window size, the magnification to \"DefaultBmpMagnify\"; OUT ending in .png\n"
        "writes PNG, anything else BMP (default: the data file's base name, the frame number\n"
-       "in four digits and \".bmp\"). Prints the file written.",
-       {"size", "magnify", "o"},
+       "in four digits and \".bmp\"). --backend draws with the fixed-function (gl15) or the\n"
+       "shader (gl33) back end; without it \"DirectX11\" decides (1, the default: gl33).\n"
+       "Prints the file written.",
+       {"frames", "size", "magnify", "backend", "o"},
        {},
        1,
        64,
@@ -148,6 +150,10 @@ void PrintHelp(FILE* f) {
       "                             (repeatable)\n"
       "  --frame N                  select frame N (default 0) as stepping in the viewer does\n"
       "  --cutoff C                 same as --set VISUAL:BondCutoff=C\n"
+      "  --frames START:STOP:STEP   (render, eps, stl, convert --to, bonds, coord, molecules)\n"
+      "                             run once per frame of the range, each output named as for\n"
+      "                             its --frame; STOP exclusive, negative numbers count from\n"
+      "                             the end, parts may be left out (\"-10:\", \"::5\")\n"
       "\n"
       "Commands:\n");
   for (const auto& c : Commands()) {
@@ -279,7 +285,7 @@ int RunQvTool(int argc, char** argv) {
   // Standard output holds only the command's product: the console lines of the shared
   // readers, analyses and writers ("error; open file") are diagnostics here.
   std::FILE* const previousConsole = qv::SetConsoleStream(stderr);
-  const int status = chosen->run(app, args);
+  const int status = args.Has("frames") ? qvtool::RunOverFrames(app, args, chosen->run) : chosen->run(app, args);
   qv::SetConsoleStream(previousConsole);
   return status;
 }

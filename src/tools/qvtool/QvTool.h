@@ -1,5 +1,6 @@
 #pragma once
 // The batch tool: every command that needs no window, driving the same code as the viewer.
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -12,6 +13,10 @@ struct ParsedArgs {
   std::map<std::string, std::string> values;  // last value of each value option
   std::vector<std::string> sets;              // every --set, in order
   std::vector<std::string> flags;             // flag options given
+  // Set while a --frames range runs the command once per frame: the files are loaded
+  // already, and outputs that carry no frame number get one.
+  bool preloaded = false;
+  bool ranged = false;
 
   bool Flag(const std::string& name) const;
   bool Has(const std::string& name) const { return values.count(name) != 0; }
@@ -52,6 +57,24 @@ bool LoadAndSelectFrame(Quivane& app, const ParsedArgs& args);
 // Parses --size WxH (each side 1..maxSide, digits only) into width and height when given;
 // false, with a message on stderr, when it is malformed or out of range.
 bool SizeOption(const ParsedArgs& args, int maxSide, int& width, int& height);
+// A frame range START:STOP:STEP with the slice rules of the common scripting languages:
+// each part may be left out, STOP is exclusive, negative START and STOP count from the end,
+// a negative STEP walks backwards. False (reason in why) when the text is no such range.
+struct FrameSlice {
+  bool hasStart = false, hasStop = false;
+  int64_t start = 0, stop = 0, step = 1;
+  // Whether the indices depend on the number of frames.
+  bool NeedsCount() const;
+};
+bool ParseFrameSlice(const std::string& text, FrameSlice& slice, std::string& why);
+// The frame indices the slice selects out of `count` frames, in order.
+std::vector<int> SliceIndices(const FrameSlice& slice, int64_t count);
+// Runs the command once per frame of --frames over files loaded once; the first failure
+// ends the run with its status.
+int RunOverFrames(Quivane& app, const ParsedArgs& args, int (*run)(Quivane&, const ParsedArgs&));
+// A file name pattern holding one integer conversion ("out_%04d.png"; "%%" is a percent
+// sign) filled with the frame; false when the pattern has none, more than one or any other.
+bool FramePatternName(const std::string& pattern, int frame, std::string& out);
 // Formats a double with %.9g.
 std::string Num(double v);
 }  // namespace qvtool
