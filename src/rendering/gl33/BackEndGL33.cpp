@@ -8,7 +8,9 @@
 #include "rendering/gl33/BoxRendererGL33.h"
 #include "rendering/gl33/CommonShader.h"
 #include "rendering/gl33/CylinderRendererGL33.h"
+#include "rendering/gl33/CylinderStripRendererGL33.h"
 #include "rendering/gl33/DepthOfFieldFilterGL33.h"
+#include "rendering/gl33/FieldRendererGL33.h"
 #include "rendering/gl33/PointRendererGL33.h"
 #include "rendering/gl33/SphereRendererGL33.h"
 #include "rendering/gl33/StateManagerGL33.h"
@@ -66,6 +68,14 @@ qvgl33::BoxRendererGL33& BackEndGL33::Lines() {
   if (!lines_) lines_ = std::make_unique<qvgl33::BoxRendererGL33>(Shaders());
   return *lines_;
 }
+qvgl33::CylinderStripRendererGL33& BackEndGL33::Strips() {
+  if (!strips_) strips_ = std::make_unique<qvgl33::CylinderStripRendererGL33>(Shaders());
+  return *strips_;
+}
+qvgl33::FieldRendererGL33& BackEndGL33::Fields() {
+  if (!fields_) fields_ = std::make_unique<qvgl33::FieldRendererGL33>(Shaders());
+  return *fields_;
+}
 qvgl33::DepthOfFieldFilterGL33& BackEndGL33::Filter() {
   if (!filter_) filter_ = std::make_unique<qvgl33::DepthOfFieldFilterGL33>(Shaders());
   return *filter_;
@@ -105,6 +115,10 @@ void BackEndGL33::DrawItem(const qv::scene::DrawItem& item, const qv::scene::Sce
                  },
                  [&](const qv::scene::BoxItem& b) { Lines().Draw(b, m); },
                  [&](const qv::scene::PolylineItem& p) { Lines().Draw(p, m); },
+                 [&](const qv::scene::PathsItem& p) { Strips().Draw(p, slot, plan.settings, m); },
+                 [&](const qv::scene::FieldCellsItem& f) {
+                   Fields().Draw(f, slot, plan.settings, m);
+                 },
              },
              item.what);
 }
@@ -172,6 +186,8 @@ void BackEndGL33::Release() {
   // still be made current; the device goes last with its targets and context.
   const bool current = device_->MakeCurrent();
   if (current) {
+    strips_.reset();
+    fields_.reset();
     points_.reset();
     lines_.reset();
     cylinders_.reset();
@@ -184,6 +200,8 @@ void BackEndGL33::Release() {
   } else {
     // Without a context the GL objects went with it, and their destructors must not call
     // GL: the wrappers are dropped without running them (a small leak on a dying surface).
+    strips_.release();
+    fields_.release();
     points_.release();
     lines_.release();
     cylinders_.release();

@@ -18,6 +18,8 @@ class CylinderRendererGL33;
 class PointRendererGL33;
 class BoxRendererGL33;
 class DepthOfFieldFilterGL33;
+class CylinderStripRendererGL33;
+class FieldRendererGL33;
 struct FrameMatrices;
 }  // namespace qvgl33
 
@@ -59,6 +61,8 @@ class BackEndGL33 : public IRenderBackEnd {
   qvgl33::PointRendererGL33& Points();
   qvgl33::BoxRendererGL33& Lines();
   qvgl33::DepthOfFieldFilterGL33& Filter();
+  qvgl33::CylinderStripRendererGL33& Strips();
+  qvgl33::FieldRendererGL33& Fields();
 
  private:
   void DrawItem(const qv::scene::DrawItem& item, const qv::scene::ScenePlan& plan,
@@ -76,5 +80,7 @@ class BackEndGL33 : public IRenderBackEnd {
   std::unique_ptr<qvgl33::PointRendererGL33> points_;
   std::unique_ptr<qvgl33::BoxRendererGL33> lines_;
   std::unique_ptr<qvgl33::DepthOfFieldFilterGL33> filter_;
+  std::unique_ptr<qvgl33::CylinderStripRendererGL33> strips_;
+  std::unique_ptr<qvgl33::FieldRendererGL33> fields_;
   float lineWidth_ = 1;
 };
