@@ -9,6 +9,11 @@
 #include "rendering/scene/GridPointsScene.h"
 #include "rendering/scene/LatticeScene.h"
 #include "rendering/scene/ParticleEventsScene.h"
+#include "auxdata/field/Field3DLoader.h"
+#include "auxdata/scattering/BCALoader.h"
+#include "auxdata/spk/SPK_Container.h"
+#include "rendering/scene/FieldScene.h"
+#include "rendering/scene/ScatteringScene.h"
 #include "rendering/scene/ScenePlan.h"
 
 namespace qv {
@@ -25,6 +30,11 @@ void RegisterDataTypes() {
   RegisterLatticeTypes(rows); scenes.Register(kTypeLattice, scene::BuildLatticeScene);
   RegisterParticleEventTypes(rows); scenes.Register(kTypeParticleEvents, scene::BuildParticleEventsScene);
   RegisterGridPointTypes(rows); scenes.Register(kTypeGridPoints, scene::BuildGridPointsScene);
+  RegisterScatteringTypes(rows);
+  scenes.Register(kTypeScattering, scene::BuildScatteringScene);
+  RegisterFieldTypes(rows);
+  scenes.Register(kTypeScalarField, scene::BuildFieldScene);
+  RegisterSpkTypes(rows);  // a trajectory: drawn by the trajectory's builder
 }
 
 }  // namespace qv

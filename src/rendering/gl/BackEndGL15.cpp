@@ -59,6 +59,11 @@ void BackEndGL15::DrawItem(const qv::scene::DrawItem& item, const qv::scene::Sce
                  [&](const qv::scene::LatticeItem& l) { Made(lattice_).Draw(l); },
                  [&](const qv::scene::ParticleEventsItem& k) { Made(particleEvents_).Draw(k, plan.display, plan.settings); },
                  [&](const qv::scene::GridPointsItem& g) { Made(gridPoints_).Draw(g); },
+                 [&](const qv::scene::PathsItem& p) { paths_.Draw(p); },
+                 [&](const qv::scene::FieldCellsItem& f) {
+                   if (!field_) field_ = std::make_unique<FieldRendererGL>();
+                   field_->Draw(f, plan.settings);
+                 },
              },
              item.what);
 }
@@ -105,10 +110,12 @@ void BackEndGL15::Release() {
     points_.reset();
     lattice_.reset(), particleEvents_.reset(), gridPoints_.reset();
     overlay_.Release();
+    field_.reset();
     device_->DoneCurrent();
   }
   atoms_.reset();
   points_.reset();
   lattice_.reset(), particleEvents_.reset(), gridPoints_.reset();
+  field_.reset();
   device_.reset();
 }

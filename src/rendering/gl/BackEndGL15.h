@@ -7,6 +7,8 @@
 
 #include "rendering/RenderBackEnd.h"
 #include "rendering/gl/AtomRendererGL.h"
+#include "rendering/gl/BCARendererGL.h"
+#include "rendering/gl/FieldRendererGL.h"
 #include "rendering/gl/GraphicDeviceGL15.h"
 #include "rendering/gl/KrbRendererGL.h"
 #include "rendering/gl/LMCRendererGL.h"
@@ -47,4 +49,6 @@ class BackEndGL15 : public IRenderBackEnd {
   std::unique_ptr<KrbRendererGL> particleEvents_;
   std::unique_ptr<VmecRendererGL> gridPoints_;
   OverlayRendererGL overlay_;
+  BCARendererGL paths_;
+  std::unique_ptr<FieldRendererGL> field_;
 };

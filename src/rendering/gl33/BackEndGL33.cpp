@@ -8,9 +8,11 @@
 #include "rendering/gl33/BoxRendererGL33.h"
 #include "rendering/gl33/CommonShader.h"
 #include "rendering/gl33/CylinderRendererGL33.h"
+#include "rendering/gl33/CylinderStripRendererGL33.h"
 #include "rendering/gl33/DepthOfFieldFilterGL33.h"
 #include "rendering/gl33/KrbRendererGL33.h"
 #include "rendering/gl33/LMCRendererGL33.h"
+#include "rendering/gl33/FieldRendererGL33.h"
 #include "rendering/gl33/PointRendererGL33.h"
 #include "rendering/gl33/VmecRendererGL33.h"
 #include "rendering/gl33/SphereRendererGL33.h"
@@ -69,6 +71,14 @@ qvgl33::BoxRendererGL33& BackEndGL33::Lines() {
   if (!lines_) lines_ = std::make_unique<qvgl33::BoxRendererGL33>(Shaders());
   return *lines_;
 }
+qvgl33::CylinderStripRendererGL33& BackEndGL33::Strips() {
+  if (!strips_) strips_ = std::make_unique<qvgl33::CylinderStripRendererGL33>(Shaders());
+  return *strips_;
+}
+qvgl33::FieldRendererGL33& BackEndGL33::Fields() {
+  if (!fields_) fields_ = std::make_unique<qvgl33::FieldRendererGL33>(Shaders());
+  return *fields_;
+}
 qvgl33::DepthOfFieldFilterGL33& BackEndGL33::Filter() {
   if (!filter_) filter_ = std::make_unique<qvgl33::DepthOfFieldFilterGL33>(Shaders());
   return *filter_;
@@ -118,6 +128,10 @@ void BackEndGL33::DrawItem(const qv::scene::DrawItem& item, const qv::scene::Sce
                  [&](const qv::scene::LatticeItem& l) { Made(lattice_, Shaders()).Draw(l, slot, m); },
                  [&](const qv::scene::ParticleEventsItem& k) { Made(particleEvents_, Shaders()).Draw(k, slot, Spheres(), Points(), plan.display, plan.settings, m); },
                  [&](const qv::scene::GridPointsItem& g) { Made(gridPoints_, Shaders()).Draw(g, slot, m); },
+                 [&](const qv::scene::PathsItem& p) { Strips().Draw(p, slot, plan.settings, m); },
+                 [&](const qv::scene::FieldCellsItem& f) {
+                   Fields().Draw(f, slot, plan.settings, m);
+                 },
              },
              item.what);
 }
@@ -190,6 +204,8 @@ void BackEndGL33::Release() {
   const bool current = device_->MakeCurrent();
   if (current) {
     lattice_.reset(), particleEvents_.reset(), gridPoints_.reset();
+    strips_.reset();
+    fields_.reset();
     points_.reset();
     lines_.reset();
     cylinders_.reset();
@@ -204,6 +220,8 @@ void BackEndGL33::Release() {
     // Without a context the GL objects went with it, and their destructors must not call
     // GL: the wrappers are dropped without running them (a small leak on a dying surface).
     lattice_.release(), particleEvents_.release(), gridPoints_.release();
+    strips_.release();
+    fields_.release();
     points_.release();
     lines_.release();
     cylinders_.release();

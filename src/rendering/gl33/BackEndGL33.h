@@ -23,6 +23,8 @@ class DepthOfFieldFilterGL33;
 class LMCRendererGL33;
 class KrbRendererGL33;
 class VmecRendererGL33;
+class CylinderStripRendererGL33;
+class FieldRendererGL33;
 struct FrameMatrices;
 }  // namespace qvgl33
 
@@ -67,6 +69,8 @@ class BackEndGL33 : public IRenderBackEnd {
   qvgl33::PointRendererGL33& Points();
   qvgl33::BoxRendererGL33& Lines();
   qvgl33::DepthOfFieldFilterGL33& Filter();
+  qvgl33::CylinderStripRendererGL33& Strips();
+  qvgl33::FieldRendererGL33& Fields();
 
  private:
   void DrawItem(const qv::scene::DrawItem& item, const qv::scene::ScenePlan& plan,
@@ -88,5 +92,7 @@ class BackEndGL33 : public IRenderBackEnd {
   std::unique_ptr<qvgl33::KrbRendererGL33> particleEvents_;
   std::unique_ptr<qvgl33::VmecRendererGL33> gridPoints_;
   OverlayRendererGL33 overlay_;
+  std::unique_ptr<qvgl33::CylinderStripRendererGL33> strips_;
+  std::unique_ptr<qvgl33::FieldRendererGL33> fields_;
   float lineWidth_ = 1;
 };

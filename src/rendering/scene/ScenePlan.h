@@ -20,6 +20,8 @@
 #include "rendering/scene/LatticeItems.h"
 #include "rendering/scene/ParticleEventsItems.h"
 #include "rendering/PressureNotice.h"
+#include "rendering/scene/FieldItems.h"
+#include "rendering/scene/ScatteringItems.h"
 #include "shell/settings/DisplayOptions.h"
 
 // What the draw reads beside the display values: the settings as the application converts
@@ -111,7 +113,9 @@ struct DrawItem {
   std::variant<AtomsItem, BoxItem, PolylineItem,
                LatticeItem,
                ParticleEventsItem,
-               GridPointsItem>
+               GridPointsItem,
+               PathsItem,
+               FieldCellsItem>
       what;
 };
 
