@@ -71,6 +71,8 @@ ScenePlan BuildScene(const DataSetList& dataSets, const DisplayValues& display,
   plan.display = display;
   plan.settings = settings;
   if (overlay && purpose == ScenePurpose::kScreen) plan.overlay = *overlay;
+  // The shader back end's bitmap outputs write nothing while a scalar field comes first.
+  if (const LawData* first = dataSets.First()) plan.refusesShaderBitmap = first->type == kTypeScalarField;
   if (tile.width <= 0 || tile.height <= 0 || tile.fullWidth <= 0 || tile.fullHeight <= 0)
     return plan;
   const size_t n = dataSets.Size();
