@@ -23,7 +23,7 @@ void Load(const std::string& text, Loaded& out) {
   out.console = testing::internal::GetCapturedStdout();
 }
 
-// Which points of each path the step shows, as the specification of the rebuild reads:
+// Which points of each path the step shows, as the rebuild is meant to choose them:
 // a path is cut at its first point beyond the step.
 std::vector<std::vector<uint32_t>> Expected(const BCALoader& b, int step) {
   std::vector<std::vector<uint32_t>> out;
