@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "auxdata/poly/PolygonTypes.h"
 #include "data/DataTypeRegistry.h"
+#include "rendering/scene/PolygonScene.h"
 #include "rendering/scene/ScenePlan.h"
 
 namespace qv {
@@ -16,6 +18,7 @@ void RegisterDataTypes() {
   // A new kind of data set adds its rows and its scene builder here.
   RegisterTrajectoryTypes(rows);
   scenes.Register(kTypeMD, scene::BuildTrajectoryScene);
+  RegisterPolygonTypes(rows), scenes.Register(kTypePolygon, scene::BuildPolygonScene);
 }
 
 }  // namespace qv

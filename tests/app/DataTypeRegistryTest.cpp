@@ -13,7 +13,7 @@ namespace {
 
 // Kinds of data set the program cannot load yet; a kind leaves this list when its rows land.
 const int32_t kNotLoadedYet[] = {kTypeScattering, kTypeScalarField, kTypeLattice,
-                                 kTypePolygon,    kTypeGridPoints,  kTypeParticleEvents};
+                                 kTypeGridPoints,  kTypeParticleEvents};
 
 TEST(DataTypeRegistry, EveryTypeCodeHasRowsAndADrawingOrIsKnownToLoadNothingYet) {
   qv::RegisterDataTypes();

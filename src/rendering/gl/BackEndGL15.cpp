@@ -28,6 +28,11 @@ PointRendererGL& BackEndGL15::Points() {
   return *points_;
 }
 
+VNTRendererGL& BackEndGL15::Meshes() {
+  if (!meshes_) meshes_ = std::make_unique<VNTRendererGL>();
+  return *meshes_;
+}
+
 namespace {
 // Overloaded lambdas for std::visit.
 template <class... F>
@@ -49,6 +54,7 @@ void BackEndGL15::DrawItem(const qv::scene::DrawItem& item, const qv::scene::Sce
                    glFlush();
                  },
                  [&](const qv::scene::PolylineItem& p) { qvgl::DrawPolyline(p); },
+                 [&](const qv::scene::MeshItem& m) { Meshes().Draw(m); },
              },
              item.what);
 }
@@ -92,8 +98,11 @@ void BackEndGL15::Release() {
   if (device_->MakeCurrent()) {
     atoms_.reset();
     points_.reset();
+    if (meshes_) meshes_->Textures().Release();
     device_->DoneCurrent();
   }
+  if (meshes_) meshes_->Textures().Forget();
+  meshes_.reset();
   atoms_.reset();
   points_.reset();
   device_.reset();

@@ -8,6 +8,7 @@
 #include "rendering/gl/AtomRendererGL.h"
 #include "rendering/gl/GraphicDeviceGL15.h"
 #include "rendering/gl/PointRendererGL.h"
+#include "rendering/gl/VNTRendererGL.h"
 
 class BackEndGL15 : public IRenderBackEnd {
  public:
@@ -31,6 +32,7 @@ class BackEndGL15 : public IRenderBackEnd {
   // The renderers, made on first use; they keep meshes and arrays between draws.
   AtomRendererGL& Atoms();
   PointRendererGL& Points();
+  VNTRendererGL& Meshes();
 
  private:
   void DrawItem(const qv::scene::DrawItem& item, const qv::scene::ScenePlan& plan);
@@ -38,4 +40,5 @@ class BackEndGL15 : public IRenderBackEnd {
   std::unique_ptr<GraphicDeviceGL15> device_;
   std::unique_ptr<AtomRendererGL> atoms_;
   std::unique_ptr<PointRendererGL> points_;
+  std::unique_ptr<VNTRendererGL> meshes_;
 };

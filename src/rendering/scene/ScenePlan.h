@@ -16,6 +16,7 @@
 #include "data/ElementTable.h"
 #include "data/PodVector.h"
 #include "rendering/Camera.h"
+#include "rendering/scene/PolygonItems.h"
 #include "shell/settings/DisplayOptions.h"
 
 // What the draw reads beside the display values: the settings as the application converts
@@ -95,7 +96,8 @@ struct PolylineItem {
 
 struct DrawItem {
   int dataSet = 0;  // position of the data set in the list
-  std::variant<AtomsItem, BoxItem, PolylineItem> what;
+  std::variant<AtomsItem, BoxItem, PolylineItem,
+               MeshItem> what;
 };
 
 // One viewport of the picture and what is drawn there.

@@ -2,11 +2,13 @@
 #include <cstdio>
 #include <string>
 
+#include "tools/qvtool/InfoPolygon.h"
 #include "tools/qvtool/OutputBuffer.h"
 #include "tools/qvtool/QvTool.h"
 
 int CmdDump(Quivane& app, const ParsedArgs& args) {
   if (!qvtool::LoadAndSelectFrame(app, args)) return 1;
+  if (const int status = DumpPolygon(app, args); status >= 0) return status;
   const ATOMS_DATA* a = app.dataSets.First()->CurrentAtoms();
   if (!a) {
     std::fprintf(stderr, "qvtool dump: the first data set holds no atoms\n");

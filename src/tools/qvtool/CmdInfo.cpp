@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "data/MDLoader.h"
+#include "tools/qvtool/InfoPolygon.h"
 #include "tools/qvtool/OutputBuffer.h"
 #include "tools/qvtool/QvTool.h"
 
@@ -57,6 +58,7 @@ FrameSummary Summarize(const ATOMS_DATA& a) {
 
 int CmdInfo(Quivane& app, const ParsedArgs& args) {
   if (!qvtool::LoadAndSelectFrame(app, args)) return 1;
+  if (const int status = InfoPolygon(app, args); status >= 0) return status;
   LawData& first = *app.dataSets.First();
   // Every frame is listed, whatever --frame selected.
   if (app.currentFrame != 0) app.currentFrame = app.SetFrameAll(0);
