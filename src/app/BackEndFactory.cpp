@@ -5,6 +5,7 @@
 #include "app/BitmapOutput.h"
 #include "app/Quivane.h"
 #include "rendering/gl/BackEndGL15.h"
+#include "rendering/gl33/BackEndGL33.h"
 #include "rendering/headless/HeadlessEGLSurface.h"
 
 namespace qv {
@@ -13,17 +14,35 @@ BackEndKind BackEndForSetting(int directX11) {
   return directX11 == 1 ? BackEndKind::kShader : BackEndKind::kFixedFunction;
 }
 
-std::unique_ptr<IRenderBackEnd> CreateRenderBackEnd(BackEndKind) {
+BackEndOptions BackEndOptionsOf(const Settings& settings) {
+  BackEndOptions o;
+  o.halfFloat = settings.colorFormat == "R16G16B16A16_FLOAT";
+  return o;
+}
+
+std::unique_ptr<IRenderBackEnd> CreateRenderBackEnd(BackEndKind kind,
+                                                    const BackEndOptions& options) {
+  if (kind == BackEndKind::kShader) {
+    BackEndGL33::Options o;
+    o.halfFloat = options.halfFloat;
+    return std::make_unique<BackEndGL33>(o);
+  }
   return std::make_unique<BackEndGL15>();
 }
 
-const char* BackEndSubstitute(BackEndKind kind) {
-  if (kind != BackEndKind::kShader) return nullptr;
-  return "DirectX11=1 asks for the shader back end, which this build does not have yet; "
-         "drawing with the fixed-function back end";
+bool BackEndFromName(const std::string& name, BackEndKind& kind) {
+  for (BackEndKind k : BuiltBackEnds()) {
+    if (name == BackEndName(k)) {
+      kind = k;
+      return true;
+    }
+  }
+  return false;
 }
 
-std::vector<BackEndKind> BuiltBackEnds() { return {BackEndKind::kFixedFunction}; }
+std::vector<BackEndKind> BuiltBackEnds() {
+  return {BackEndKind::kFixedFunction, BackEndKind::kShader};
+}
 
 const char* BackEndName(BackEndKind kind) {
   return kind == BackEndKind::kShader ? "gl33" : "gl15";
@@ -43,6 +62,9 @@ SceneSettings SceneSettingsOf(const Quivane& app) {
   out.maxPressure = s.maxPressure;
   out.traceColor = {s.trajectoryColor[0], s.trajectoryColor[1], s.trajectoryColor[2]};
   out.traceWidth = static_cast<float>(s.trajectoryWidth);
+  out.heightCenter = s.colorHeightCenter;
+  out.heightRange = s.colorHeightRange;
+  out.renderingFilter = s.renderingFilter;
   return out;
 }
 
@@ -54,24 +76,28 @@ HeadlessDrawing::~HeadlessDrawing() {
 }
 
 std::unique_ptr<HeadlessDrawing> HeadlessDrawing::Open(BackEndKind kind, int width, int height,
-                                                       int vsyncMode, std::string& why) {
+                                                       int vsyncMode, std::string& why,
+                                                       const BackEndOptions& options) {
   if (!HeadlessEGLSurface::Available(&why)) return nullptr;
   std::unique_ptr<HeadlessDrawing> d(new HeadlessDrawing);
   d->surface_ = std::make_unique<HeadlessEGLSurface>(width, height);
-  d->backEnd_ = CreateRenderBackEnd(kind);
+  d->backEnd_ = CreateRenderBackEnd(kind, options);
   const int status = d->backEnd_->Initialize(*d->surface_, width, height, vsyncMode);
   if (status != 0 && status != 3) {
     why = std::string("the ") + d->backEnd_->Name() + " OpenGL device cannot start";
+    const std::string detail = d->backEnd_->InitializeError();
+    if (!detail.empty()) why += ": " + detail;
     return nullptr;
   }
   return d;
 }
 
 std::string WriteHeadlessBitmap(Quivane& app, const std::string& path, int magnify,
-                                std::string& why) {
+                                std::string& why, const BackEndKind* kind) {
+  const BackEndKind chosen = kind ? *kind : BackEndForSetting(app.settings.directX11);
   std::unique_ptr<HeadlessDrawing> d =
-      HeadlessDrawing::Open(BackEndForSetting(app.settings.directX11), app.drawWidth,
-                            app.drawHeight, app.settings.vsync, why);
+      HeadlessDrawing::Open(chosen, app.drawWidth, app.drawHeight, app.settings.vsync, why,
+                            BackEndOptionsOf(app.settings));
   if (!d) return {};
   const SceneSettings scene = SceneSettingsOf(app);
   std::unique_ptr<ITiledBitmapRenderer> renderer =

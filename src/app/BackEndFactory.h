@@ -17,12 +17,16 @@ enum class BackEndKind { kFixedFunction, kShader };
 // "DirectX11" = 1 (the default) asks for the shader back end; any other value for the
 // fixed-function one.
 BackEndKind BackEndForSetting(int directX11);
-// The back end of that kind. Until the shader back end is built this gives the
-// fixed-function one for both.
-std::unique_ptr<IRenderBackEnd> CreateRenderBackEnd(BackEndKind kind);
-// What the viewer tells its console when CreateRenderBackEnd gives another back end than
-// the one asked for; null when it gives the one asked for.
-const char* BackEndSubstitute(BackEndKind kind);
+// What the back ends take from the settings when they are made.
+struct BackEndOptions {
+  bool halfFloat = false;  // "ColorFormat" is exactly "R16G16B16A16_FLOAT"
+};
+BackEndOptions BackEndOptionsOf(const Settings& settings);
+// The back end of that kind.
+std::unique_ptr<IRenderBackEnd> CreateRenderBackEnd(BackEndKind kind,
+                                                    const BackEndOptions& options = {});
+// A "--backend" name ("gl15" or "gl33"); false for any other text.
+bool BackEndFromName(const std::string& name, BackEndKind& kind);
 // The back ends this build draws with, each once (tests run their pixel checks on each).
 std::vector<BackEndKind> BuiltBackEnds();
 const char* BackEndName(BackEndKind kind);
@@ -40,7 +44,8 @@ class HeadlessDrawing {
   // The back end the settings choose on a width x height surface. Null, the reason in `why`,
   // when no device can be had.
   static std::unique_ptr<HeadlessDrawing> Open(BackEndKind kind, int width, int height,
-                                               int vsyncMode, std::string& why);
+                                               int vsyncMode, std::string& why,
+                                               const BackEndOptions& options = {});
   ~HeadlessDrawing();
   HeadlessDrawing(const HeadlessDrawing&) = delete;
   HeadlessDrawing& operator=(const HeadlessDrawing&) = delete;
@@ -55,10 +60,11 @@ class HeadlessDrawing {
   std::unique_ptr<IRenderBackEnd> backEnd_;
 };
 
-// The bitmap command's picture of the application's data sets, drawn headless with the back
-// end the settings choose at the application's draw size: path written, or empty (the
-// reason in `why`, or the console's message when the file cannot be created).
+// The bitmap command's picture of the application's data sets, drawn headless at the
+// application's draw size with the back end of `kind`, or the one the settings choose when
+// it is null: path written, or empty (the reason in `why`, or the console's message when
+// the file cannot be created).
 std::string WriteHeadlessBitmap(Quivane& app, const std::string& path, int magnify,
-                                std::string& why);
+                                std::string& why, const BackEndKind* kind = nullptr);
 
 }  // namespace qv

@@ -10,6 +10,8 @@ bool DrawWindowFrame(IRenderBackEnd& backEnd, IGLSurfaceProvider& surface,
   if (!device || width <= 0 || height <= 0) return false;
   // The view is computed once per picture, before the device starts the frame.
   const SceneCamera view = SceneCamera::From(camera);
+  // The surface's size as the window reports it; the device applies it when it changed.
+  device->Resize(width, height);
   device->BeginFrame();
   const scene::ScenePlan plan = scene::BuildScene(dataSets, display, settings,
                                                   SceneTile::Whole(width, height),

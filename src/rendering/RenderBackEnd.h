@@ -23,6 +23,8 @@ class IRenderBackEnd {
   // Creates the device on the surface. 0: ready; 3: vsync was asked for but cannot be
   // switched on (the caller paces frames itself); anything else: failure, nothing is kept.
   virtual int Initialize(IGLSurfaceProvider& surface, int width, int height, int vsyncMode) = 0;
+  // Why the last Initialize failed, in words for a message box; empty when it said nothing.
+  virtual std::string InitializeError() const { return {}; }
   // Null before Initialize, after a failed one and after Release.
   virtual IGraphicDevice* Device() = 0;
 

@@ -187,8 +187,10 @@ void FillSphereBatch(const Mesh& sphere, const float* atomPositions, const uint3
 void CylinderAxes(float dx, float dy, float dz, float u[3], float v[3]) {
   const float xy = dx * dx + dy * dy;
   if (xy < 1e-5f) {
+    // Along z: fixed axes, v mirrored for a downward bond so that (u, v, d) stays
+    // right-handed and the mesh keeps its counter-clockwise outside (back-face culling).
     u[0] = 1, u[1] = 0, u[2] = 0;
-    v[0] = 0, v[1] = 1, v[2] = 0;
+    v[0] = 0, v[1] = dz < 0 ? -1.0f : 1.0f, v[2] = 0;
     return;
   }
   const float inv = 1.0f / std::sqrt(xy);

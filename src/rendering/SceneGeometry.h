@@ -79,7 +79,8 @@ void FillBondBatch(const Mesh& cylinder, const BOND_ENTRY* bonds, const float* a
 void FillAtomColors(const ATOMS_DATA& frame, const BOND_INFO* bonds, int colorMode,
                     const qv::ColorTables& tables, double maxPressure,
                     std::vector<qv::Rgba>& scratch, qv::PodVector<uint32_t>& out);
-// The placement of one cylinder: local axes u and v across the bond direction d.
+// The placement of one cylinder: unit axes u and v across the bond direction d, with
+// (u, v, d) right-handed.
 void CylinderAxes(float dx, float dy, float dz, float u[3], float v[3]);
 
 // The eight corners of the parallelepiped with corner o and edge vectors a, b, c, numbered

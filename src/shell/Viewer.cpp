@@ -47,11 +47,8 @@ bool Viewer::Start(const std::string& commandLineFile) {
   app_.camera.SetViewAngle(app_.settings.viewAngleRadians);
   // The back end decides the kind of context, which the window's format must know first.
   const qv::BackEndKind kind = qv::BackEndForSetting(app_.settings.directX11);
-  std::unique_ptr<IRenderBackEnd> backEnd = qv::CreateRenderBackEnd(kind);
-  if (const char* note = qv::BackEndSubstitute(kind)) {
-    std::printf("%s\n", note);
-    std::fflush(stdout);
-  }
+  std::unique_ptr<IRenderBackEnd> backEnd =
+      qv::CreateRenderBackEnd(kind, qv::BackEndOptionsOf(app_.settings));
   window_ = std::make_unique<MainWindow>(app_, *camera_, app_.settings.language == "en",
                                          backEnd->Profile());
   qv::cmd::Commands& commands = window_->commands();
@@ -74,9 +71,11 @@ bool Viewer::Start(const std::string& commandLineFile) {
   if (result == 3) {
     commands.pacingMode = 3;
   } else if (result != 0) {
-    const char* text = "OpenGL is not available for the window, so nothing can be drawn.";
-    std::fprintf(stderr, "error: %s\n", text);
-    window_->ShowMessage(text, "Error");
+    // The device's own words when it has them (they name the setting that avoids it).
+    std::string text = gl_->backEnd->InitializeError();
+    if (text.empty()) text = "OpenGL is not available for the window, so nothing can be drawn.";
+    std::fprintf(stderr, "error: %s\n", text.c_str());
+    window_->ShowMessage(text.c_str(), "Error");
     return false;
   }
   WireWork();

@@ -1,6 +1,7 @@
 // Meshes and batch filling (no GL needed).
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <map>
 
@@ -145,6 +146,26 @@ TEST(BatchFill, PeriodicBondEndsAtTheImageAndZAxisBondsUseFixedAxes) {
   EXPECT_FLOAT_EQ(u[0], 1.0f);
   EXPECT_FLOAT_EQ(v[2], -1.0f);
 }
+
+// Culling keeps the outside of a cylinder only while its frame is right-handed.
+class CylinderFrame : public ::testing::TestWithParam<std::array<float, 3>> {};
+TEST_P(CylinderFrame, IsOrthonormalAndRightHanded) {
+  const auto d = GetParam();
+  float u[3], v[3];
+  CylinderAxes(d[0], d[1], d[2], u, v);
+  auto dot = [](const float* a, const float* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
+  EXPECT_NEAR(dot(u, u), 1, 1e-5);
+  EXPECT_NEAR(dot(v, v), 1, 1e-5);
+  EXPECT_NEAR(dot(u, v), 0, 1e-5);
+  EXPECT_NEAR(dot(u, d.data()), 0, 2e-3);  // the z-axis case keeps fixed axes
+  EXPECT_NEAR(dot(v, d.data()), 0, 2e-3);
+  const float w[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+  EXPECT_GT(dot(w, d.data()), 0);
+}
+INSTANTIATE_TEST_SUITE_P(Directions, CylinderFrame,
+                         ::testing::Values(std::array<float, 3>{0, 0, 2}, std::array<float, 3>{0, 0, -2},
+                                           std::array<float, 3>{0.001f, 0, -1}, std::array<float, 3>{1, 0, 0},
+                                           std::array<float, 3>{0, -2, 0}, std::array<float, 3>{1, -1, -3}));
 
 TEST(BatchCapacity, FollowsTheBudgetAndNeverDropsToZero) {
   Mesh s;

@@ -4,7 +4,8 @@
 # write a bitmap from the menu (and see a failed one reported at once in the redirected
 # console), drop a second file on the window, open the version dialog, quit from the menu,
 # close the window during a long bitmap sequence.
-# Usage: viewer_e2e.sh QUIVANE TRAJECTORY XDND_DROP
+# Usage: viewer_e2e.sh QUIVANE TRAJECTORY XDND_DROP [DIRECTX11]
+# DIRECTX11 is the setting that picks the back end: 0 fixed-function (default), 1 shader.
 set -euo pipefail
 
 if [ -z "${QV_E2E_INSIDE:-}" ]; then
@@ -15,6 +16,7 @@ fi
 quivane=$(realpath "$1")
 trajectory=$(realpath "$2")
 dropper=$(realpath "$3")
+directx11=${4:-0}
 work=$(mktemp -d)
 pid=""
 cleanup() {
@@ -30,9 +32,9 @@ fail() {
 
 cp "$trajectory" "$work/water.fa2"
 cp "$(dirname "$trajectory")/water.xyz" "$work/second.xyz"
-cat > "$work/setting.ini" <<'INI'
+cat > "$work/setting.ini" <<INI
 [GPUDriver]
-DirectX11=0
+DirectX11=$directx11
 Vsync=2
 [WINDOW]
 Width=480
@@ -204,5 +206,8 @@ status=0
 wait "$pid" || status=$?
 pid=""
 [ "$status" -ne 0 ] || fail "exit status 0 without OpenGL"
-grep -q "OpenGL is not available" "$work/console_nogl.txt" || fail "no console line without OpenGL"
+grep -Eq "OpenGL.* is not available" "$work/console_nogl.txt" || fail "no console line without OpenGL"
+if [ "$directx11" = 1 ]; then
+  grep -q '"DirectX11"=0' "$work/console_nogl.txt" || fail "the message does not name the fixed-function setting"
+fi
 echo "viewer end-to-end: ok"

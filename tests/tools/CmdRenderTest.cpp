@@ -181,6 +181,31 @@ TEST_F(QvToolRender, BondsFollowTheCutoff) {
   EXPECT_EQ(ReadBmp(path).At(40, 30)[1], 0);
 }
 
+TEST_F(QvToolRender, BackEndOptionOverridesTheSettingAndBothDrawTheSamePicture) {
+  std::string out;
+  auto render = [&](const std::string& extra) {
+    const std::string path = dir.File("b.bmp");
+    EXPECT_EQ(Run(Q(input) + " --size 80x60 -o " + Q(path) + " " + extra, &out), 0) << out;
+    return ReadBmp(path);
+  };
+  const Bmp gl15 = render("--backend gl15");
+  const Bmp gl33 = render("--backend gl33 --set GPUDriver:DirectX11=0");
+  const Bmp byDefault = render("");  // "DirectX11" = 1: the shader back end
+  const Bmp bySetting = render("--set GPUDriver:DirectX11=0");
+  ASSERT_EQ(gl15.bytes.size(), gl33.bytes.size());
+  auto differing = [](const Bmp& a, const Bmp& b) {
+    int n = 0;
+    for (size_t i = 54; i < a.bytes.size(); ++i) n += std::abs(a.bytes[i] - b.bytes[i]) > 12;
+    return n;
+  };
+  EXPECT_GT(gl15.NonBlack(), 100);
+  EXPECT_LT(differing(gl15, gl33), 40) << "same colours, radius and box";
+  EXPECT_EQ(differing(byDefault, gl33), 0);
+  EXPECT_EQ(differing(bySetting, gl15), 0);
+  EXPECT_EQ(Run(Q(input) + " --backend dx11", &out), 2);
+  EXPECT_NE(out.find("gl15 or gl33"), std::string::npos) << out;
+}
+
 TEST_F(QvToolRender, BadRequestsAndUnwritableFiles) {
   std::string out;
   EXPECT_EQ(Run(Q(input) + " --size 10by10", &out), 2);

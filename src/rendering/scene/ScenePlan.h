@@ -29,6 +29,10 @@ struct SceneSettings {
   double maxPressure = 160.1;
   std::array<float, 3> traceColor = {1, 1, 1};
   float traceWidth = 0.5f;
+  // The height colouring's centre and half range (each used only when above 0).
+  double heightCenter = 0.0;
+  double heightRange = 0.0;
+  int renderingFilter = 0;  // 1: the shader back end's depth-of-field filter
 
   const qv::ColorTables& Colors() const;
 };
@@ -133,6 +137,9 @@ struct ScenePlan {
   SceneSettings settings;
   std::vector<SceneCell> cells;
   std::vector<OverlayItem> overlay;  // always empty for ScenePurpose::kImage
+  // Set by the builder of a first data set whose type the shader back end writes no bitmap
+  // of: its bitmap outputs then write nothing.
+  bool refusesShaderBitmap = false;
 
   // Colour words of items built without a cache.
   std::vector<std::unique_ptr<qv::PodVector<uint32_t>>> ownedColors;

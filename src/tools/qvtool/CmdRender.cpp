@@ -23,6 +23,13 @@ int CmdRender(Quivane& app, const ParsedArgs& args) {
     return 2;
   }
 
+  qv::BackEndKind kind = qv::BackEndForSetting(app.settings.directX11);
+  if (args.Has("backend") && !qv::BackEndFromName(args.Value("backend"), kind)) {
+    std::fprintf(stderr, "qvtool render: --backend is gl15 or gl33, got '%s'\n",
+                 args.Value("backend").c_str());
+    return 2;
+  }
+
   // The first file is the primary data set; the others are drawn beside or over it.
   if (!qvtool::LoadAndSelectFrame(app, args)) return 1;
   for (size_t k = 1; k < args.positional.size() && !args.preloaded; ++k) {
@@ -42,7 +49,7 @@ int CmdRender(Quivane& app, const ParsedArgs& args) {
                           app.currentFrame);
   // The same path as the viewer's bitmap command, with this command's name and magnification.
   std::string why;
-  const std::string written = qv::WriteHeadlessBitmap(app, out, magnify, why);
+  const std::string written = qv::WriteHeadlessBitmap(app, out, magnify, why, &kind);
   if (written.empty()) {
     if (!why.empty()) std::fprintf(stderr, "qvtool render: %s\n", why.c_str());
     return 1;

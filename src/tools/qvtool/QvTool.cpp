@@ -112,14 +112,16 @@ const std::vector<CommandSpec>& Commands() {
        1,
        CmdStl},
       {"render",
-       "render FILE... [--frame N] [--size WxH] [--magnify M] [-o OUT]",
+       "render FILE... [--frame N] [--size WxH] [--magnify M] [--backend gl15|gl33] [-o OUT]",
        "Draw the selected frame as the viewer's bitmap output would, without any display\n"
        "(headless EGL), with the camera fitted as after a load and every display setting.\n"
        "Several FILEs are drawn together (\"Multiview\" lays them side by side). Size defaults\n"
        "to the window size, the magnification to \"DefaultBmpMagnify\"; OUT ending in .png\n"
        "writes PNG, anything else BMP (default: the data file's base name, the frame number\n"
-       "in four digits and \".bmp\"). Prints the file written.",
-       {"frames", "size", "magnify", "o"},
+       "in four digits and \".bmp\"). --backend draws with the fixed-function (gl15) or the\n"
+       "shader (gl33) back end; without it \"DirectX11\" decides (1, the default: gl33).\n"
+       "Prints the file written.",
+       {"frames", "size", "magnify", "backend", "o"},
        {},
        1,
        64,

@@ -1,0 +1,21 @@
+#version 330 core
+// Geometry expanded on the CPU with a colour per vertex (bond cylinders, strips).
+in vec3 POSITION;
+in vec3 NORMAL;
+in vec4 COLOR;
+uniform mat4 uView;
+uniform mat4 uProjection;
+out vec4 vColor;
+uniform vec3 uLightDirection;
+// The fixed-function back end's light, per vertex as it lights: a directional light straight
+// up in eye space, ambient 0.4 on a scene ambient of 0.2, diffuse 1, no specular; the
+// surface colour is both ambient and diffuse reflectance.
+vec4 Lit(vec4 color, vec3 normal) {
+  float len = length(normal);
+  float diffuse = len > 0.0 ? max(dot(normal / len, uLightDirection), 0.0) : 0.0;
+  return vec4(min(color.rgb * (0.6 + diffuse), vec3(1.0)), color.a);
+}
+void main() {
+  gl_Position = uProjection * (uView * vec4(POSITION, 1.0));
+  vColor = Lit(COLOR, mat3(uView) * NORMAL);
+}
