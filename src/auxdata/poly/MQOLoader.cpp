@@ -154,7 +154,7 @@ int MQOLoader::Parse(std::string_view text, const std::string& path) {
             if (v.size() < 3 || !Number(v[0], x) || !Number(v[1], y) || !Number(v[2], z)) {
               return Fail("line " + std::to_string(lines.Number()) + ": a vertex needs three numbers"), -2;
             }
-            points.push_back({static_cast<float>(-z), static_cast<float>(-x), static_cast<float>(y)});
+            points.push_back({static_cast<float>(0.0 - z), static_cast<float>(0.0 - x), static_cast<float>(y)});  // 0 - v: no negative zeros
             ++objectPoints;
           }
         } else if (o[0] == "face" && Opens(o)) {

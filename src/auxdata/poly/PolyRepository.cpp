@@ -42,7 +42,7 @@ void PolyMesh::Bounds(double box[9], double origin[3]) const {
   std::fill(box, box + 9, 0.0);
   for (int k = 0; k < 3; ++k) {
     box[4 * k] = 2 * m[k];
-    origin[k] = -m[k];
+    origin[k] = m[k] > 0 ? -m[k] : 0.0;  // no negative zero in the printed origin
   }
 }
 

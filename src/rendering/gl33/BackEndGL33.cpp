@@ -13,6 +13,7 @@
 #include "rendering/gl33/SphereRendererGL33.h"
 #include "rendering/gl33/StateManagerGL33.h"
 #include "rendering/gl33/TiledBitmapGL33.h"
+#include "rendering/gl33/VNTRendererGL33.h"
 
 BackEndGL33::BackEndGL33() = default;
 BackEndGL33::BackEndGL33(Options options) : options_(std::move(options)) {}
@@ -66,6 +67,10 @@ qvgl33::BoxRendererGL33& BackEndGL33::Lines() {
   if (!lines_) lines_ = std::make_unique<qvgl33::BoxRendererGL33>(Shaders());
   return *lines_;
 }
+qvgl33::VNTRendererGL33& BackEndGL33::Meshes() {
+  if (!meshes_) meshes_ = std::make_unique<qvgl33::VNTRendererGL33>(Shaders());
+  return *meshes_;
+}
 qvgl33::DepthOfFieldFilterGL33& BackEndGL33::Filter() {
   if (!filter_) filter_ = std::make_unique<qvgl33::DepthOfFieldFilterGL33>(Shaders());
   return *filter_;
@@ -105,6 +110,7 @@ void BackEndGL33::DrawItem(const qv::scene::DrawItem& item, const qv::scene::Sce
                  },
                  [&](const qv::scene::BoxItem& b) { Lines().Draw(b, m); },
                  [&](const qv::scene::PolylineItem& p) { Lines().Draw(p, m); },
+                 [&](const qv::scene::MeshItem& mesh) { Meshes().Draw(mesh, slot, m); },
              },
              item.what);
 }
@@ -172,6 +178,8 @@ void BackEndGL33::Release() {
   // still be made current; the device goes last with its targets and context.
   const bool current = device_->MakeCurrent();
   if (current) {
+    if (meshes_) meshes_->Textures().Release();
+    meshes_.reset();
     points_.reset();
     lines_.reset();
     cylinders_.reset();
@@ -184,6 +192,8 @@ void BackEndGL33::Release() {
   } else {
     // Without a context the GL objects went with it, and their destructors must not call
     // GL: the wrappers are dropped without running them (a small leak on a dying surface).
+    if (meshes_) meshes_->Textures().Forget();
+    meshes_.release();
     points_.release();
     lines_.release();
     cylinders_.release();

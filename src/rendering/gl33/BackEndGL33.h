@@ -17,6 +17,7 @@ class SphereColorTableRendererGL33;
 class CylinderRendererGL33;
 class PointRendererGL33;
 class BoxRendererGL33;
+class VNTRendererGL33;
 class DepthOfFieldFilterGL33;
 struct FrameMatrices;
 }  // namespace qvgl33
@@ -58,6 +59,7 @@ class BackEndGL33 : public IRenderBackEnd {
   qvgl33::CylinderRendererGL33& Cylinders();
   qvgl33::PointRendererGL33& Points();
   qvgl33::BoxRendererGL33& Lines();
+  qvgl33::VNTRendererGL33& Meshes();
   qvgl33::DepthOfFieldFilterGL33& Filter();
 
  private:
@@ -75,6 +77,7 @@ class BackEndGL33 : public IRenderBackEnd {
   std::unique_ptr<qvgl33::CylinderRendererGL33> cylinders_;
   std::unique_ptr<qvgl33::PointRendererGL33> points_;
   std::unique_ptr<qvgl33::BoxRendererGL33> lines_;
+  std::unique_ptr<qvgl33::VNTRendererGL33> meshes_;
   std::unique_ptr<qvgl33::DepthOfFieldFilterGL33> filter_;
   float lineWidth_ = 1;
 };
