@@ -15,7 +15,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   qt6-base-dev libqt6opengl6-dev libepoxy-dev libegl-dev libgl-dev
-  libegl-mesa0 libglx-mesa0 libgl1-mesa-dri libpng-dev fonts-noto-cjk
+  libegl-mesa0 libglx-mesa0 libgl1-mesa-dri libpng-dev libstb-dev fonts-noto-cjk
   libx11-dev xvfb xauth xdotool x11-utils imagemagick ghostscript admesh
 )
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "auxdata/poly/PolygonTypes.h"
 #include "data/DataTypeRegistry.h"
 #include "auxdata/krb/ParticleEventTypes.h"
 #include "auxdata/lmc/LatticeTypes.h"
@@ -14,6 +15,7 @@
 #include "auxdata/spk/SPK_Container.h"
 #include "rendering/scene/FieldScene.h"
 #include "rendering/scene/ScatteringScene.h"
+#include "rendering/scene/PolygonScene.h"
 #include "rendering/scene/ScenePlan.h"
 
 namespace qv {
@@ -35,6 +37,7 @@ void RegisterDataTypes() {
   RegisterFieldTypes(rows);
   scenes.Register(kTypeScalarField, scene::BuildFieldScene);
   RegisterSpkTypes(rows);  // a trajectory: drawn by the trajectory's builder
+  RegisterPolygonTypes(rows), scenes.Register(kTypePolygon, scene::BuildPolygonScene);
 }
 
 }  // namespace qv

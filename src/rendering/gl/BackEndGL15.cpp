@@ -28,6 +28,11 @@ PointRendererGL& BackEndGL15::Points() {
   return *points_;
 }
 
+VNTRendererGL& BackEndGL15::Meshes() {
+  if (!meshes_) meshes_ = std::make_unique<VNTRendererGL>();
+  return *meshes_;
+}
+
 namespace {
 // A renderer made on first use.
 template <class T>
@@ -64,6 +69,7 @@ void BackEndGL15::DrawItem(const qv::scene::DrawItem& item, const qv::scene::Sce
                    if (!field_) field_ = std::make_unique<FieldRendererGL>();
                    field_->Draw(f, plan.settings);
                  },
+                 [&](const qv::scene::MeshItem& m) { Meshes().Draw(m); },
              },
              item.what);
 }
@@ -111,8 +117,11 @@ void BackEndGL15::Release() {
     lattice_.reset(), particleEvents_.reset(), gridPoints_.reset();
     overlay_.Release();
     field_.reset();
+    if (meshes_) meshes_->Textures().Release();
     device_->DoneCurrent();
   }
+  if (meshes_) meshes_->Textures().Forget();
+  meshes_.reset();
   atoms_.reset();
   points_.reset();
   lattice_.reset(), particleEvents_.reset(), gridPoints_.reset();

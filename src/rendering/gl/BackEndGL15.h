@@ -15,6 +15,7 @@
 #include "rendering/gl/PointRendererGL.h"
 #include "rendering/gl/VmecRendererGL.h"
 #include "rendering/ui/OverlayRendererGL.h"
+#include "rendering/gl/VNTRendererGL.h"
 
 class BackEndGL15 : public IRenderBackEnd {
  public:
@@ -38,6 +39,7 @@ class BackEndGL15 : public IRenderBackEnd {
   // The renderers, made on first use; they keep meshes and arrays between draws.
   AtomRendererGL& Atoms();
   PointRendererGL& Points();
+  VNTRendererGL& Meshes();
 
  private:
   void DrawItem(const qv::scene::DrawItem& item, const qv::scene::ScenePlan& plan);
@@ -51,4 +53,5 @@ class BackEndGL15 : public IRenderBackEnd {
   OverlayRendererGL overlay_;
   BCARendererGL paths_;
   std::unique_ptr<FieldRendererGL> field_;
+  std::unique_ptr<VNTRendererGL> meshes_;
 };

@@ -18,6 +18,7 @@
 #include "rendering/gl33/SphereRendererGL33.h"
 #include "rendering/gl33/StateManagerGL33.h"
 #include "rendering/gl33/TiledBitmapGL33.h"
+#include "rendering/gl33/VNTRendererGL33.h"
 
 BackEndGL33::BackEndGL33() = default;
 BackEndGL33::BackEndGL33(Options options) : options_(std::move(options)) {}
@@ -79,6 +80,10 @@ qvgl33::FieldRendererGL33& BackEndGL33::Fields() {
   if (!fields_) fields_ = std::make_unique<qvgl33::FieldRendererGL33>(Shaders());
   return *fields_;
 }
+qvgl33::VNTRendererGL33& BackEndGL33::Meshes() {
+  if (!meshes_) meshes_ = std::make_unique<qvgl33::VNTRendererGL33>(Shaders());
+  return *meshes_;
+}
 qvgl33::DepthOfFieldFilterGL33& BackEndGL33::Filter() {
   if (!filter_) filter_ = std::make_unique<qvgl33::DepthOfFieldFilterGL33>(Shaders());
   return *filter_;
@@ -132,6 +137,7 @@ void BackEndGL33::DrawItem(const qv::scene::DrawItem& item, const qv::scene::Sce
                  [&](const qv::scene::FieldCellsItem& f) {
                    Fields().Draw(f, slot, plan.settings, m);
                  },
+                 [&](const qv::scene::MeshItem& mesh) { Meshes().Draw(mesh, slot, m); },
              },
              item.what);
 }
@@ -206,6 +212,8 @@ void BackEndGL33::Release() {
     lattice_.reset(), particleEvents_.reset(), gridPoints_.reset();
     strips_.reset();
     fields_.reset();
+    if (meshes_) meshes_->Textures().Release();
+    meshes_.reset();
     points_.reset();
     lines_.reset();
     cylinders_.reset();
@@ -222,6 +230,8 @@ void BackEndGL33::Release() {
     lattice_.release(), particleEvents_.release(), gridPoints_.release();
     strips_.release();
     fields_.release();
+    if (meshes_) meshes_->Textures().Forget();
+    meshes_.release();
     points_.release();
     lines_.release();
     cylinders_.release();

@@ -19,6 +19,7 @@ class SphereColorTableRendererGL33;
 class CylinderRendererGL33;
 class PointRendererGL33;
 class BoxRendererGL33;
+class VNTRendererGL33;
 class DepthOfFieldFilterGL33;
 class LMCRendererGL33;
 class KrbRendererGL33;
@@ -68,6 +69,7 @@ class BackEndGL33 : public IRenderBackEnd {
   qvgl33::CylinderRendererGL33& Cylinders();
   qvgl33::PointRendererGL33& Points();
   qvgl33::BoxRendererGL33& Lines();
+  qvgl33::VNTRendererGL33& Meshes();
   qvgl33::DepthOfFieldFilterGL33& Filter();
   qvgl33::CylinderStripRendererGL33& Strips();
   qvgl33::FieldRendererGL33& Fields();
@@ -87,6 +89,7 @@ class BackEndGL33 : public IRenderBackEnd {
   std::unique_ptr<qvgl33::CylinderRendererGL33> cylinders_;
   std::unique_ptr<qvgl33::PointRendererGL33> points_;
   std::unique_ptr<qvgl33::BoxRendererGL33> lines_;
+  std::unique_ptr<qvgl33::VNTRendererGL33> meshes_;
   std::unique_ptr<qvgl33::DepthOfFieldFilterGL33> filter_;
   std::unique_ptr<qvgl33::LMCRendererGL33> lattice_;
   std::unique_ptr<qvgl33::KrbRendererGL33> particleEvents_;

@@ -22,6 +22,7 @@
 #include "rendering/PressureNotice.h"
 #include "rendering/scene/FieldItems.h"
 #include "rendering/scene/ScatteringItems.h"
+#include "rendering/scene/PolygonItems.h"
 #include "shell/settings/DisplayOptions.h"
 
 // What the draw reads beside the display values: the settings as the application converts
@@ -115,7 +116,8 @@ struct DrawItem {
                ParticleEventsItem,
                GridPointsItem,
                PathsItem,
-               FieldCellsItem>
+               FieldCellsItem,
+               MeshItem>
       what;
 };
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "tools/qvtool/InfoKinds.h"
+#include "tools/qvtool/InfoPolygon.h"
 #include "tools/qvtool/OutputBuffer.h"
 #include "tools/qvtool/InfoReplayKinds.h"
 #include "tools/qvtool/QvTool.h"
@@ -11,6 +12,7 @@ int CmdDump(Quivane& app, const ParsedArgs& args) {
   if (!qvtool::LoadAndSelectFrame(app, args)) return 1;
   if (const int status = DumpReplayKinds(app, args); status >= 0) return status;
   if (int s = 0; qvtool::DumpScattering(app, args, s) || qvtool::DumpField(app, args, s)) return s;
+  if (const int status = DumpPolygon(app, args); status >= 0) return status;
   const ATOMS_DATA* a = app.dataSets.First()->CurrentAtoms();
   if (!a) {
     std::fprintf(stderr, "qvtool dump: the first data set holds no atoms\n");

@@ -7,6 +7,7 @@
 
 #include "data/MDLoader.h"
 #include "tools/qvtool/InfoKinds.h"
+#include "tools/qvtool/InfoPolygon.h"
 #include "tools/qvtool/OutputBuffer.h"
 #include "tools/qvtool/InfoReplayKinds.h"
 #include "tools/qvtool/QvTool.h"
@@ -60,6 +61,7 @@ FrameSummary Summarize(const ATOMS_DATA& a) {
 int CmdInfo(Quivane& app, const ParsedArgs& args) {
   if (!qvtool::LoadAndSelectFrame(app, args)) return 1;
   if (const int status = InfoReplayKinds(app, args); status >= 0) return status;
+  if (const int status = InfoPolygon(app, args); status >= 0) return status;
   LawData& first = *app.dataSets.First();
   if (int s = 0; qvtool::InfoScattering(app, args, s) || qvtool::InfoField(app, args, s)) return s;
   // Every frame is listed, whatever --frame selected.
