@@ -162,6 +162,19 @@ void FillBatch(const Mesh& mesh, size_t first, size_t last, BatchArrays& batch, 
 }
 }  // namespace
 
+size_t PackVisibleInstances(const float* atomPositions, const uint32_t* colors, size_t first, size_t last,
+                            uint32_t* out) {
+  size_t n = 0;
+  for (size_t a = first; a < last; ++a) {
+    const uint32_t c = colors[a];
+    if (!Visible(c)) continue;
+    std::memcpy(out + 4 * n, atomPositions + 3 * a, 3 * sizeof(float));
+    out[4 * n + 3] = c;
+    ++n;
+  }
+  return n;
+}
+
 void FillSphereBatch(const Mesh& sphere, const float* atomPositions, const uint32_t* colors,
                      size_t first, size_t last, BatchArrays& batch) {
   const size_t nv = static_cast<size_t>(sphere.vertexCount);

@@ -66,6 +66,10 @@ struct BatchArrays {
 // How many meshes of the given size fit the budget in one batch: at least 1.
 size_t BatchCapacity(int64_t budgetBytes, const Mesh& mesh);
 
+// x y z and the colour word of every visible atom of [first, last), four words per atom,
+// into out (room for 4 (last - first) words); returns how many atoms were written.
+size_t PackVisibleInstances(const float* atomPositions, const uint32_t* colors, size_t first, size_t last,
+                            uint32_t* out);
 // Fills the batch with the spheres of atoms [first, last) whose colour is visible.
 void FillSphereBatch(const Mesh& sphere, const float* atomPositions, const uint32_t* colors,
                      size_t first, size_t last, BatchArrays& batch);

@@ -82,15 +82,7 @@ void SphereRendererGL33::Draw(const qv::scene::AtomsItem& item, size_t dataSet,
     const size_t last = std::min(atoms, first + per);
     if (!reuse) {
       staging_.resize(4 * (last - first));
-      uint32_t* out = staging_.data();
-      size_t n = 0;
-      for (size_t a = first; a < last; ++a) {
-        const uint32_t c = item.colors[a];
-        if (!qv::geo::Visible(c)) continue;
-        std::memcpy(out + 4 * n, positions + 3 * a, 3 * sizeof(float));
-        out[4 * n + 3] = c;
-        ++n;
-      }
+      const size_t n = qv::geo::PackVisibleInstances(positions, item.colors, first, last, staging_.data());
       from.count = n;
       arrays.Upload(1, staging_.data(), 16 * n);
       ++last_.uploads;
