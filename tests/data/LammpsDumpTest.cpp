@@ -142,6 +142,29 @@ TEST(LammpsDump, AChangingAtomCountIsKept) {
   EXPECT_EQ(shrinking.frames[3].step, 15);
 }
 
+TEST(LammpsDump, IdsThatAreNotOneToNStillGiveIdOrder) {
+  // Ids with gaps, from 0, and repeated (kept in file order) all take the slower way.
+  qvtest::TempDir dir;
+  const std::string path = dir.File("ids.lammpstrj");
+  std::string text;
+  const char* const frames[] = {"30 1 3 0 0\n10 1 1 0 0\n20 1 2 0 0\n", "2 1 3 0 0\n0 1 1 0 0\n1 1 2 0 0\n",
+                                "2 1 2 0 0\n1 1 1 0 0\n2 1 3 0 0\n", "3 1 3 0 0\n1 1 1 0 0\n2 1 2 0 0\n"};
+  for (const char* atoms : frames) {
+    text += "ITEM: TIMESTEP\n0\nITEM: NUMBER OF ATOMS\n3\nITEM: BOX BOUNDS pp pp pp\n0 10\n0 10\n0 10\n"
+            "ITEM: ATOMS id type x y z\n";
+    text += atoms;
+  }
+  std::ofstream(path, std::ios::binary) << text;
+  const Loaded l = Load(path);
+  ASSERT_EQ(l.frames.size(), 4u) << l.console;
+  for (const Frame& f : l.frames) {
+    ASSERT_EQ(f.pos.size(), 9u);
+    EXPECT_EQ(f.pos[0], 1.0f);
+    EXPECT_EQ(f.pos[3], 2.0f);
+    EXPECT_EQ(f.pos[6], 3.0f);
+  }
+}
+
 TEST(LammpsDump, BrokenFramesEndTheLoadWithTheirNameAndKeepWhatCameBefore) {
   qvtest::TempDir dir;
   const std::string good =
@@ -167,6 +190,20 @@ TEST(LammpsDump, BrokenFramesEndTheLoadWithTheirNameAndKeepWhatCameBefore) {
        "'abc' is not a coordinate"},
       {"garbage", "hello\n", "expected an 'ITEM:' line"},
       {"atoms first", "ITEM: TIMESTEP\n600\nITEM: ATOMS id type x y z\n1 1 1 1 1\n", "before its timestep"},
+      {"long line", "ITEM: TIMESTEP\n700\nITEM: NUMBER OF ATOMS\n2\nITEM: BOX BOUNDS pp pp pp\n0 10\n0 10\n0 10\n"
+                    "ITEM: ATOMS id type x y z\n1 1 1 1 1\n2 1 1 1 1" + std::string(size_t{1} << 20, ' ') + "\n",
+       "atom line 2 of the frame of timestep 700 at offset 130 is longer than 1 MiB"},
+      {"bad lines windows apart", [] {
+         // Atom lines are parsed window by window on several threads: the first bad line in
+         // the file is the one named, not a later one that a faster thread met first.
+         std::string s = "ITEM: TIMESTEP\n800\nITEM: NUMBER OF ATOMS\n400000\nITEM: BOX BOUNDS pp pp pp\n"
+                         "0 10\n0 10\n0 10\nITEM: ATOMS id type x y z\n";
+         for (int i = 1; i <= 400000; ++i) {
+           s += std::to_string(i) + (i == 350000 || i == 390000 ? " 1 1.000000 bad 1.000000\n"
+                                                                : " 1 1.000000 2.000000 3.000000\n");
+         }
+         return s;
+       }(), "atom line 350000 of the frame of timestep 800"},
   };
   for (const Case& c : cases) {
     const std::string path = dir.File("broken.lammpstrj");

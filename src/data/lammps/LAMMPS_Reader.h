@@ -7,11 +7,14 @@
 // with the tilt factors xy xz yz), ITEM: ATOMS with its column names, then one line per atom.
 // Other ITEM sections before the atoms (UNITS, TIME) are skipped.
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "data/fa2/FrameReader.h"
+#include "data/text/TextWindow.h"
 
 namespace qv {
 
@@ -61,21 +64,45 @@ class LAMMPS_Reader : public FrameReader {
   std::string Where() const;
   int ParseBox(std::string_view item);
   int ParseColumns(std::string_view item);
-  // Views of the whole lines already in the buffer (at most `most`), consumed.
-  size_t BufferedLines(std::vector<std::string_view>& out, size_t most);
-  // One atom line into slot i of the frame (and its id); false with the reason otherwise.
-  // Safe to run for different lines at the same time (it writes slot i only).
-  bool ParseAtomLine(std::string_view line, size_t i, ATOMS_DATA& frame, int& nonFinite, std::string& problem,
-                     int& code);
+  // The window over the file that atom lines are read through, placed at the logical
+  // position; false (with the failure recorded) when the file cannot be mapped.
+  bool BodyWindow();
+  // Passes over the frame's n atom lines from the logical position, handing out runs of
+  // whole lines (first atom, begin, end, lines) that stay valid until the window's
+  // drain, which runs before the window moves and once at the end; the logical position
+  // follows. Returns kFrameOk or the failure.
+  int AtomLines(int n, int64_t perRun, const std::function<void(int64_t, const char*, const char*, int64_t)>& run,
+                const std::function<void()>& drain);
+  // What parsing some atom lines found.
+  struct LineOutcome {
+    int nonFinite = 0;
+    int64_t bad = -1;  // the first line that is not an atom line
+    int code = kFrameOk;
+    std::string problem;
+    bool misplaced = false;  // an id that names no free slot
+  };
+  // One atom line, the i-th of the frame, into the slot its id names (placeById_) or into
+  // slot i and its id into ids_; false with the reason otherwise. Safe to run for different
+  // lines at the same time.
+  bool ParseAtomLine(std::string_view line, size_t i, ATOMS_DATA& frame, LineOutcome& out);
+  // Every atom line of the frame from the logical position, parsed in parallel.
+  int ParseBody(ATOMS_DATA& frame, int n, bool placeById, LineOutcome& result);
+  // Puts atoms read in file order into the order of their ids (stable for repeats).
+  void SortById(ATOMS_DATA& frame, size_t n);
 
   std::vector<int32_t> typeElements_;
   Header header_;
+  // Headers are read through a small buffer, atom lines through the mapped window.
+  std::unique_ptr<TextWindow> window_;
   std::vector<char> buffer_;
   int64_t bufferStart_ = 0;  // file offset of buffer_[0]
   int64_t pos_ = 0;          // logical position
   bool eof_ = false;         // nothing after the buffer
   bool tooLong_ = false;
-  // Per-frame scratch: atom ids before reordering.
+  // Per-frame scratch: which slots hold an atom; atom ids and their order when they are
+  // not simply 1..n.
+  bool placeById_ = false;
+  std::vector<uint8_t> seen_;
   std::vector<int64_t> ids_;
   std::vector<uint32_t> order_;
 };

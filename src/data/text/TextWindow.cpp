@@ -87,14 +87,26 @@ bool TextWindow::Open(const std::string& path) {
     fd_ = -1;
     return false;
   }
-  totalSize_ = static_cast<uint64_t>(st.st_size);
+  if (!Map(static_cast<uint64_t>(st.st_size))) {
+    close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  return true;
+}
+
+bool TextWindow::Map(uint64_t size) {
+  if (map_) munmap(map_, mapped_);
+  map_ = nullptr;
+  mapped_ = 0;
+  released_ = 0;
+  totalSize_ = size;
   if (totalSize_ > 0) {
     // The file is read through its pages in the cache, never copied; what has been parsed
     // is let go window by window, so the process holds about one window of it.
     void* m = mmap(nullptr, static_cast<size_t>(totalSize_), PROT_READ, MAP_PRIVATE, fd_, 0);
     if (m == MAP_FAILED) {
-      close(fd_);
-      fd_ = -1;
+      totalSize_ = 0;
       return false;
     }
     map_ = static_cast<char*>(m);
@@ -102,6 +114,25 @@ bool TextWindow::Open(const std::string& path) {
     madvise(map_, mapped_, MADV_SEQUENTIAL);
   }
   data_ = map_;
+  return true;
+}
+
+bool TextWindow::Seek(uint64_t offset) {
+  if (fd_ < 0) return false;
+  if (beforeMove) beforeMove();
+  struct stat st;
+  if (fstat(fd_, &st) == 0 && static_cast<uint64_t>(st.st_size) > totalSize_ &&
+      !Map(static_cast<uint64_t>(st.st_size))) {
+    close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  if (offset > totalSize_) return false;
+  const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  begin_ = end_ = static_cast<size_t>(offset);
+  released_ = std::min(released_, begin_ / page * page);
+  scanned_ = 0;
+  eof_ = tooLong_ = false;
   return true;
 }
 

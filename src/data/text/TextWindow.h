@@ -38,6 +38,13 @@ class TextWindow {
   bool HadNewline() const { return hadNewline_; }
   int64_t LineNumber() const { return lineNumber_; }
   uint64_t BytesLeft() const;
+  // File offset of the first byte not handed out yet.
+  uint64_t Offset() const { return begin_; }
+
+  // Carries on reading at `offset` (a line start) instead, as if the file had been opened
+  // there; a file that has grown since it was opened is mapped again to its new size.
+  // Calls beforeMove. False when the offset lies beyond the end of the file.
+  bool Seek(uint64_t offset);
 
   // Passes over up to `count` lines without looking at them, handing them out as runs of at
   // most `perRun` whole lines (begin, end, number of lines) that stay valid until the next
@@ -49,6 +56,7 @@ class TextWindow {
  private:
   bool Refill();
   void TooLong();
+  bool Map(uint64_t size);
 
   int fd_ = -1;
   char* map_ = nullptr;
