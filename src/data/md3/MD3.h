@@ -71,10 +71,20 @@ class MD3_Reader2 {
   const qv::LineReader& Lines() const { return lines_; }
 
  private:
+  enum Line { kOther, kAtom, kEndOfFrame };
+
   int ReadFirstCount();
   T Value(double v);
-  void ReadNine(const char* p, const char* e, T* dest);
-  void ReadTriple(const char*& p, const char* e, const MD3Triple<T>& d, int i);
+  // Over the words of one line: scan::LineWords, or scan::ByteWords for the lines it does
+  // not take.
+  template <class Words>
+  T Value(Words& words);
+  template <class Words>
+  void ReadNine(Words& words, T* dest);
+  template <class Words>
+  void ReadTriple(Words& words, const MD3Triple<T>& d, int i);
+  template <class Words>
+  Line ReadLine(Words& words, int i, int& pending);
   void ZeroFrom(int i);
 
   qv::LineReader lines_;

@@ -170,7 +170,7 @@ int LoadCountedFramesParallel(const std::string& path, TextFormat format, const 
       if (plan.title.extended) {
         ParseExtendedAtomLine(plan.title.columns, p, e, z[k], pos + 3 * k, r.nonFinite);
       } else {
-        ParseCountedAtomLine(format, p, e, z[k], pos + 3 * k, r.nonFinite);
+        ParseCountedAtomLine(format, p, e, r.end, z[k], pos + 3 * k, r.nonFinite);
       }
       p = e + 1;
     }
