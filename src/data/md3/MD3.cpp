@@ -47,39 +47,18 @@ void MD3_Reader2<T>::ResetDestinations() {
 }
 
 template <class T>
-T MD3_Reader2<T>::Value(double v) {
-  const T t = static_cast<T>(v);
-  if (!std::isfinite(t)) {
-    ++nonFinite_;
-    return T(0);
-  }
-  return t;
-}
-
-// Numbers are taken word by word: a word that is not a number gives 0, a missing word 0,
-// and a word is used up whatever part of it the number takes.
-template <class T>
-template <class Words>
-T MD3_Reader2<T>::Value(Words& words) {
-  const std::string_view w = words.Next();
-  double v = 0;
-  if (!words.Decimal(w, v) && !qv::scan::Real(w.data(), w.data() + w.size(), v)) v = 0;
-  return Value(v);
-}
-
-template <class T>
 template <class Words>
 void MD3_Reader2<T>::ReadNine(Words& words, T* dest) {
-  for (int k = 0; k < 9; ++k) dest[k] = Value(words);
+  for (int k = 0; k < 9; ++k) dest[k] = MD3Value<T>(words, nonFinite_);
 }
 
 template <class T>
 template <class Words>
 void MD3_Reader2<T>::ReadTriple(Words& words, const MD3Triple<T>& d, int i) {
   const ptrdiff_t at = static_cast<ptrdiff_t>(i) * d.stride;
-  d.x[at] = Value(words);
-  d.y[at] = Value(words);
-  d.z[at] = Value(words);
+  d.x[at] = MD3Value<T>(words, nonFinite_);
+  d.y[at] = MD3Value<T>(words, nonFinite_);
+  d.z[at] = MD3Value<T>(words, nonFinite_);
 }
 
 template <class T>
