@@ -138,7 +138,7 @@ int MD3_Reader2<T>::ReadFrame() {
     const char* nl;
     Line kind;
     if (fast.LoadLine(held.data(), held.data() + held.size(), nl)) {
-      lines_.TakeLine(nl);
+      lines_.TakeLines(1, nl + 1);
       kind = ReadLine(fast, i, pending);
     } else {
       if (!lines_.Next(line)) break;

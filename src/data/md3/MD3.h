@@ -37,9 +37,9 @@ struct MD3Triple {
 // number takes. A value that is no finite T is stored as 0 and counted.
 template <class T, class Words>
 [[gnu::always_inline]] inline T MD3Value(Words& words, int& nonFinite) {
-  const std::string_view w = words.Next();
+  std::string_view w;
   double v = 0;
-  if (!words.Decimal(w, v) && !qv::scan::Real(w.data(), w.data() + w.size(), v)) v = 0;
+  if (!words.NextDecimal(w, v) && !qv::scan::Real(w.data(), w.data() + w.size(), v)) v = 0;
   const T t = static_cast<T>(v);
   if (!std::isfinite(t)) {
     ++nonFinite;

@@ -47,15 +47,15 @@ class LineReader {
   std::string_view Held() const {
     return tooLong_ || !data_ ? std::string_view() : std::string_view(data_ + begin_, end_ - begin_);
   }
-  // Hands out the next line as Next() would, when the caller has found its '\n' at `nl` in
-  // Held() itself.
-  void TakeLine(const char* nl) {
-    const size_t len = static_cast<size_t>(nl - (data_ + begin_)) + 1;
+  // Hands out the next `count` lines as Next() would, when the caller has found their line
+  // ends in Held() itself: `next` is the byte after the last one's '\n'.
+  void TakeLines(int64_t count, const char* next) {
+    const size_t len = static_cast<size_t>(next - (data_ + begin_));
     begin_ += len;
     consumed_ += len;
     scanned_ = 0;
     hadNewline_ = true;
-    ++lineNumber_;
+    lineNumber_ += count;
   }
 
  private:

@@ -249,19 +249,37 @@ class LineWords {
   }
 
   // A word this line gave that is wholly a plain decimal, "[+-]ddd[.ddd]" with at most 16
-  // digits (at most 8 before the point), into the double Real() gives for it; false for any
-  // other word, which the caller then reads with Real().
-  [[gnu::always_inline]] bool Decimal(std::string_view w, double& out) const {
+  // digits (at most 8 before the point, so below 1e8), into the double Real() gives for it;
+  // false for any other word, which the caller then reads with Real().
+  bool Decimal(std::string_view w, double& out) const {
+    if (w.empty()) return false;
+    const int s = static_cast<int>(w.data() - base_);
+    return DecimalAt(s, s + static_cast<int>(w.size()), out);
+  }
+
+  // Next() and Decimal() of the word in one: w receives the word (empty at the line's end).
+  [[gnu::always_inline]] bool NextDecimal(std::string_view& w, double& out) {
+    if (!starts_) {
+      w = std::string_view(end_, 0);
+      return false;
+    }
+    const int s = std::countr_zero(starts_);
+    starts_ &= starts_ - 1;
+    const int e = std::countr_zero(space_ & (~uint64_t{0} << s));
+    w = std::string_view(base_ + s, static_cast<size_t>(e - s));
+    return DecimalAt(s, e, out);
+  }
+
+ private:
+  // The word of bytes s to e - 1.
+  [[gnu::always_inline]] bool DecimalAt(int s, int e, double& out) const {
     static constexpr double kPow10[17] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7, 1e8,
                                           1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16};
     static constexpr uint64_t kPow10i[9] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
     static constexpr uint64_t kLow[9] = {0, 0xFF, 0xFFFF, 0xFFFFFF, 0xFFFFFFFF, 0xFFFFFFFFFF, 0xFFFFFFFFFFFF,
                                          0xFFFFFFFFFFFFFF, ~uint64_t{0}};
     constexpr uint64_t kZeros = 0x3030303030303030u;
-    if (w.empty()) return false;
-    const int s = static_cast<int>(w.data() - base_);
-    const int e = s + static_cast<int>(w.size());
-    const char c = w[0];
+    const char c = base_[s];
     const bool negative = c == '-';
     const int d = s + ((c == '-') | (c == '+'));
     if (d >= e) return false;
@@ -291,7 +309,6 @@ class LineWords {
     return true;
   }
 
- private:
   // Adds bytes 16 k to 16 k + 15 to the masks; returns their line ends.
   uint64_t Classify(const char* p, int k) {
 #if defined(__SSE2__)
@@ -342,6 +359,10 @@ class ByteWords {
   ByteWords(const char* p, const char* e) : p_(p), e_(e) {}
   std::string_view Next() { return Word(p_, e_); }
   bool Decimal(std::string_view, double&) const { return false; }
+  bool NextDecimal(std::string_view& w, double&) {
+    w = Word(p_, e_);
+    return false;
+  }
 
  private:
   const char* p_;

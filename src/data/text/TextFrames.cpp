@@ -55,16 +55,16 @@ void ScanXyz(const char* p, const char* e, float* out, int& nonFinite) {
 
 // The fields of "%f %f %f" are whole words as long as each is a plain decimal; from the
 // first that is not, the numbers are read on byte by byte, as they may end inside a word.
-void ScanXyz(scan::LineWords& words, const char* e, float* out, int& nonFinite) {
+[[gnu::always_inline]] inline void ScanXyz(scan::LineWords& words, const char* e, float* out, int& nonFinite) {
   out[0] = out[1] = out[2] = 0.0f;
   for (int k = 0; k < 3; ++k) {
-    const std::string_view w = words.Next();
+    std::string_view w;
     double v;
-    if (!words.Decimal(w, v)) {
+    if (!words.NextDecimal(w, v)) {
       ScanXyzFrom(k, w.data(), e, out, nonFinite);
       return;
     }
-    out[k] = Finite(v, nonFinite);
+    out[k] = static_cast<float>(v);  // below 1e8: always a finite float
   }
 }
 
@@ -99,6 +99,14 @@ constexpr std::array<int8_t, 128 * 128> MakeXyzTable() {
 
 constexpr std::array<int8_t, 128 * 128> kXyzTable = MakeXyzTable();
 
+[[gnu::always_inline]] inline int XyzNumber(std::string_view w) {
+  if (w.empty()) return 0;
+  const auto c0 = static_cast<unsigned char>(w[0]);
+  const auto c1 = w.size() > 1 ? static_cast<unsigned char>(w[1]) : 0;
+  if (c0 >= 128 || c1 >= 128) return 0;
+  return kXyzTable[c0 * 128 + c1];
+}
+
 void PrintNonFinite(TextFormat f, int frameNo, int count) {
   if (count > 0) {
     qv::ConsolePrint("%s: frame %d: %d coordinates that are not finite numbers were set to 0\n",
@@ -112,6 +120,19 @@ void FillDefaults(ATOMS_DATA& frame, const TextLoad& load, std::string_view titl
   frame.step = 0;
   frame.comment.emplace(title);
   if (newline) frame.comment->push_back('\n');
+}
+
+// An atom line of an xyz or md2 frame that LineWords has taken.
+[[gnu::always_inline]] inline void CountedLine(TextFormat format, scan::LineWords& words, const char* p,
+                                               const char* e, int32_t& z, float* r, int& nonFinite) {
+  std::string_view sym = words.Next();
+  if (format == TextFormat::kMd2) {
+    // Unless the integer is a word of its own the symbol may start right after it.
+    if (!PlainInt(sym)) return ParseCountedAtomLine(format, p, e, e, z, r, nonFinite);
+    sym = words.Next();
+  }
+  z = XyzNumber(sym);
+  ScanXyz(words, e, r, nonFinite);
 }
 
 // xyz and md2 differ only in the integer before each atom's symbol.
@@ -159,13 +180,21 @@ std::unique_ptr<ATOMS_DATA> ReadCountedFrame(TextLoad& load, TextFormat format) 
   int nonFinite = 0;
   int i = 0;
   for (; i < n; ++i) {
-    scan::LineWords words;
-    const std::string_view held = lines.Held();
-    const char* nl;
-    if (!extended.extended && words.LoadLine(held.data(), held.data() + held.size(), nl)) {
-      lines.TakeLine(nl);
-      ParseCountedAtomLine(format, words, held.data(), nl, z[i], pos + 3 * static_cast<size_t>(i), nonFinite);
-      continue;
+    // The lines held whole in memory are taken straight from it, each classified in one
+    // pass that also finds its end; the reader is told how far they went at the end.
+    if (!extended.extended) {
+      const std::string_view held = lines.Held();
+      const char* p = held.data();
+      const char* readable = p + held.size();
+      const int from = i;
+      scan::LineWords words;
+      const char* nl;
+      for (; i < n && words.LoadLine(p, readable, nl); ++i) {
+        CountedLine(format, words, p, nl, z[i], pos + 3 * static_cast<size_t>(i), nonFinite);
+        p = nl + 1;
+      }
+      if (i > from) lines.TakeLines(i - from, p);
+      if (i == n) break;
     }
     if (!lines.Next(line)) break;
     const char* p = line.data();
@@ -248,14 +277,7 @@ const char* TextFormatName(TextFormat f) {
 
 void ParseCountedAtomLine(TextFormat format, scan::LineWords& words, const char* p, const char* e, int32_t& z,
                           float* r, int& nonFinite) {
-  std::string_view sym = words.Next();
-  if (format == TextFormat::kMd2) {
-    // Unless the integer is a word of its own the symbol may start right after it.
-    if (!PlainInt(sym)) return ParseCountedAtomLine(format, p, e, e, z, r, nonFinite);
-    sym = words.Next();
-  }
-  z = XyzAtomicNumber(sym);
-  ScanXyz(words, e, r, nonFinite);
+  CountedLine(format, words, p, e, z, r, nonFinite);
 }
 
 void ParseCountedAtomLine(TextFormat format, const char* p, const char* e, const char* readable, int32_t& z,
@@ -303,13 +325,7 @@ int PdbAtomicNumber(std::string_view w) {
   return 21;
 }
 
-int XyzAtomicNumber(std::string_view w) {
-  if (w.empty()) return 0;
-  const auto c0 = static_cast<unsigned char>(w[0]);
-  const auto c1 = w.size() > 1 ? static_cast<unsigned char>(w[1]) : 0;
-  if (c0 >= 128 || c1 >= 128) return 0;
-  return kXyzTable[c0 * 128 + c1];
-}
+int XyzAtomicNumber(std::string_view w) { return XyzNumber(w); }
 
 std::unique_ptr<ATOMS_DATA> ReadXyzFrame(TextLoad& load) {
   return ReadCountedFrame(load, TextFormat::kXyz);
