@@ -190,14 +190,18 @@ inline uint64_t Load8(const char* p) {
   return x;
 }
 
-// The value of the first k (0 to 8) digits of t (the characters minus '0', the first one
-// in the lowest byte).
-inline uint64_t DigitValue(uint64_t t, int k) {
-  // Zero digits before the k; two shifts, as one of 64 bits is undefined.
-  uint64_t v = (t << (32 - 4 * k)) << (32 - 4 * k);
+// The value of the eight digits of t (the characters minus '0', the first one in the lowest
+// byte).
+inline uint64_t EightDigits(uint64_t v) {
   v = v * 10 + (v >> 8);
   return (((v & 0x000000FF000000FFu) * 0x000F424000000064u) +
           (((v >> 16) & 0x000000FF000000FFu) * 0x0000271000000001u)) >> 32;
+}
+
+// The value of the first k (0 to 8) digits of t.
+inline uint64_t DigitValue(uint64_t t, int k) {
+  // Zero digits before the k; two shifts, as one of 64 bits is undefined.
+  return EightDigits((t << (32 - 4 * k)) << (32 - 4 * k));
 }
 
 }  // namespace detail
@@ -217,7 +221,10 @@ class LineWords {
     const ptrdiff_t len = e - p;
     if (len > kMaxLine || readable - p < kMaxLine + 16) return false;
     space_ = digit_ = dot_ = 0;
-    for (int k = 0; k * 16 < len; ++k) Classify(p, k);
+    if (len > 0) Classify<0>(p);
+    if (len > 16) Classify<1>(p);
+    if (len > 32) Classify<2>(p);
+    if (len > 48) Classify<3>(p);
     Finish(p, len);
     return true;
   }
@@ -228,15 +235,22 @@ class LineWords {
   bool LoadLine(const char* p, const char* readable, const char*& e) {
     if (readable - p < kMaxLine + 16) return false;
     space_ = digit_ = dot_ = 0;
-    for (int k = 0; k < 4; ++k) {
-      if (const uint64_t nl = Classify(p, k)) {
-        const int len = 16 * k + std::countr_zero(nl);
-        e = p + len;
-        Finish(p, len);
-        return true;
-      }
+    // Unrolled: each block's masks go in with a constant shift.
+    int len;
+    if (const uint64_t nl = Classify<0>(p)) {
+      len = std::countr_zero(nl);
+    } else if (const uint64_t nl1 = Classify<1>(p)) {
+      len = 16 + std::countr_zero(nl1);
+    } else if (const uint64_t nl2 = Classify<2>(p)) {
+      len = 32 + std::countr_zero(nl2);
+    } else if (const uint64_t nl3 = Classify<3>(p)) {
+      len = 48 + std::countr_zero(nl3);
+    } else {
+      return false;
     }
-    return false;
+    e = p + len;
+    Finish(p, len);
+    return true;
   }
 
   // The next word; an empty view at the line's end when there is none.
@@ -294,23 +308,29 @@ class LineWords {
     // after it from the word one byte on.
     const char* q = base_ + d;
     const uint64_t low = kLow[point];
-    const uint64_t first = (detail::Load8(q) & low) | (detail::Load8(q + 1) & ~low);
-    uint64_t m = detail::DigitValue(first - kZeros, std::min(digits, 8));
-    if (digits > 8) {
+    const uint64_t first = ((detail::Load8(q) & low) | (detail::Load8(q + 1) & ~low)) - kZeros;
+    // m and the power of ten are exact doubles: one division gives the correctly rounded
+    // value, as Real's FastDecimal does for the same digits.
+    double v;
+    if (digits <= 8) {
+      // Zero digits after the last make m ten to the (8 - digits) times larger, and the
+      // divisor as much: the same quotient.
+      const uint64_t m = detail::EightDigits(first & kLow[digits]);
+      v = static_cast<double>(m) / kPow10[8 - point];
+    } else {
       const uint64_t rest = detail::Load8(q + 8 + (other != 0)) - kZeros;
-      m = m * kPow10i[digits - 8] + detail::DigitValue(rest, digits - 8);
+      const uint64_t m = detail::EightDigits(first) * kPow10i[digits - 8] + detail::DigitValue(rest, digits - 8);
       // Sixteen digits may exceed 2^53, past which m is no exact double.
       if (m > (uint64_t{1} << 53)) return false;
+      v = static_cast<double>(m) / kPow10[fraction];
     }
-    // m and 10^fraction are exact doubles: one division gives the correctly rounded value,
-    // as Real's FastDecimal does for the same digits.
-    const double v = static_cast<double>(m) / kPow10[fraction];
     out = negative ? -v : v;
     return true;
   }
 
   // Adds bytes 16 k to 16 k + 15 to the masks; returns their line ends.
-  uint64_t Classify(const char* p, int k) {
+  template <int k>
+  uint64_t Classify(const char* p) {
 #if defined(__SSE2__)
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
     const __m128i nl = _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'));
