@@ -220,7 +220,7 @@ class LineWords {
   bool Load(const char* p, const char* e, const char* readable) {
     const ptrdiff_t len = e - p;
     if (len > kMaxLine || readable - p < kMaxLine + 16) return false;
-    space_ = digit_ = dot_ = 0;
+    space_ = digit_ = 0;
     if (len > 0) Classify<0>(p);
     if (len > 16) Classify<1>(p);
     if (len > 32) Classify<2>(p);
@@ -234,7 +234,7 @@ class LineWords {
   // for the line's end itself and uses Load). e receives the line's end, the '\n'.
   bool LoadLine(const char* p, const char* readable, const char*& e) {
     if (readable - p < kMaxLine + 16) return false;
-    space_ = digit_ = dot_ = 0;
+    space_ = digit_ = 0;
     // Unrolled: each block's masks go in with a constant shift.
     int len;
     if (const uint64_t nl = Classify<0>(p)) {
@@ -297,10 +297,12 @@ class LineWords {
     const bool negative = c == '-';
     const int d = s + ((c == '-') | (c == '+'));
     if (d >= e) return false;
+    // Bytes of the word that are no digit (the digit bits past the line's end do not count).
     const uint64_t other = ~digit_ & (~uint64_t{0} << d) & (~uint64_t{0} >> (64 - e));
-    // Digits, or digits around one point.
-    if (other & ((other & (other - 1)) | ~dot_)) return false;
-    const int point = std::min(std::countr_zero(other), e) - d;
+    // Digits, or digits around one point; base_[64] can be read (Load's margin).
+    const int at = std::countr_zero(other);
+    if ((other & (other - 1)) | (other != 0 && base_[at] != '.')) return false;
+    const int point = std::min(at, e) - d;
     const int digits = e - d - (other != 0);
     if (static_cast<unsigned>(digits - 1) > 15 || point > 8) return false;
     const int fraction = digits - point;
@@ -340,7 +342,6 @@ class LineWords {
     const __m128i d = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('0' - 1)), _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)));
     space_ |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(s))} << (16 * k);
     digit_ |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(d))} << (16 * k);
-    dot_ |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('.'))))} << (16 * k);
     return static_cast<uint16_t>(_mm_movemask_epi8(nl));
 #else
     uint64_t nl = 0;
@@ -348,7 +349,6 @@ class LineWords {
       const char c = p[16 * k + j];
       space_ |= uint64_t{IsSpace(c)} << (16 * k + j);
       digit_ |= uint64_t{static_cast<unsigned>(c - '0') < 10} << (16 * k + j);
-      dot_ |= uint64_t{c == '.'} << (16 * k + j);
       nl |= uint64_t{c == '\n'} << j;
     }
     return nl;
@@ -360,8 +360,6 @@ class LineWords {
     if (len < kMaxLine) space_ |= ~uint64_t{0} << len;
     base_ = p;
     end_ = p + len;
-    digit_ &= ~space_;
-    dot_ &= ~space_;
     starts_ = ~space_ & ((space_ << 1) | 1);
   }
 
@@ -369,7 +367,6 @@ class LineWords {
   const char* end_ = nullptr;
   uint64_t space_ = 0;
   uint64_t digit_ = 0;
-  uint64_t dot_ = 0;
   uint64_t starts_ = 0;
 };
 
