@@ -190,7 +190,7 @@ inline uint64_t Load8(const char* p) {
   return x;
 }
 
-// The value of the eight digits of t (the characters minus '0', the first one in the lowest
+// The value of the eight digits of v (the characters minus '0', the first one in the lowest
 // byte).
 inline uint64_t EightDigits(uint64_t v) {
   v = v * 10 + (v >> 8);
