@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -296,6 +297,66 @@ TEST(NumberScan, RealMatchesFromChars) {
     if (ec == std::errc::result_out_of_range) continue;  // the slow path's own handling
     if (w[0] == '-') want = -want;
     EXPECT_EQ(std::memcmp(&got, &want, sizeof got), 0) << w;
+  }
+}
+
+// The words and decimals taken from a line's bits against the byte-by-byte scan, and an
+// atom line read both ways, on random lines of numbers, signs, points, junk and separators.
+TEST(NumberScan, LineWordsMatchTheByteScan) {
+  const char* const kTokens[] = {"-12.345678", "47.8222900", "1e5", "+3.", ".25", "-.5", ".", "-", "+-1",
+                                 "1.2.3", "12345678.12345678", "123456789.5", "9999999999999999",
+                                 "9007199254740993", "0.00000001", "-0", "1.5x", "nan", "H", "Si", "7",
+                                 "-7", "1-2", "0012.5000", "\xc3\xa9"};
+  const std::string_view kPlain[] = {"-12.345678", "47.8222900", "+3.", ".25", "-.5", "12345678.12345678",
+                                     "0.00000001", "-0", "7", "-7", "0012.5000"};
+  const char* const kGaps[] = {" ", "  ", "\t", " \r", "   "};
+  std::mt19937 rng(5);
+  std::string text;
+  std::vector<std::pair<size_t, size_t>> lines;
+  for (int k = 0; k < 20000; ++k) {
+    const size_t b = text.size();
+    if (rng() % 2) text += kGaps[rng() % 5];
+    for (int n = static_cast<int>(rng() % 7); n > 0; --n) {
+      text += kTokens[rng() % std::size(kTokens)];
+      if (n > 1 || rng() % 3 == 0) text += kGaps[rng() % 5];
+    }
+    lines.push_back({b, text.size()});
+    text += '\n';
+  }
+  const char* readable = text.data() + text.size();
+  for (auto [b, e] : lines) {
+    const char* p = text.data() + b;
+    const char* end = text.data() + e;
+    const std::string_view line(p, e - b);
+    qv::scan::LineWords words;
+    const char* nl = nullptr;
+    ASSERT_EQ(words.LoadLine(p, readable, nl), line.size() < 64 && readable - p >= 80) << line;
+    if (!nl) continue;
+    ASSERT_EQ(nl, end);
+    const char* q = p;
+    for (;;) {
+      const std::string_view want = qv::scan::Word(q, end);
+      const std::string_view got = words.Next();
+      ASSERT_EQ(got, want) << line;
+      if (want.empty()) break;
+      double v = -7, r = -7;
+      if (words.Decimal(got, v)) {
+        ASSERT_EQ(qv::scan::Real(got.data(), got.data() + got.size(), r), got.data() + got.size()) << got;
+        EXPECT_EQ(std::memcmp(&v, &r, sizeof v), 0) << got;
+      } else {
+        EXPECT_EQ(std::find(std::begin(kPlain), std::end(kPlain), got), std::end(kPlain)) << "not taken: " << got;
+      }
+    }
+    for (qv::TextFormat f : {qv::TextFormat::kXyz, qv::TextFormat::kMd2}) {
+      int32_t z[2] = {-1, -1};
+      float r[2][3] = {{-1, -1, -1}, {-1, -1, -1}};
+      int nonFinite[2] = {0, 0};
+      qv::ParseCountedAtomLine(f, p, end, readable, z[0], r[0], nonFinite[0]);
+      qv::ParseCountedAtomLine(f, p, end, end, z[1], r[1], nonFinite[1]);  // byte by byte
+      EXPECT_EQ(z[0], z[1]) << line;
+      EXPECT_EQ(std::memcmp(r[0], r[1], sizeof r[0]), 0) << line;
+      EXPECT_EQ(nonFinite[0], nonFinite[1]) << line;
+    }
   }
 }
 

@@ -47,38 +47,18 @@ void MD3_Reader2<T>::ResetDestinations() {
 }
 
 template <class T>
-T MD3_Reader2<T>::Value(double v) {
-  const T t = static_cast<T>(v);
-  if (!std::isfinite(t)) {
-    ++nonFinite_;
-    return T(0);
-  }
-  return t;
-}
-
-// Numbers are taken word by word: a word that is not a number gives 0, a missing word 0.
-template <class T>
-void MD3_Reader2<T>::ReadNine(const char* p, const char* e, T* dest) {
-  for (int k = 0; k < 9; ++k) {
-    double v = 0;
-    const char* q = qv::scan::Real(p, e, v);
-    if (!q) v = 0;
-    dest[k] = Value(v);
-    p = qv::scan::SkipWord(q ? q : qv::scan::SkipSpace(p, e), e);
-  }
+template <class Words>
+void MD3_Reader2<T>::ReadNine(Words& words, T* dest) {
+  for (int k = 0; k < 9; ++k) dest[k] = MD3Value<T>(words, nonFinite_);
 }
 
 template <class T>
-void MD3_Reader2<T>::ReadTriple(const char*& p, const char* e, const MD3Triple<T>& d, int i) {
-  T* out[3] = {d.x + static_cast<ptrdiff_t>(i) * d.stride, d.y + static_cast<ptrdiff_t>(i) * d.stride,
-               d.z + static_cast<ptrdiff_t>(i) * d.stride};
-  for (int k = 0; k < 3; ++k) {
-    double v = 0;
-    const char* q = qv::scan::Real(p, e, v);
-    if (!q) v = 0;
-    *out[k] = Value(v);
-    p = qv::scan::SkipWord(q ? q : qv::scan::SkipSpace(p, e), e);
-  }
+template <class Words>
+void MD3_Reader2<T>::ReadTriple(Words& words, const MD3Triple<T>& d, int i) {
+  const ptrdiff_t at = static_cast<ptrdiff_t>(i) * d.stride;
+  d.x[at] = MD3Value<T>(words, nonFinite_);
+  d.y[at] = MD3Value<T>(words, nonFinite_);
+  d.z[at] = MD3Value<T>(words, nonFinite_);
 }
 
 template <class T>
@@ -92,6 +72,47 @@ void MD3_Reader2<T>::ZeroFrom(int i) {
       d->z[static_cast<ptrdiff_t>(k) * d->stride] = 0;
     }
   }
+}
+
+// One line after the title: a comment, BOX, STRESS, the next count (ends the frame), a
+// blank line (ends it too), or atom i.
+template <class T>
+template <class Words>
+typename MD3_Reader2<T>::Line MD3_Reader2<T>::ReadLine(Words& words, int i, int& pending) {
+  const std::string_view w = words.Next();
+  if (w.empty()) return kEndOfFrame;
+  if (w[0] == '#') return kOther;
+  if (w == "BOX") {
+    if (box_) ReadNine(words, box_);
+    return kOther;
+  }
+  if (w[0] >= '0' && w[0] <= '9') {
+    int next = 0;
+    qv::scan::Int(w.data(), w.data() + w.size(), next);
+    pending = next;
+    return kEndOfFrame;
+  }
+  if (w == "STRESS") {
+    if (stress_) ReadNine(words, stress_);
+    return kOther;
+  }
+  if (i >= count_) {
+    pending = kMD3TooManyAtoms;
+    return kEndOfFrame;
+  }
+  if (numbers_) numbers_[i] = qv::AtomicNumberOf(w);
+  if (pos_.Set()) {
+    ReadTriple(words, pos_, i);
+  } else {
+    for (int k = 0; k < 3; ++k) words.Next();
+  }
+  if (vec2_.Set()) {
+    ReadTriple(words, vec2_, i);
+  } else if (vec3_.Set()) {
+    for (int k = 0; k < 3; ++k) words.Next();
+  }
+  if (vec3_.Set()) ReadTriple(words, vec3_, i);
+  return kAtom;
 }
 
 template <class T>
@@ -110,43 +131,28 @@ int MD3_Reader2<T>::ReadFrame() {
   const int n = count_;
   int pending = kMD3End;
   int i = 0;
-  while (lines_.Next(line)) {
-    const char* p = line.data();
-    const char* e = p + line.size();
-    const std::string_view w = qv::scan::Word(p, e);
-    if (w.empty()) break;
-    if (w[0] == '#') continue;
-    if (w == "BOX") {
-      if (box_) ReadNine(p, e, box_);
-      continue;
-    }
-    if (w[0] >= '0' && w[0] <= '9') {
-      int next = 0;
-      qv::scan::Int(w.data(), w.data() + w.size(), next);
-      pending = next;
-      break;
-    }
-    if (w == "STRESS") {
-      if (stress_) ReadNine(p, e, stress_);
-      continue;
-    }
-    if (i >= n) {
-      pending = kMD3TooManyAtoms;
-      break;
-    }
-    if (numbers_) numbers_[i] = qv::AtomicNumberOf(w);
-    if (pos_.Set()) {
-      ReadTriple(p, e, pos_, i);
+  for (;;) {
+    // A line held whole in memory is classified in one pass that also finds its end.
+    qv::scan::LineWords fast;
+    const std::string_view held = lines_.Held();
+    const char* nl;
+    Line kind;
+    if (fast.LoadLine(held.data(), held.data() + held.size(), nl)) {
+      lines_.TakeLines(1, nl + 1);
+      kind = ReadLine(fast, i, pending);
     } else {
-      for (int k = 0; k < 3; ++k) qv::scan::Word(p, e);
+      if (!lines_.Next(line)) break;
+      const char* p = line.data();
+      const char* e = p + line.size();
+      if (fast.Load(p, e, lines_.BufferEnd())) {
+        kind = ReadLine(fast, i, pending);
+      } else {
+        qv::scan::ByteWords slow(p, e);
+        kind = ReadLine(slow, i, pending);
+      }
     }
-    if (vec2_.Set()) {
-      ReadTriple(p, e, vec2_, i);
-    } else if (vec3_.Set()) {
-      for (int k = 0; k < 3; ++k) qv::scan::Word(p, e);
-    }
-    if (vec3_.Set()) ReadTriple(p, e, vec3_, i);
-    ++i;
+    if (kind == kEndOfFrame) break;
+    if (kind == kAtom) ++i;
   }
   atomsRead_ = i;
   if (i < n) {

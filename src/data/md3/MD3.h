@@ -1,12 +1,14 @@
 #pragma once
 // The md3 trajectory format: a count line, a title line, then BOX, STRESS, comment and atom
 // lines in any order until the next count line, a blank line or the end of the file.
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "data/text/LineReader.h"
+#include "data/text/NumberScan.h"
 
 namespace vrk {
 
@@ -30,10 +32,27 @@ struct MD3Triple {
   void Clear() { *this = MD3Triple{}; }
 };
 
+// The value md3 gives the next word of a line: the number the word begins with, 0 for a
+// word that begins with none or a missing word; the word is used up whatever part of it the
+// number takes. A value that is no finite T is stored as 0 and counted.
+template <class T, class Words>
+[[gnu::always_inline]] inline T MD3Value(Words& words, int& nonFinite) {
+  std::string_view w;
+  double v = 0;
+  if (!words.NextDecimal(w, v) && !qv::scan::Real(w.data(), w.data() + w.size(), v)) v = 0;
+  const T t = static_cast<T>(v);
+  if (!std::isfinite(t)) {
+    ++nonFinite;
+    return T(0);
+  }
+  return t;
+}
+
 template <class T>
 class MD3_Reader2 {
  public:
-  MD3_Reader2() = default;
+  // lineLimit: the longest line read (LineReader's buffer).
+  explicit MD3_Reader2(size_t lineLimit = qv::LineReader::kDefaultBufferSize) : lines_(lineLimit) {}
   MD3_Reader2(const MD3_Reader2&) = delete;
   MD3_Reader2& operator=(const MD3_Reader2&) = delete;
 
@@ -71,10 +90,17 @@ class MD3_Reader2 {
   const qv::LineReader& Lines() const { return lines_; }
 
  private:
+  enum Line { kOther, kAtom, kEndOfFrame };
+
   int ReadFirstCount();
-  T Value(double v);
-  void ReadNine(const char* p, const char* e, T* dest);
-  void ReadTriple(const char*& p, const char* e, const MD3Triple<T>& d, int i);
+  // Over the words of one line: scan::LineWords, or scan::ByteWords for the lines it does
+  // not take.
+  template <class Words>
+  void ReadNine(Words& words, T* dest);
+  template <class Words>
+  void ReadTriple(Words& words, const MD3Triple<T>& d, int i);
+  template <class Words>
+  Line ReadLine(Words& words, int i, int& pending);
   void ZeroFrom(int i);
 
   qv::LineReader lines_;

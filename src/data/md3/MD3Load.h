@@ -18,4 +18,11 @@ int LoadMd3Frames(const std::string& path, FrameList& frames);
 // The same from an opened reader.
 int LoadMd3Frames(vrk::MD3_Reader2<float>& reader, FrameList& frames);
 
+// The load's console lines, one piece of text each, shared by the serial and the parallel
+// load: a count the rest of the file cannot hold, a frame without title line, and what is
+// said after a frame (how it ended, values that were not finite).
+std::string Md3DeclaresTooMany(int frameNo, int count);
+std::string Md3NoTitle(int frameNo);
+void PrintMd3FrameEnd(int frameNo, int status, int atomsRead, int count, int nonFinite);
+
 }  // namespace qv

@@ -39,6 +39,24 @@ class LineReader {
   // Bytes of the input not yet handed out as lines: the upper bound for anything a count
   // read from the file may claim.
   uint64_t BytesLeft() const { return totalSize_ > consumed_ ? totalSize_ - consumed_ : 0; }
+  // The end of the input held in memory: a parser may read ahead of the line last returned
+  // up to here (scan::LineWords), though nothing after the line is part of it.
+  const char* BufferEnd() const { return data_ ? data_ + end_ : nullptr; }
+  // The input held in memory from the next line on (its end may not be held yet); empty
+  // after a line that was too long.
+  std::string_view Held() const {
+    return tooLong_ || !data_ ? std::string_view() : std::string_view(data_ + begin_, end_ - begin_);
+  }
+  // Hands out the next `count` lines as Next() would, when the caller has found their line
+  // ends in Held() itself: `next` is the byte after the last one's '\n'.
+  void TakeLines(int64_t count, const char* next) {
+    const size_t len = static_cast<size_t>(next - (data_ + begin_));
+    begin_ += len;
+    consumed_ += len;
+    scanned_ = 0;
+    hadNewline_ = true;
+    lineNumber_ += count;
+  }
 
  private:
   bool Refill();

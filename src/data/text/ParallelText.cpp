@@ -9,9 +9,13 @@
 #include <memory>
 #include <system_error>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "data/Console.h"
+#include "data/ElementTable.h"
+#include "data/md3/MD3.h"
+#include "data/md3/MD3Load.h"
 #include "data/text/ExtendedXyz.h"
 #include "data/text/NumberScan.h"
 
@@ -34,6 +38,7 @@ struct Plan {
   int64_t supplied = 0;
   int nonFinite = 0;
   XyzTitle title;  // an extended title's columns and box
+  int status = 0;  // md3: how the frame ended (vrk::MD3Status, or the next count)
 };
 
 // A run of whole atom lines of one frame, starting at atom `first`.
@@ -51,6 +56,30 @@ struct Output {
   std::string text;
   size_t plan = SIZE_MAX;
 };
+
+// Calls line(k, begin, end, words) for each of the `count` lines from p, the last of which
+// may end at `end` without a line end; words is a scan::LineWords where the line's bytes
+// can be classified at once, else a scan::ByteWords.
+template <class Line>
+void ForEachLine(const char* p, const char* end, int64_t count, Line line) {
+  for (int64_t k = 0; k < count; ++k) {
+    scan::LineWords words;
+    const char* nl;
+    if (words.LoadLine(p, end, nl)) {
+      line(k, p, nl, words);
+    } else {
+      nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+      if (!nl) nl = end;
+      if (words.Load(p, nl, end)) {
+        line(k, p, nl, words);
+      } else {
+        scan::ByteWords slow(p, nl);
+        line(k, p, nl, slow);
+      }
+    }
+    p = nl + 1;
+  }
+}
 
 // The state shared by the scan and the parse of one load.
 class Load {
@@ -163,17 +192,15 @@ int LoadCountedFramesParallel(const std::string& path, TextFormat format, const 
     ATOMS_DATA& f = *plan.frame;
     int32_t* z = f.atomicNumbers.data() + r.first;
     float* pos = f.positions.data() + 3 * r.first;
-    const char* p = r.begin;
-    for (int64_t k = 0; k < r.lines; ++k) {
-      const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(r.end - p)));
-      const char* e = nl ? nl : r.end;
+    ForEachLine(r.begin, r.end, r.lines, [&](int64_t k, const char* p, const char* e, auto& words) {
       if (plan.title.extended) {
         ParseExtendedAtomLine(plan.title.columns, p, e, z[k], pos + 3 * k, r.nonFinite);
+      } else if constexpr (std::is_same_v<std::decay_t<decltype(words)>, scan::LineWords>) {
+        ParseCountedAtomLine(format, words, p, e, z[k], pos + 3 * k, r.nonFinite);
       } else {
-        ParseCountedAtomLine(format, p, e, z[k], pos + 3 * k, r.nonFinite);
+        ParseCountedAtomLine(format, p, e, e, z[k], pos + 3 * k, r.nonFinite);
       }
-      p = e + 1;
-    }
+    });
   });
   load.finish_ = [name](Plan& p) {
     if (p.supplied < p.declared) {
@@ -246,6 +273,160 @@ int LoadCountedFramesParallel(const std::string& path, TextFormat format, const 
     largestAtomCount = std::max(largestAtomCount, n);
     load.Report(at);
   }
+  load.Drain();
+  return 0;
+}
+
+int LoadMd3FramesParallel(const std::string& path, FrameList& frames, const ParallelTextOptions& options) {
+  TextWindow window(options.windowBytes, options.lineLimit);
+  if (!window.Open(path)) return -1;
+  std::string_view line;
+  int count = 0;
+  if (!window.Next(line) || !scan::Int(line.data(), line.data() + line.size(), count) || count <= 0) return -1;
+  Load load(window, ParallelTextThreads(options), frames);
+  load.SetParser([&load](Run& r) {
+    ATOMS_DATA& f = *load.PlanAt(r.plan).frame;
+    int32_t* z = f.atomicNumbers.data() + r.first;
+    float* pos = f.positions.data() + 3 * r.first;
+    ForEachLine(r.begin, r.end, r.lines, [&](int64_t k, const char*, const char*, auto& words) {
+      z[k] = AtomicNumberOf(words.Next());
+      for (int c = 0; c < 3; ++c) pos[3 * k + c] = vrk::MD3Value<float>(words, r.nonFinite);
+    });
+  });
+  load.finish_ = [](Plan& p) {
+    PrintMd3FrameEnd(p.frameNo, p.status, static_cast<int>(p.supplied), p.declared, p.nonFinite);
+  };
+
+  // The scan: frames and their lines in file order, as the serial reader meets them. Atom
+  // lines that follow one another become runs parsed later on every thread; everything
+  // else (counts, titles, BOX, comments) is read here.
+  enum class State { kFrame, kTitle, kBody, kDone };
+  State state = State::kFrame;
+  float box[9] = {};  // a frame without BOX keeps the box of the frame before it
+  size_t at = 0;
+  int atoms = 0;
+  int pending = vrk::kMD3End;
+  const char* runBegin = nullptr;
+  int64_t runLines = 0;
+  int64_t runFirst = 0;
+  const char* runEnd = nullptr;
+  auto flush = [&] {
+    if (runLines > 0) load.AddRun(Run{at, runFirst, runBegin, runEnd, runLines, 0});
+    runLines = 0;
+  };
+  int planned = static_cast<int>(frames.size());  // frames whose title was read, as numbered
+  // A count was read; bytesLeft follow its line.
+  auto startFrame = [&](uint64_t bytesLeft) {
+    if (static_cast<uint64_t>(count) > bytesLeft / 2 + 1) {
+      load.Say(Md3DeclaresTooMany(planned, count));
+      state = State::kDone;
+      return;
+    }
+    state = State::kTitle;
+  };
+  auto endFrame = [&] {
+    flush();
+    Plan& p = load.PlanAt(at);
+    ATOMS_DATA& f = *p.frame;
+    if (atoms < count) {
+      std::fill(f.atomicNumbers.begin() + atoms, f.atomicNumbers.end(), 0);
+      std::fill(f.positions.begin() + 3 * static_cast<size_t>(atoms), f.positions.end(), 0.0f);
+    }
+    for (int k = 0; k < 9; ++k) f.box[k] = box[k];
+    p.supplied = atoms;
+    p.status = atoms < count ? vrk::kMD3TooFewAtoms : pending;
+    load.Report(at);
+    if (p.status > 0) {
+      count = p.status;
+      state = State::kFrame;
+    } else {
+      state = State::kDone;
+    }
+  };
+  auto title = [&] {
+    auto plan = std::make_unique<Plan>();
+    plan->frameNo = planned;
+    plan->declared = count;
+    plan->frame = std::make_unique<ATOMS_DATA>();
+    ATOMS_DATA& f = *plan->frame;
+    f.Allocate(count);
+    f.sequence = f.step = planned;
+    at = load.Add(std::move(plan));
+    ++planned;
+    atoms = 0;
+    pending = vrk::kMD3End;
+    state = State::kBody;
+  };
+  // One line [p, e) of a frame after its title.
+  auto body = [&](const char* p, const char* e) {
+    const char* w = scan::SkipSpace(p, e);
+    const char* we = scan::SkipWord(w, e);
+    const std::string_view word(w, static_cast<size_t>(we - w));
+    if (word.empty()) return endFrame();
+    if (word[0] >= 'A' && word != "BOX" && word != "STRESS") {
+      if (atoms >= count) {
+        pending = vrk::kMD3TooManyAtoms;
+        return endFrame();
+      }
+      if (runLines == 0) {
+        runBegin = p;
+        runFirst = atoms;
+      }
+      ++runLines;
+      ++atoms;
+      return;
+    }
+    flush();
+    if (word[0] == '#' || word == "STRESS") return;
+    if (word == "BOX") {
+      scan::ByteWords words(we, e);
+      Plan& plan = load.PlanAt(at);
+      for (float& b : box) b = vrk::MD3Value<float>(words, plan.nonFinite);
+      return;
+    }
+    if (word[0] >= '0' && word[0] <= '9') {
+      int next = 0;
+      scan::Int(word.data(), word.data() + word.size(), next);
+      pending = next;
+      return endFrame();
+    }
+    // Any other word is an atom's symbol too.
+    if (atoms >= count) {
+      pending = vrk::kMD3TooManyAtoms;
+      return endFrame();
+    }
+    runBegin = p;
+    runFirst = atoms;
+    runLines = 1;
+    ++atoms;
+  };
+
+  startFrame(window.BytesLeft());
+  while (state != State::kDone) {
+    constexpr int64_t kLinesPerPass = 4 * kRunLines;
+    const int64_t passed = window.SkipLines(kLinesPerPass, kRunLines, [&](const char* b, const char* e, int64_t lines) {
+      const uint64_t left = window.BytesLeft();  // from b on
+      runEnd = e;
+      const char* p = b;
+      for (int64_t k = 0; k < lines && state != State::kDone; ++k) {
+        const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(e - p)));
+        const char* le = nl ? nl : e;
+        const char* next = nl ? nl + 1 : e;
+        if (state == State::kTitle) {
+          title();
+        } else if (state == State::kBody) {
+          body(p, le);
+          if (state == State::kFrame) startFrame(left - static_cast<uint64_t>(next - b));
+        }
+        p = next;
+      }
+      flush();  // a run never reaches past the lines handed out together
+    });
+    if (passed < kLinesPerPass) break;  // the end of the file, or a line that is too long
+  }
+  // The end of the input (or a line too long to read) ends the frame being read.
+  if (state == State::kTitle) load.Say(Md3NoTitle(planned));
+  if (state == State::kBody) endFrame();
   load.Drain();
   return 0;
 }

@@ -36,10 +36,10 @@ float Finite(double v, int& nonFinite) {
   return 0.0f;
 }
 
-// "%f %f %f": stops at the first field that is not a number, leaving it (and the rest) 0.
-void ScanXyz(const char* p, const char* e, float* out, int& nonFinite) {
-  out[0] = out[1] = out[2] = 0.0f;
-  for (int k = 0; k < 3; ++k) {
+// "%f %f %f" from the k-th value on: stops at the first field that is not a number, leaving
+// it (and the rest) as they are.
+void ScanXyzFrom(int k, const char* p, const char* e, float* out, int& nonFinite) {
+  for (; k < 3; ++k) {
     double v = 0;
     const char* q = scan::Real(p, e, v);
     if (!q) return;
@@ -48,24 +48,64 @@ void ScanXyz(const char* p, const char* e, float* out, int& nonFinite) {
   }
 }
 
-struct XyzTable {
-  std::array<int8_t, 128 * 128> z{};
-  XyzTable() {
-    const struct {
-      const char* s;
-      int z;
-    } kEntries[] = {{"h", 1},   {"he", 2},  {"li", 3},  {"be", 4},  {"b", 5},   {"c", 6},
-                    {"n", 7},   {"o", 8},   {"f", 9},   {"ne", 10}, {"na", 11}, {"mg", 12},
-                    {"al", 13}, {"si", 14}, {"p", 15},  {"s", 16},  {"cl", 17}, {"ea", 17},
-                    {"ar", 18}, {"k", 19}};
-    for (const auto& en : kEntries) {
-      const int c1 = static_cast<unsigned char>(en.s[1]);
-      // Both the capitalised and the all-lower-case spelling: "He" and "he", never "HE".
-      z[en.s[0] * 128 + c1] = static_cast<int8_t>(en.z);
-      z[(en.s[0] - 'a' + 'A') * 128 + c1] = static_cast<int8_t>(en.z);
+void ScanXyz(const char* p, const char* e, float* out, int& nonFinite) {
+  out[0] = out[1] = out[2] = 0.0f;
+  ScanXyzFrom(0, p, e, out, nonFinite);
+}
+
+// The fields of "%f %f %f" are whole words as long as each is a plain decimal; from the
+// first that is not, the numbers are read on byte by byte, as they may end inside a word.
+[[gnu::always_inline]] inline void ScanXyz(scan::LineWords& words, const char* e, float* out, int& nonFinite) {
+  out[0] = out[1] = out[2] = 0.0f;
+  for (int k = 0; k < 3; ++k) {
+    std::string_view w;
+    double v;
+    if (!words.NextDecimal(w, v)) {
+      ScanXyzFrom(k, w.data(), e, out, nonFinite);
+      return;
     }
+    out[k] = static_cast<float>(v);  // below 1e8: always a finite float
   }
-};
+}
+
+// "[+-]digits" and nothing else: md2's leading integer when it is a word of its own.
+bool PlainInt(std::string_view w) {
+  size_t k = !w.empty() && (w[0] == '+' || w[0] == '-');
+  if (k == w.size()) return false;
+  for (; k < w.size(); ++k) {
+    if (static_cast<unsigned>(w[k] - '0') >= 10) return false;
+  }
+  return true;
+}
+
+// Built at compile time: the lookup runs once per atom line and needs no guard.
+constexpr std::array<int8_t, 128 * 128> MakeXyzTable() {
+  std::array<int8_t, 128 * 128> z{};
+  const struct {
+    const char* s;
+    int z;
+  } kEntries[] = {{"h", 1},   {"he", 2},  {"li", 3},  {"be", 4},  {"b", 5},   {"c", 6},
+                  {"n", 7},   {"o", 8},   {"f", 9},   {"ne", 10}, {"na", 11}, {"mg", 12},
+                  {"al", 13}, {"si", 14}, {"p", 15},  {"s", 16},  {"cl", 17}, {"ea", 17},
+                  {"ar", 18}, {"k", 19}};
+  for (const auto& en : kEntries) {
+    const int c1 = static_cast<unsigned char>(en.s[1]);
+    // Both the capitalised and the all-lower-case spelling: "He" and "he", never "HE".
+    z[en.s[0] * 128 + c1] = static_cast<int8_t>(en.z);
+    z[(en.s[0] - 'a' + 'A') * 128 + c1] = static_cast<int8_t>(en.z);
+  }
+  return z;
+}
+
+constexpr std::array<int8_t, 128 * 128> kXyzTable = MakeXyzTable();
+
+[[gnu::always_inline]] inline int XyzNumber(std::string_view w) {
+  if (w.empty()) return 0;
+  const auto c0 = static_cast<unsigned char>(w[0]);
+  const auto c1 = w.size() > 1 ? static_cast<unsigned char>(w[1]) : 0;
+  if (c0 >= 128 || c1 >= 128) return 0;
+  return kXyzTable[c0 * 128 + c1];
+}
 
 void PrintNonFinite(TextFormat f, int frameNo, int count) {
   if (count > 0) {
@@ -80,6 +120,19 @@ void FillDefaults(ATOMS_DATA& frame, const TextLoad& load, std::string_view titl
   frame.step = 0;
   frame.comment.emplace(title);
   if (newline) frame.comment->push_back('\n');
+}
+
+// An atom line of an xyz or md2 frame that LineWords has taken.
+[[gnu::always_inline]] inline void CountedLine(TextFormat format, scan::LineWords& words, const char* p,
+                                               const char* e, int32_t& z, float* r, int& nonFinite) {
+  std::string_view sym = words.Next();
+  if (format == TextFormat::kMd2) {
+    // Unless the integer is a word of its own the symbol may start right after it.
+    if (!PlainInt(sym)) return ParseCountedAtomLine(format, p, e, e, z, r, nonFinite);
+    sym = words.Next();
+  }
+  z = XyzNumber(sym);
+  ScanXyz(words, e, r, nonFinite);
 }
 
 // xyz and md2 differ only in the integer before each atom's symbol.
@@ -126,13 +179,30 @@ std::unique_ptr<ATOMS_DATA> ReadCountedFrame(TextLoad& load, TextFormat format) 
   float* pos = frame->positions.data();
   int nonFinite = 0;
   int i = 0;
-  for (; i < n && lines.Next(line); ++i) {
+  for (; i < n; ++i) {
+    // The lines held whole in memory are taken straight from it, each classified in one
+    // pass that also finds its end; the reader is told how far they went at the end.
+    if (!extended.extended) {
+      const std::string_view held = lines.Held();
+      const char* p = held.data();
+      const char* readable = p + held.size();
+      const int from = i;
+      scan::LineWords words;
+      const char* nl;
+      for (; i < n && words.LoadLine(p, readable, nl); ++i) {
+        CountedLine(format, words, p, nl, z[i], pos + 3 * static_cast<size_t>(i), nonFinite);
+        p = nl + 1;
+      }
+      if (i > from) lines.TakeLines(i - from, p);
+      if (i == n) break;
+    }
+    if (!lines.Next(line)) break;
     const char* p = line.data();
     const char* e = p + line.size();
     if (extended.extended) {
       ParseExtendedAtomLine(extended.columns, p, e, z[i], pos + 3 * static_cast<size_t>(i), nonFinite);
     } else {
-      ParseCountedAtomLine(format, p, e, z[i], pos + 3 * static_cast<size_t>(i), nonFinite);
+      ParseCountedAtomLine(format, p, e, lines.BufferEnd(), z[i], pos + 3 * static_cast<size_t>(i), nonFinite);
     }
   }
   if (i < n) {
@@ -205,8 +275,15 @@ const char* TextFormatName(TextFormat f) {
   return "";
 }
 
-void ParseCountedAtomLine(TextFormat format, const char* p, const char* e, int32_t& z, float* r,
-                          int& nonFinite) {
+void ParseCountedAtomLine(TextFormat format, scan::LineWords& words, const char* p, const char* e, int32_t& z,
+                          float* r, int& nonFinite) {
+  CountedLine(format, words, p, e, z, r, nonFinite);
+}
+
+void ParseCountedAtomLine(TextFormat format, const char* p, const char* e, const char* readable, int32_t& z,
+                          float* r, int& nonFinite) {
+  scan::LineWords words;
+  if (words.Load(p, e, readable)) return ParseCountedAtomLine(format, words, p, e, z, r, nonFinite);
   if (format == TextFormat::kMd2) {
     int ignored = 0;
     const char* q = scan::Int(p, e, ignored);
@@ -248,14 +325,7 @@ int PdbAtomicNumber(std::string_view w) {
   return 21;
 }
 
-int XyzAtomicNumber(std::string_view w) {
-  static const XyzTable table;
-  if (w.empty()) return 0;
-  const auto c0 = static_cast<unsigned char>(w[0]);
-  const auto c1 = w.size() > 1 ? static_cast<unsigned char>(w[1]) : 0;
-  if (c0 >= 128 || c1 >= 128) return 0;
-  return table.z[c0 * 128 + c1];
-}
+int XyzAtomicNumber(std::string_view w) { return XyzNumber(w); }
 
 std::unique_ptr<ATOMS_DATA> ReadXyzFrame(TextLoad& load) {
   return ReadCountedFrame(load, TextFormat::kXyz);

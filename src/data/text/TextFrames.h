@@ -9,6 +9,7 @@
 
 #include "data/AtomsData.h"
 #include "data/text/LineReader.h"
+#include "data/text/NumberScan.h"
 
 namespace qv {
 
@@ -49,10 +50,14 @@ int LoadTextFrames(LineReader& lines, TextFormat format, const float defaultBox[
 
 // "pdb", "xyz" or "md2", as the messages name the format.
 const char* TextFormatName(TextFormat f);
-// One atom line of an xyz or md2 frame into its atomic number and position; values that
-// are not finite floats are stored as 0 and counted.
-void ParseCountedAtomLine(TextFormat format, const char* p, const char* e, int32_t& z, float* r,
-                          int& nonFinite);
+// One atom line [p, e) of an xyz or md2 frame into its atomic number and position; values
+// that are not finite floats are stored as 0 and counted. readable: the end of the memory the
+// line lies in, which may be read ahead (e when nothing past the line may be).
+void ParseCountedAtomLine(TextFormat format, const char* p, const char* e, const char* readable, int32_t& z,
+                          float* r, int& nonFinite);
+// The same for a line [p, e) that words has taken.
+void ParseCountedAtomLine(TextFormat format, scan::LineWords& words, const char* p, const char* e, int32_t& z,
+                          float* r, int& nonFinite);
 
 // The formats' own symbol tables.
 int PdbAtomicNumber(std::string_view word);  // whole word, case-sensitive; 21 when unknown
