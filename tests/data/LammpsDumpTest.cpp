@@ -188,6 +188,9 @@ TEST(LammpsDump, BrokenFramesEndTheLoadWithTheirNameAndKeepWhatCameBefore) {
       {"bad coordinate", "ITEM: TIMESTEP\n500\nITEM: NUMBER OF ATOMS\n1\nITEM: BOX BOUNDS pp pp pp\n0 10\n0 10\n0 10\n"
                          "ITEM: ATOMS id type x y z\n1 1 1 abc 1\n",
        "'abc' is not a coordinate"},
+      {"id not an integer", "ITEM: TIMESTEP\n550\nITEM: NUMBER OF ATOMS\n1\nITEM: BOX BOUNDS pp pp pp\n0 10\n0 10\n0 10\n"
+                            "ITEM: ATOMS id type x y z\n1x 1 1 1 1\n",
+       "atom line 1 of the frame of timestep 550 at offset 130 has no integer id"},
       {"garbage", "hello\n", "expected an 'ITEM:' line"},
       {"atoms first", "ITEM: TIMESTEP\n600\nITEM: ATOMS id type x y z\n1 1 1 1 1\n", "before its timestep"},
       {"long line", "ITEM: TIMESTEP\n700\nITEM: NUMBER OF ATOMS\n2\nITEM: BOX BOUNDS pp pp pp\n0 10\n0 10\n0 10\n"

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
+#include <type_traits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -70,6 +72,27 @@ const char* IntWord(const char* p, const char* e, int64_t& v) {
   }
   v = negative ? -static_cast<int64_t>(m) : static_cast<int64_t>(m);
   return p;
+}
+
+// A word of one to eight digits, read from eight bytes at once: only for words that
+// scan::LineWords gave, which have that many bytes readable from their start.
+bool ShortCount(std::string_view w, int64_t& v) {
+  if (w.empty() || w.size() > 8) return false;
+  const uint64_t x = scan::detail::Load8(w.data());
+  const uint64_t t = x - 0x3030303030303030u;
+  const uint64_t other = ((x + 0x4646464646464646u) | t) & 0x8080808080808080u;
+  if (other != 0 && static_cast<size_t>(std::countr_zero(other) / 8) < w.size()) return false;
+  v = static_cast<int64_t>(scan::detail::DigitValue(t, static_cast<int>(w.size())));
+  return true;
+}
+
+// An integer word, as IntWord; Words tells whether the eight-byte read is safe.
+template <class Words>
+bool WordInt(std::string_view w, int64_t& v) {
+  if constexpr (std::is_same_v<Words, scan::LineWords>) {
+    if (ShortCount(w, v)) return true;
+  }
+  return IntWord(w.data(), w.data() + w.size(), v) == w.data() + w.size();
 }
 
 }  // namespace
@@ -369,70 +392,61 @@ int LAMMPS_Reader::AtomLines(int n, int64_t perRun,
                                    " atom lines of " + Where());
 }
 
-bool LAMMPS_Reader::ParseAtomLine(std::string_view line, size_t i, ATOMS_DATA& frame, LineOutcome& out) {
-  std::string& problem = out.problem;
-  int& code = out.code;
+template <class Words>
+bool LAMMPS_Reader::ParseAtomLine(Words& words, size_t i, ATOMS_DATA& frame, LineOutcome& out) {
   const Columns& c = header_.columns;
-  const char* p = line.data();
-  const char* e = p + line.size();
   double v[3] = {0, 0, 0}, vec[3] = {0, 0, 0};
   int64_t type = 0, id = 0;
   std::string_view element;
-  // One pass along the line: numbers are read where they stand, other columns skipped.
+  // The number a whole word holds; false when it holds something else.
+  auto real = [](std::string_view w, double& d) {
+    const char* end = w.data() + w.size();
+    return scan::Real(w.data(), end, d) == end;
+  };
+  // One pass along the line's words: numbers are read where they stand, others skipped.
   for (int k = 0; k < c.used; ++k) {
-    p = scan::SkipSpace(p, e);
-    if (p == e) {
-      code = kFrameTruncated;
-      problem = "atom line " + std::to_string(i + 1) + " of " + Where() + " has " + std::to_string(k) +
-                " of " + std::to_string(c.count) + " values";
+    const uint8_t role = c.role[k];
+    std::string_view w;
+    double d = 0;
+    const bool plain = role >= kRolePos ? words.NextDecimal(w, d) : (w = words.Next(), false);
+    if (w.empty()) {
+      out.code = kFrameTruncated;
+      out.problem = "atom line " + std::to_string(i + 1) + " of " + Where() + " has " + std::to_string(k) +
+                    " of " + std::to_string(c.count) + " values";
       return false;
     }
-    const uint8_t role = c.role[k];
-    const char* word = p;
-    const char* q = nullptr;
     switch (role) {
       case kRolePos:
       case kRolePos + 1:
       case kRolePos + 2:
-        q = scan::Real(p, e, v[role - kRolePos]);
-        if (!q || (q < e && !scan::IsSpace(*q))) {
-          code = kFrameBadRecord;
-          problem = "atom line " + std::to_string(i + 1) + " of " + Where() + ": '" +
-                    std::string(word, static_cast<size_t>(scan::SkipWord(word, e) - word)) +
-                    "' is not a coordinate";
+        if (!plain && !real(w, d)) {
+          out.code = kFrameBadRecord;
+          out.problem = "atom line " + std::to_string(i + 1) + " of " + Where() + ": '" + std::string(w) +
+                        "' is not a coordinate";
           return false;
         }
-        p = q;
+        v[role - kRolePos] = d;
         break;
       case kRoleVec:
       case kRoleVec + 1:
       case kRoleVec + 2:
-        q = scan::Real(p, e, vec[role - kRoleVec]);
-        if (!q || (q < e && !scan::IsSpace(*q))) {
-          vec[role - kRoleVec] = 0;
-          q = scan::SkipWord(p, e);
-        }
-        p = q;
+        vec[role - kRoleVec] = plain || real(w, d) ? d : 0.0;
         break;
       case kRoleId:
-        p = IntWord(p, e, id);
-        if (!p) {
-          code = kFrameBadRecord;
-          problem = "atom line " + std::to_string(i + 1) + " of " + Where() + " has no integer id";
+        if (!WordInt<Words>(w, id)) {
+          out.code = kFrameBadRecord;
+          out.problem = "atom line " + std::to_string(i + 1) + " of " + Where() + " has no integer id";
           return false;
         }
         break;
       case kRoleType:
-        q = IntWord(p, e, type);
-        if (!q) type = 0;
-        p = q ? q : scan::SkipWord(p, e);
+        if (!WordInt<Words>(w, type)) type = 0;
         break;
       case kRoleElement:
-        p = scan::SkipWord(p, e);
-        element = std::string_view(word, static_cast<size_t>(p - word));
+        element = w;
         break;
       default:
-        p = scan::SkipWord(p, e);
+        break;
     }
   }
   if (c.scaled) {
@@ -441,23 +455,30 @@ bool LAMMPS_Reader::ParseAtomLine(std::string_view line, size_t i, ATOMS_DATA& f
       v[k] = header_.origin[k] + s[0] * header_.a[k] + s[1] * header_.b[k] + s[2] * header_.c[k];
   }
   size_t slot = i;
-  if (placeById_) {
-    // A slot already taken, or an id beyond 1..n, ends placing by id: the caller reads the
-    // lines again in file order. Taking a slot is atomic, so no slot is written twice.
-    const size_t n = seen_.size();
-    if (id < 1 || id > static_cast<int64_t>(n) ||
-        std::atomic_ref<uint8_t>(seen_[static_cast<size_t>(id - 1)]).exchange(1, std::memory_order_relaxed)) {
+  const bool byId = placeById_;
+  if (byId) {
+    // An id beyond 1..n ends placing by id: the caller reads the lines again in file order.
+    // So does a repeated id, found afterwards as a slot left empty; until then two lines may
+    // write one slot, so slots are written by atomic stores (plain moves here).
+    if (id < 1 || id > static_cast<int64_t>(seen_.size())) {
       out.misplaced = true;
       return true;
     }
     slot = static_cast<size_t>(id - 1);
+    std::atomic_ref<uint8_t>(seen_[slot]).store(1, std::memory_order_relaxed);
   }
+  auto put = [byId](auto& to, auto value) {
+    if (byId)
+      std::atomic_ref(to).store(value, std::memory_order_relaxed);
+    else
+      to = value;
+  };
   for (int k = 0; k < 3; ++k) {
     if (!std::isfinite(v[k])) {
       v[k] = 0;
       ++out.nonFinite;
     }
-    frame.positions[3 * slot + k] = static_cast<float>(v[k]);
+    put(frame.positions[3 * slot + k], static_cast<float>(v[k]));
   }
   int32_t z = -1;
   if (c.element >= 0) {
@@ -468,10 +489,10 @@ bool LAMMPS_Reader::ParseAtomLine(std::string_view line, size_t i, ATOMS_DATA& f
     // Unlisted types keep their number, so that they still get distinct colours.
     z = listed ? typeElements_[static_cast<size_t>(type - 1)] : static_cast<int32_t>(std::clamp<int64_t>(type, -1, 118));
   }
-  frame.atomicNumbers[slot] = z;
+  put(frame.atomicNumbers[slot], z);
   if (c.vec[0] >= 0) {
     for (int k = 0; k < 3; ++k)
-      frame.vectors[3 * slot + k] = std::isfinite(vec[k]) ? static_cast<float>(vec[k]) : 0.0f;
+      put(frame.vectors[3 * slot + k], std::isfinite(vec[k]) ? static_cast<float>(vec[k]) : 0.0f);
   }
   if (!placeById_ && c.id >= 0) ids_[i] = id;
   return true;
@@ -501,17 +522,10 @@ int LAMMPS_Reader::ParseBody(ATOMS_DATA& frame, int n, bool placeById, LineOutco
     RunParallel(threads, runs.size(), [&](size_t r) {
       const Run& run = runs[r];
       LineOutcome& o = outcome[r];
-      const char* p = run.begin;
-      for (int64_t k = 0; k < run.lines; ++k) {
-        const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(run.end - p)));
-        const char* e = nl ? nl : run.end;
-        if (!ParseAtomLine(std::string_view(p, static_cast<size_t>(e - p)), static_cast<size_t>(run.first + k),
-                           frame, o)) {
-          o.bad = run.first + k;
-          return;
-        }
-        p = e + 1;
-      }
+      ForEachLine(run.begin, run.end, run.lines, [&](int64_t k, const char*, const char*, auto& words) {
+        if (o.bad >= 0) return;
+        if (!ParseAtomLine(words, static_cast<size_t>(run.first + k), frame, o)) o.bad = run.first + k;
+      });
     });
     runs.clear();
     for (LineOutcome& o : outcome) {
@@ -554,7 +568,8 @@ int LAMMPS_Reader::ReadFrame(ATOMS_DATA& frame) {
   const bool byId = c.id >= 0;
   LineOutcome result;
   int rc = ParseBody(frame, n, byId, result);
-  if (rc == kFrameOk && byId && result.misplaced) {
+  if (rc == kFrameOk && byId &&
+      (result.misplaced || std::count(seen_.begin(), seen_.end(), uint8_t{1}) != static_cast<std::ptrdiff_t>(n))) {
     pos_ = body;
     ids_.resize(un);
     rc = ParseBody(frame, n, false, result);

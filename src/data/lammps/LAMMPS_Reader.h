@@ -81,10 +81,11 @@ class LAMMPS_Reader : public FrameReader {
     std::string problem;
     bool misplaced = false;  // an id that names no free slot
   };
-  // One atom line, the i-th of the frame, into the slot its id names (placeById_) or into
+  // One atom line (its words), the i-th of the frame, into the slot its id names (placeById_) or into
   // slot i and its id into ids_; false with the reason otherwise. Safe to run for different
   // lines at the same time.
-  bool ParseAtomLine(std::string_view line, size_t i, ATOMS_DATA& frame, LineOutcome& out);
+  template <class Words>
+  bool ParseAtomLine(Words& words, size_t i, ATOMS_DATA& frame, LineOutcome& out);
   // Every atom line of the frame from the logical position, parsed in parallel.
   int ParseBody(ATOMS_DATA& frame, int n, bool placeById, LineOutcome& result);
   // Puts atoms read in file order into the order of their ids (stable for repeats).

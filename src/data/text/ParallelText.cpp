@@ -57,30 +57,6 @@ struct Output {
   size_t plan = SIZE_MAX;
 };
 
-// Calls line(k, begin, end, words) for each of the `count` lines from p, the last of which
-// may end at `end` without a line end; words is a scan::LineWords where the line's bytes
-// can be classified at once, else a scan::ByteWords.
-template <class Line>
-void ForEachLine(const char* p, const char* end, int64_t count, Line line) {
-  for (int64_t k = 0; k < count; ++k) {
-    scan::LineWords words;
-    const char* nl;
-    if (words.LoadLine(p, end, nl)) {
-      line(k, p, nl, words);
-    } else {
-      nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-      if (!nl) nl = end;
-      if (words.Load(p, nl, end)) {
-        line(k, p, nl, words);
-      } else {
-        scan::ByteWords slow(p, nl);
-        line(k, p, nl, slow);
-      }
-    }
-    p = nl + 1;
-  }
-}
-
 // The state shared by the scan and the parse of one load.
 class Load {
  public:
