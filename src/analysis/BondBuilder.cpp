@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <thread>
+#include <vector>
 
 #include "analysis/CellPartition.h"
 #include "data/DataContainer.h"
 #include "data/DataSetList.h"
+#include "data/text/ParallelText.h"
 
 namespace {
 
@@ -26,30 +30,31 @@ void GrowDiscarding(qv::PodVector<T>& v, size_t n) {
   v.resize(n);
 }
 
-// Whether the atoms are listed roughly in space order (as a lattice or a freshly built
-// structure is): most consecutive atoms lie in the same or adjacent cells.
-bool SpatiallyOrdered(const int32_t* cellOf, int32_t n, const int32_t nc[3]) {
-  int32_t far = 0, pairs = 0;
-  int32_t prev[3] = {0, 0, 0};
-  bool havePrev = false;
-  for (int32_t i = 0; i < n; ++i) {
-    const int32_t cell = cellOf[i];
-    if (cell < 0) continue;
-    const int32_t c[3] = {cell % nc[0], (cell / nc[0]) % nc[1], cell / (nc[0] * nc[1])};
-    if (havePrev) {
-      ++pairs;
-      if (std::abs(c[0] - prev[0]) > 1 || std::abs(c[1] - prev[1]) > 1 || std::abs(c[2] - prev[2]) > 1) ++far;
-    }
-    std::copy(c, c + 3, prev);
-    havePrev = true;
-  }
-  return far * 8 <= pairs;
+// Whether two consecutive atoms of the order check lie in cells farther apart than adjacent.
+bool FarCells(int32_t a, int32_t b, const int32_t nc[3]) {
+  const int32_t ca[3] = {a % nc[0], (a / nc[0]) % nc[1], a / (nc[0] * nc[1])};
+  const int32_t cb[3] = {b % nc[0], (b / nc[0]) % nc[1], b / (nc[0] * nc[1])};
+  return std::abs(ca[0] - cb[0]) > 1 || std::abs(ca[1] - cb[1]) > 1 || std::abs(ca[2] - cb[2]) > 1;
+}
+
+// The grid aims at this many atoms per cell on average (cells never narrower than the
+// cut-off): fewer leaves most of the cells a walk visits empty, more measures distances to
+// atoms beyond the cut-off.
+constexpr int64_t kAtomsPerCell = 2;
+
+// Below this many atoms a second thread costs more to start than it saves.
+constexpr int32_t kParallelAtoms = 1 << 15;
+
+int BuildThreads(int requested, int32_t n) {
+  if (requested > 0) return std::min(requested, 2);
+  if (n < kParallelAtoms) return 1;
+  return std::thread::hardware_concurrency() >= 2 ? 2 : 1;
 }
 
 }  // namespace
 
 int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int periodic,
-                   BondBuildStats* stats, BondWalk walk) {
+                   BondBuildStats* stats, BondWalk walk, int threads) {
   ++bonds.revision;
   const int32_t atomCount = std::max(frame.atomCount, 0);
   const int32_t n = static_cast<int32_t>(
@@ -63,9 +68,11 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
 
   float* pos = frame.positions.data();
   CellPartition part(cutoff);
-  // At most four cells per atom (16 bytes) beyond a small fixed grid: a vast box with few
-  // atoms gets wide cells instead of a head array sized by the box.
-  part.SetCellLimit(std::max<int64_t>(int64_t{1} << 16, 4 * static_cast<int64_t>(n)));
+  // About one cell per kAtomsPerCell atoms: a cut-off far below the atoms' spacing walks
+  // the same populated cells as one near it, and a vast box with few atoms gets wide cells
+  // instead of a head array sized by the box.
+  part.SetCellLimit(std::max<int64_t>(1, n / kAtomsPerCell));
+  const int team = BuildThreads(threads, n);
   double origin[3] = {0, 0, 0};
   bool images = periodic != 0;
   if (images) {
@@ -109,16 +116,15 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
 
   // Working data, all released at the end of the build: the working positions (relative to
   // the origin, wrapped in periodic mode) sorted by cell so that a cell's atoms lie side by
-  // side, each cell's atoms in ascending index order, and the mapping between the orders.
+  // side, each cell's atoms in ascending index order, and the atom of each slot.
   // x, y, z side by side: a neighbour's coordinates arrive in one cache line.
   qv::PodVector<double> sorted(3 * static_cast<size_t>(n));
   qv::PodVector<int32_t> cellOf(static_cast<size_t>(n));
-  qv::PodVector<int32_t> rank(static_cast<size_t>(n));
   qv::PodVector<int32_t> original(static_cast<size_t>(n));
   std::vector<int32_t> cellStart(static_cast<size_t>(cells) + 1, 0);
 
   // Working position and cell of atom i; -1 for an atom that cannot be placed. Run twice
-  // per atom (count, then scatter), which costs less than holding the positions twice.
+  // per atom (cell, then scatter), which costs less than holding the positions twice.
   auto locate = [&](int32_t i, double w[3]) -> int32_t {
     const float* p = pos + 3 * static_cast<size_t>(i);
     w[0] = static_cast<double>(p[0]) - origin[0];
@@ -140,26 +146,74 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     if (!std::isfinite(w[0]) || !std::isfinite(w[1]) || !std::isfinite(w[2])) return -1;
     return (c[2] * nc[1] + c[1]) * nc[0] + c[0];
   };
+  auto partBegin = [&](int32_t total, size_t k) {
+    return static_cast<int32_t>(static_cast<int64_t>(total) * static_cast<int64_t>(k) / team);
+  };
 
-  for (int32_t i = 0; i < n; ++i) {
-    double w[3];
-    const int32_t cell = locate(i, w);
-    cellOf[i] = cell;
-    if (cell >= 0) ++cellStart[static_cast<size_t>(cell) + 1];
+  // Each atom's cell, and for the order check how often consecutive placed atoms lie in
+  // cells that are not adjacent; the parts' seams are counted after.
+  struct OrderTally {
+    int32_t far = 0, pairs = 0, first = -1, last = -1;
+  };
+  std::vector<OrderTally> tally(static_cast<size_t>(team));
+  qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
+    OrderTally t;
+    for (int32_t i = partBegin(n, k), end = partBegin(n, k + 1); i < end; ++i) {
+      double w[3];
+      const int32_t cell = locate(i, w);
+      cellOf[i] = cell;
+      if (cell < 0) continue;
+      if (t.last >= 0) {
+        ++t.pairs;
+        if (FarCells(t.last, cell, nc)) ++t.far;
+      } else {
+        t.first = cell;
+      }
+      t.last = cell;
+    }
+    tally[k] = t;
+  });
+  int32_t far = 0, pairs = 0, last = -1;
+  for (const OrderTally& t : tally) {
+    far += t.far;
+    pairs += t.pairs;
+    if (t.first < 0) continue;
+    if (last >= 0) {
+      ++pairs;
+      if (FarCells(last, t.first, nc)) ++far;
+    }
+    last = t.last;
   }
+  // Atoms listed roughly in space order (as a lattice or a freshly built structure is):
+  // most consecutive atoms lie in the same or adjacent cells.
+  const bool byCell = walk == BondWalk::kAuto ? far * 8 > pairs : walk == BondWalk::kByCell;
+
+  for (int32_t i = 0; i < n; ++i)
+    if (cellOf[i] >= 0) ++cellStart[static_cast<size_t>(cellOf[i]) + 1];
   for (int32_t c = 0; c < cells; ++c) cellStart[c + 1] += cellStart[c];
-  for (int32_t i = 0; i < n; ++i) {
-    double w[3];
-    const int32_t cell = locate(i, w);
-    if (cell < 0) continue;
-    const int32_t s = cellStart[cell]++;
-    double* q = &sorted[3 * static_cast<size_t>(s)];
-    q[0] = w[0];
-    q[1] = w[1];
-    q[2] = w[2];
-    original[s] = i;
-    rank[i] = s;
-  }
+  const int32_t placed = cellStart[cells];
+  // The parts of the grid the threads fill and walk: runs of whole cells with about the
+  // same number of atoms.
+  std::vector<int32_t> cellCut(static_cast<size_t>(team) + 1, cells);
+  for (int k = 0; k < team; ++k)
+    cellCut[k] = static_cast<int32_t>(std::lower_bound(cellStart.begin(), cellStart.end() - 1, partBegin(placed, k)) -
+                                      cellStart.begin());
+  cellCut[0] = 0;
+  qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
+    const int32_t lo = cellCut[k], hi = cellCut[k + 1];
+    for (int32_t i = 0; i < n; ++i) {
+      const int32_t cell = cellOf[i];
+      if (cell < lo || cell >= hi) continue;
+      double w[3];
+      locate(i, w);
+      const int32_t s = cellStart[cell]++;
+      double* q = &sorted[3 * static_cast<size_t>(s)];
+      q[0] = w[0];
+      q[1] = w[1];
+      q[2] = w[2];
+      original[s] = i;
+    }
+  });
   for (int32_t c = cells; c > 0; --c) cellStart[c] = cellStart[c - 1];
   cellStart[0] = 0;
 
@@ -225,34 +279,43 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   constexpr size_t kMaxEntries = static_cast<size_t>(std::numeric_limits<int32_t>::max());
   int32_t* counts = bonds.counts.data();
   size_t count = 0;
-  const bool byCell = walk == BondWalk::kAuto ? !SpatiallyOrdered(cellOf.data(), n, nc) : walk == BondWalk::kByCell;
+  // A second thread counts into its own array, added in after: the atoms it bonds are
+  // anyone's.
+  qv::PodVector<int32_t> helperCounts(team > 1 ? static_cast<size_t>(n) : 0);
+  std::fill(helperCounts.begin(), helperCounts.end(), 0);
+  auto countsOf = [&](size_t k) { return k == 0 ? counts : helperCounts.data(); };
+  auto addHelperCounts = [&] {
+    for (size_t i = 0; i < helperCounts.size(); ++i) counts[i] += helperCounts[i];
+  };
+  qv::PodVector<int32_t> place(byCell ? static_cast<size_t>(n) : 0);
   if (byCell) {
     // Atoms listed in no spatial order: walking them by index would fetch every neighbour
     // cell from far away in memory. Walk the cells instead, twice: count each atom's half
     // of the list, then write it at its place in index order.
-    qv::PodVector<int32_t> place(static_cast<size_t>(n)), found(static_cast<size_t>(n));
-    std::fill(found.begin(), found.end(), 0);
-    for (int32_t cell = 0; cell < cells; ++cell) {
-      for (int32_t s = start[cell]; s < start[cell + 1]; ++s) {
-        int32_t h = 0;
-        visitHalf(s, cell, [&](int32_t t, double, double, double) {
-          ++h;
-          ++found[t];
-        });
-        place[s] = h;
-        found[s] += h;
+    qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
+      int32_t* found = countsOf(k);
+      for (int32_t cell = cellCut[k]; cell < cellCut[k + 1]; ++cell) {
+        for (int32_t s = start[cell]; s < start[cell + 1]; ++s) {
+          int32_t h = 0;
+          visitHalf(s, cell, [&](int32_t t, double, double, double) {
+            ++h;
+            ++found[orig[t]];
+          });
+          place[orig[s]] = h;
+          found[orig[s]] += h;
+        }
       }
-    }
+    });
+    addHelperCounts();
     for (int32_t i = 0; i < n; ++i) {
       if (cellOf[i] < 0) continue;
-      const int32_t s = rank[i];
-      const int32_t h = place[s];
+      const int32_t h = place[i];
       if (count + static_cast<size_t>(h) > kMaxEntries) {
-        place[s] = -1;  // past the longest list an int32 count can describe: left out
-        found[s] = 0;
+        place[i] = -1;  // past the longest list an int32 count can describe: left out
+        counts[i] = 0;
         continue;
       }
-      place[s] = static_cast<int32_t>(count);
+      place[i] = static_cast<int32_t>(count);
       count += static_cast<size_t>(h);
     }
     if (bonds.entries.size() < count) {
@@ -262,76 +325,134 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       bonds.entries.resize(grown);
     }
     BOND_ENTRY* entries = bonds.entries.data();
-    for (int32_t cell = 0; cell < cells; ++cell) {
-      for (int32_t s = start[cell]; s < start[cell + 1]; ++s) {
-        if (place[s] < 0) continue;
-        BOND_ENTRY* out = entries + place[s];
-        const int32_t i = orig[s];
-        visitHalf(s, cell, [&](int32_t t, double dx, double dy, double dz) {
-          *out++ = BOND_ENTRY{i, orig[t], static_cast<float>(dx), static_cast<float>(dy), static_cast<float>(dz)};
-        });
+    qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
+      for (int32_t cell = cellCut[k]; cell < cellCut[k + 1]; ++cell) {
+        for (int32_t s = start[cell]; s < start[cell + 1]; ++s) {
+          const int32_t i = orig[s];
+          if (place[i] < 0) continue;
+          BOND_ENTRY* out = entries + place[i];
+          visitHalf(s, cell, [&](int32_t t, double dx, double dy, double dz) {
+            *out++ = BOND_ENTRY{i, orig[t], static_cast<float>(dx), static_cast<float>(dy), static_cast<float>(dz)};
+          });
+        }
       }
-    }
-    for (int32_t i = 0; i < n; ++i)
-      if (cellOf[i] >= 0) counts[i] = found[rank[i]];
+    });
   } else {
-    // One pass in index order: consecutive atoms share their neighbour cells in the cache.
-    // A list longer than the capacity would be copied on every growth; a sample of the atoms
-    // tells its length beforehand, so a first build of a dense frame sizes the array once
-    // (and never holds an old and a new array at the same time).
+    // In index order: consecutive atoms share their neighbour cells in the cache. A list
+    // longer than the capacity would be copied on every growth; a sample of the atoms tells
+    // its length beforehand, so a first build of a dense frame sizes the array once (and
+    // never holds an old and a new array at the same time). Each thread walks half of the
+    // atoms into its own stretch of the array, sized by the sample, and the second stretch
+    // then moves up to join the first.
+    const int32_t mid = partBegin(n, 1);
+    double rate[2] = {0, 0};
     {
       constexpr int32_t kEvery = 61;
-      size_t sampled = 0, found = 0;
+      size_t sampled[2] = {0, 0}, found[2] = {0, 0};
       for (int32_t i = 0; i < n; i += kEvery) {
         if (cellOf[i] < 0) continue;
-        ++sampled;
-        visitHalf(rank[i], cellOf[i], [&](int32_t, double, double, double) { ++found; });
+        const int half = i < mid ? 0 : 1;
+        ++sampled[half];
+        int32_t s = start[cellOf[i]];
+        while (orig[s] != i) ++s;
+        visitHalf(s, cellOf[i], [&](int32_t, double, double, double) { ++found[half]; });
       }
-      if (sampled > 0) {
-        const double estimate = 1.05 * static_cast<double>(found) / static_cast<double>(sampled) * n + 1024;
+      for (int h = 0; h < 2; ++h)
+        if (sampled[h] > 0) rate[h] = static_cast<double>(found[h]) / static_cast<double>(sampled[h]);
+      if (sampled[0] + sampled[1] > 0) {
+        const double estimate =
+            1.05 * static_cast<double>(found[0] + found[1]) / static_cast<double>(sampled[0] + sampled[1]) * n + 1024;
         if (estimate > static_cast<double>(bonds.entries.size()))
           GrowDiscarding(bonds.entries, static_cast<size_t>(std::min(estimate, static_cast<double>(kMaxEntries))));
       }
     }
-    BOND_ENTRY* entries = bonds.entries.data();
-    size_t capacity = bonds.entries.size();
-    bool full = false;
-    for (int32_t i = 0; i < n && !full; ++i) {
-      const int32_t cell = cellOf[i];
-      if (cell < 0) continue;
-      visitHalf(rank[i], cell, [&](int32_t t, double dx, double dy, double dz) {
-        if (count == capacity) {
-          if (capacity >= kMaxEntries) {
+    // Walks atoms [from, to) into out[0, room), counting into cnt; stops before the first
+    // atom whose entries do not fit (that atom's entries and counts taken back) and returns
+    // it, or `to`. `written` receives the entries written.
+    auto walkIndex = [&](int32_t from, int32_t to, BOND_ENTRY* out, size_t room, int32_t* cnt,
+                         size_t& written) -> int32_t {
+      size_t w = 0;
+      for (int32_t i = from; i < to; ++i) {
+        const int32_t cell = cellOf[i];
+        if (cell < 0) continue;
+        int32_t s = start[cell];
+        while (orig[s] != i) ++s;
+        const size_t atomStart = w;
+        bool full = false;
+        visitHalf(s, cell, [&](int32_t t, double dx, double dy, double dz) {
+          if (w == room) {
             full = true;
             return;
           }
-          capacity = std::min(kMaxEntries, std::max<size_t>(64, 2 * capacity));
-          bonds.entries.resize(capacity);
-          entries = bonds.entries.data();
+          const int32_t j = orig[t];
+          out[w++] = BOND_ENTRY{i, j, static_cast<float>(dx), static_cast<float>(dy), static_cast<float>(dz)};
+          ++cnt[i];
+          ++cnt[j];
+        });
+        if (full) {
+          for (size_t e = atomStart; e < w; ++e) {
+            --cnt[out[e].i];
+            --cnt[out[e].j];
+          }
+          written = atomStart;
+          return i;
         }
-        const int32_t j = orig[t];
-        entries[count++] = BOND_ENTRY{i, j, static_cast<float>(dx), static_cast<float>(dy), static_cast<float>(dz)};
-        ++counts[i];
-        ++counts[j];
+      }
+      written = w;
+      return to;
+    };
+    int32_t next = 0;
+    if (team > 1) {
+      const size_t capacity = bonds.entries.size();
+      const double share = rate[0] + rate[1] > 0 ? rate[0] * mid / (rate[0] * mid + rate[1] * (n - mid)) : 0.5;
+      const size_t seam = std::min(capacity, static_cast<size_t>(share * static_cast<double>(capacity)));
+      BOND_ENTRY* entries = bonds.entries.data();
+      size_t written[2] = {0, 0};
+      int32_t stop[2] = {0, 0};
+      qv::RunParallel(2, 2, [&](size_t k) {
+        stop[k] = k == 0 ? walkIndex(0, mid, entries, seam, counts, written[0])
+                         : walkIndex(mid, n, entries + seam, capacity - seam, helperCounts.data(), written[1]);
       });
+      count = written[0];
+      next = stop[0];
+      if (stop[0] == mid) {
+        std::memmove(entries + count, entries + seam, written[1] * sizeof(BOND_ENTRY));
+        count += written[1];
+        next = stop[1];
+        addHelperCounts();
+      }
+      // Otherwise the first half ran out of room: the second half's work is dropped and
+      // done again below, after it.
+    }
+    // What the threads left (a stretch that ran out of room), growing the array as needed.
+    while (next < n) {
+      size_t written = 0;
+      next = walkIndex(next, n, bonds.entries.data() + count, bonds.entries.size() - count, counts, written);
+      count += written;
+      if (next == n) break;
+      const size_t capacity = bonds.entries.size();
+      if (capacity >= kMaxEntries) break;
+      bonds.entries.resize(std::min(kMaxEntries, std::max<size_t>(64, 2 * capacity)));
     }
   }
   bonds.bondCount = static_cast<int32_t>(count);
 
   if (images) {
-    for (int32_t i = 0; i < n; ++i) {
-      if (cellOf[i] < 0) continue;
-      const int32_t s = rank[i];
-      float* p = pos + 3 * static_cast<size_t>(i);
-      const double* q = &sorted[3 * static_cast<size_t>(s)];
-      p[0] = static_cast<float>(q[0] + origin[0]);
-      p[1] = static_cast<float>(q[1] + origin[1]);
-      p[2] = static_cast<float>(q[2] + origin[2]);
-    }
+    qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
+      for (int32_t s = partBegin(placed, k), end = partBegin(placed, k + 1); s < end; ++s) {
+        float* p = pos + 3 * static_cast<size_t>(orig[s]);
+        const double* q = &sorted[3 * static_cast<size_t>(s)];
+        p[0] = static_cast<float>(q[0] + origin[0]);
+        p[1] = static_cast<float>(q[1] + origin[1]);
+        p[2] = static_cast<float>(q[2] + origin[2]);
+      }
+    });
   }
   if (stats) {
-    stats->workingBytes = n * (3 * sizeof(double) + (byCell ? 5 : 3) * sizeof(int32_t)) +
+    stats->workingBytes = sorted.size() * sizeof(double) +
+                          (cellOf.size() + original.size() + helperCounts.size() + place.size()) * sizeof(int32_t) +
                           cellStart.size() * sizeof(int32_t);
+    stats->threads = team;
     stats->walkedByCell = byCell;
     stats->cells[0] = nc[0];
     stats->cells[1] = nc[1];

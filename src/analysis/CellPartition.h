@@ -29,8 +29,9 @@ class CellPartition {
   // the grid is a single cell and the neighbour search sees no periodic images.
   bool Usable() const { return usable_; }
 
-  // Upper bound on the cell total; a box much larger than the cell size gets wider cells
-  // instead of a grid that no memory can hold. Takes effect at the next set-box call.
+  // Upper bound on the cell total: beyond it the cells widen evenly, so a box much larger
+  // than the cell size (or than its atoms need) gets wider cells instead of a grid that no
+  // memory can hold. Takes effect at the next set-box call.
   void SetCellLimit(int64_t limit) { cellLimit_ = limit < 1 ? 1 : limit; }
 
   // Image shift index of the digits (0: none, 1: plus one box vector, 2: minus one).

@@ -145,27 +145,37 @@ TEST(LCL, HalfListMatchesBruteForce) {
       reftest::FillRandom(f, 120, static_cast<unsigned>(len) + triclinic, -0.2, 1.2);
       std::vector<int> counts;
       const auto expected = reftest::BruteForce(f, 2.0, counts);
-      std::vector<double> p = Relative(f);
-      LCL lcl(2.0);
       const double m[3][3] = {{f.box[0], f.box[1], f.box[2]}, {f.box[3], f.box[4], f.box[5]}, {f.box[6], f.box[7], f.box[8]}};
-      if (triclinic)
-        lcl.SetTriclinicBox(m);
-      else
-        lcl.SetBox(f.box[0], f.box[4], f.box[8]);
-      lcl.PrepareAndBuild(f.atomCount, p.data());
-      const HalfList half = QueryAll(lcl, p, 2.0);
+      auto halfListOnGrid = [&](int64_t cellLimit) {
+        LCL lcl(2.0);
+        lcl.SetCellLimit(cellLimit);
+        if (triclinic)
+          lcl.SetTriclinicBox(m);
+        else
+          lcl.SetBox(f.box[0], f.box[4], f.box[8]);
+        std::vector<double> p = Relative(f);
+        lcl.PrepareAndBuild(f.atomCount, p.data());
+        return QueryAll(lcl, p, 2.0);
+      };
+      const HalfList half = halfListOnGrid(int64_t{1} << 24);
       ASSERT_FALSE(half.overflow);
       reftest::ExpectSameBonds(expected, reftest::FromInfo(half.info));
       for (int i = 0; i < f.atomCount; ++i) EXPECT_EQ(half.info.counts[i], counts[i]) << i;
-      // The bond builder gives the very same list in the very same order, whether it walks
-      // the atoms by index or cell by cell.
-      BondBuildStats stats;
-      BuildBonds(f, f.bonds, 2.0, 3, &stats, walk);
-      EXPECT_EQ(stats.walkedByCell, walk == BondWalk::kByCell);
-      ASSERT_EQ(f.bonds.bondCount, half.info.bondCount);
-      for (int e = 0; e < half.info.bondCount; ++e) {
-        ASSERT_EQ(f.bonds.entries[e].i, half.info.entries[e].i) << e;
-        ASSERT_EQ(f.bonds.entries[e].j, half.info.entries[e].j) << e;
+      // The bond builder gives the very same list in the very same order as the finder on
+      // the grid the builder chose, whether it walks the atoms by index or cell by cell, on
+      // one thread or two.
+      for (int threads : {1, 2}) {
+        ATOMS_DATA g = f;
+        BondBuildStats stats;
+        BuildBonds(g, g.bonds, 2.0, 3, &stats, walk, threads);
+        EXPECT_EQ(stats.walkedByCell, walk == BondWalk::kByCell);
+        const HalfList same = halfListOnGrid(int64_t{stats.cells[0]} * stats.cells[1] * stats.cells[2]);
+        ASSERT_EQ(g.bonds.bondCount, same.info.bondCount);
+        for (int e = 0; e < same.info.bondCount; ++e) {
+          ASSERT_EQ(g.bonds.entries[e].i, same.info.entries[e].i) << e;
+          ASSERT_EQ(g.bonds.entries[e].j, same.info.entries[e].j) << e;
+        }
+        for (int i = 0; i < f.atomCount; ++i) ASSERT_EQ(g.bonds.counts[i], counts[i]) << i;
       }
     }
    }
