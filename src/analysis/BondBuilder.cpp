@@ -31,16 +31,14 @@ void GrowDiscarding(qv::PodVector<T>& v, size_t n) {
 }
 
 // Whether two consecutive atoms of the order check lie in cells farther apart than adjacent.
-bool FarCells(int32_t a, int32_t b, const int32_t nc[3]) {
-  const int32_t ca[3] = {a % nc[0], (a / nc[0]) % nc[1], a / (nc[0] * nc[1])};
-  const int32_t cb[3] = {b % nc[0], (b / nc[0]) % nc[1], b / (nc[0] * nc[1])};
-  return std::abs(ca[0] - cb[0]) > 1 || std::abs(ca[1] - cb[1]) > 1 || std::abs(ca[2] - cb[2]) > 1;
+bool FarCells(const int32_t a[3], const int32_t b[3]) {
+  return std::abs(a[0] - b[0]) > 1 || std::abs(a[1] - b[1]) > 1 || std::abs(a[2] - b[2]) > 1;
 }
 
 // The grid aims at this many atoms per cell on average (cells never narrower than the
 // cut-off): fewer leaves most of the cells a walk visits empty, more measures distances to
 // atoms beyond the cut-off.
-constexpr int64_t kAtomsPerCell = 2;
+constexpr int64_t kAtomsPerCell = 3;
 
 // Below this many atoms a second thread costs more to start than it saves.
 constexpr int32_t kParallelAtoms = 1 << 15;
@@ -123,16 +121,16 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   qv::PodVector<int32_t> original(static_cast<size_t>(n));
   std::vector<int32_t> cellStart(static_cast<size_t>(cells) + 1, 0);
 
-  // Working position and cell of atom i; -1 for an atom that cannot be placed. Run twice
-  // per atom (cell, then scatter), which costs less than holding the positions twice.
-  auto locate = [&](int32_t i, double w[3]) -> int32_t {
+  // Working position, cell coordinates and cell of atom i; -1 for an atom that cannot be
+  // placed. Run twice per atom (cell, then scatter), which costs less than holding the
+  // positions twice.
+  auto locate = [&](int32_t i, double w[3], int32_t c[3]) -> int32_t {
     const float* p = pos + 3 * static_cast<size_t>(i);
     w[0] = static_cast<double>(p[0]) - origin[0];
     w[1] = static_cast<double>(p[1]) - origin[1];
     w[2] = static_cast<double>(p[2]) - origin[2];
     double u[3];
     part.CellUnits(w, u);
-    int32_t c[3];
     for (int k = 0; k < 3; ++k) {
       if (!std::isfinite(u[k])) return -1;
       if (images && !(u[k] >= 0 && u[k] < nc[k])) {
@@ -141,7 +139,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
         for (int d = 0; d < 3; ++d) w[d] -= m * part.box[k][d];
         u[k] -= m * nc[k];
       }
-      c[k] = static_cast<int32_t>(std::clamp(std::floor(u[k]), 0.0, static_cast<double>(nc[k] - 1)));
+      // Clamped first, the truncation is the floor (and no library call).
+      c[k] = static_cast<int32_t>(std::min(std::max(u[k], 0.0), static_cast<double>(nc[k] - 1)));
     }
     if (!std::isfinite(w[0]) || !std::isfinite(w[1]) || !std::isfinite(w[2])) return -1;
     return (c[2] * nc[1] + c[1]) * nc[0] + c[0];
@@ -153,36 +152,41 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // Each atom's cell, and for the order check how often consecutive placed atoms lie in
   // cells that are not adjacent; the parts' seams are counted after.
   struct OrderTally {
-    int32_t far = 0, pairs = 0, first = -1, last = -1;
+    int32_t far = 0, pairs = 0;
+    bool any = false;
+    int32_t first[3] = {0, 0, 0}, last[3] = {0, 0, 0};
   };
   std::vector<OrderTally> tally(static_cast<size_t>(team));
   qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
     OrderTally t;
     for (int32_t i = partBegin(n, k), end = partBegin(n, k + 1); i < end; ++i) {
       double w[3];
-      const int32_t cell = locate(i, w);
+      int32_t c[3];
+      const int32_t cell = locate(i, w, c);
       cellOf[i] = cell;
       if (cell < 0) continue;
-      if (t.last >= 0) {
+      if (t.any) {
         ++t.pairs;
-        if (FarCells(t.last, cell, nc)) ++t.far;
+        if (FarCells(t.last, c)) ++t.far;
       } else {
-        t.first = cell;
+        std::copy(c, c + 3, t.first);
+        t.any = true;
       }
-      t.last = cell;
+      std::copy(c, c + 3, t.last);
     }
     tally[k] = t;
   });
-  int32_t far = 0, pairs = 0, last = -1;
+  int32_t far = 0, pairs = 0;
+  const OrderTally* before = nullptr;
   for (const OrderTally& t : tally) {
     far += t.far;
     pairs += t.pairs;
-    if (t.first < 0) continue;
-    if (last >= 0) {
+    if (!t.any) continue;
+    if (before) {
       ++pairs;
-      if (FarCells(last, t.first, nc)) ++far;
+      if (FarCells(before->last, t.first)) ++far;
     }
-    last = t.last;
+    before = &t;
   }
   // Atoms listed roughly in space order (as a lattice or a freshly built structure is):
   // most consecutive atoms lie in the same or adjacent cells.
@@ -205,7 +209,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       const int32_t cell = cellOf[i];
       if (cell < lo || cell >= hi) continue;
       double w[3];
-      locate(i, w);
+      int32_t c[3];
+      locate(i, w, c);
       const int32_t s = cellStart[cell]++;
       double* q = &sorted[3 * static_cast<size_t>(s)];
       q[0] = w[0];
@@ -226,8 +231,22 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // holds under the atom at slot s (in cell `cell`): those in the 13 cells visited before
   // the centre, then the lower-indexed atoms of the centre cell, in that order. (dx, dy,
   // dz) points from the atom to the neighbour's image.
+  const double width[3] = {part.CellWidth(0), part.CellWidth(1), part.CellWidth(2)};
+  // Beyond rounding: a face this far away is surely beyond the cut-off.
+  const double faceReach = cutoff + 1e-9 * (cutoff + std::max({width[0] * nc[0], width[1] * nc[1], width[2] * nc[2]}));
   auto visitHalf = [&](int32_t s, int32_t cell, auto&& hit) {
-    const int32_t c[3] = {cell % nc[0], (cell / nc[0]) % nc[1], cell / (nc[0] * nc[1])};
+    const double* ps = P + 3 * static_cast<size_t>(s);
+    double u[3];
+    part.CellUnits(ps, u);
+    // The cell coordinates from the position, which spares three integer divisions; an atom
+    // wrapped into the box may round to the next cell, and then they come from the index.
+    int32_t c[3];
+    for (int k = 0; k < 3; ++k) c[k] = static_cast<int32_t>(std::min(std::max(u[k], 0.0), static_cast<double>(nc[k] - 1)));
+    if ((c[2] * nc[1] + c[1]) * nc[0] + c[0] != cell) {
+      c[0] = cell % nc[0];
+      c[1] = (cell / nc[0]) % nc[1];
+      c[2] = cell / (nc[0] * nc[1]);
+    }
     // Per axis and step: the cell coordinate reached (-1: no such cell) and its image digit.
     int32_t reach[3][3];
     int digit[3][3];
@@ -240,8 +259,18 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       reach[k][2] = high ? (images ? 0 : -1) : c[k] + 1;
       digit[k][2] = high ? 1 : 0;
     }
-    const double* ps = P + 3 * static_cast<size_t>(s);
     const double xi = ps[0], yi = ps[1], zi = ps[2];
+    // Per axis and step: whether the atom lies within the cut-off of that side's face. The
+    // cells beyond a farther face hold none of its bonds and are skipped, which leaves the
+    // order of the rest as it was; a short cut-off in populated cells skips most of them.
+    bool near[3][3];
+    {
+      for (int k = 0; k < 3; ++k) {
+        near[k][0] = (u[k] - c[k]) * width[k] <= faceReach;
+        near[k][1] = true;
+        near[k][2] = (c[k] + 1 - u[k]) * width[k] <= faceReach;
+      }
+    }
     auto scan = [&](int32_t from, int32_t to, double qx, double qy, double qz) {
       for (int32_t t = from; t < to; ++t) {
         const double* pt = P + 3 * static_cast<size_t>(t);
@@ -255,18 +284,19 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       for (int row = 0; row < 13; row += 3) {
         const int* step = kHalfSteps[row];
         const int32_t ry = reach[1][step[1]], rz = reach[2][step[2]];
-        if (ry < 0 || rz < 0) continue;
+        if (ry < 0 || rz < 0 || !near[1][step[1]] || !near[2][step[2]]) continue;
         const int32_t k = (rz * nc[1] + ry) * nc[0] + c[0] - 1;
         const double* shift = part.imageShift[CellPartition::ImageIndex(0, digit[1][step[1]], digit[2][step[2]])];
         // The last row is the centre's: the cell before it, then the centre up to the atom.
-        const int32_t to = row == 12 ? s : start[k + 3];
-        scan(start[k], to, xi - shift[0], yi - shift[1], zi - shift[2]);
+        const int32_t from = near[0][0] ? start[k] : start[k + 1];
+        const int32_t to = row == 12 ? s : start[near[0][2] ? k + 3 : k + 2];
+        scan(from, to, xi - shift[0], yi - shift[1], zi - shift[2]);
       }
       return;
     }
     for (const auto& step : kHalfSteps) {
       const int32_t rx = reach[0][step[0]], ry = reach[1][step[1]], rz = reach[2][step[2]];
-      if (rx < 0 || ry < 0 || rz < 0) continue;
+      if (rx < 0 || ry < 0 || rz < 0 || !near[0][step[0]] || !near[1][step[1]] || !near[2][step[2]]) continue;
       const int32_t k = (rz * nc[1] + ry) * nc[0] + rx;
       const double* shift =
           part.imageShift[CellPartition::ImageIndex(digit[0][step[0]], digit[1][step[1]], digit[2][step[2]])];
@@ -349,14 +379,16 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     {
       constexpr int32_t kEvery = 61;
       size_t sampled[2] = {0, 0}, found[2] = {0, 0};
-      for (int32_t i = 0; i < n; i += kEvery) {
-        if (cellOf[i] < 0) continue;
-        const int half = i < mid ? 0 : 1;
-        ++sampled[half];
-        int32_t s = start[cellOf[i]];
-        while (orig[s] != i) ++s;
-        visitHalf(s, cellOf[i], [&](int32_t, double, double, double) { ++found[half]; });
-      }
+      qv::RunParallel(team, 2, [&](size_t half) {
+        for (int32_t i = half == 0 ? 0 : (mid + kEvery - 1) / kEvery * kEvery, end = half == 0 ? mid : n; i < end;
+             i += kEvery) {
+          if (cellOf[i] < 0) continue;
+          ++sampled[half];
+          int32_t s = start[cellOf[i]];
+          while (orig[s] != i) ++s;
+          visitHalf(s, cellOf[i], [&](int32_t, double, double, double) { ++found[half]; });
+        }
+      });
       for (int h = 0; h < 2; ++h)
         if (sampled[h] > 0) rate[h] = static_cast<double>(found[h]) / static_cast<double>(sampled[h]);
       if (sampled[0] + sampled[1] > 0) {

@@ -93,6 +93,7 @@ void CellPartition::SetTriclinicBox(const double a[3], const double b[3], const 
 }
 
 void CellPartition::ChooseCounts(const double thickness[3]) {
+  for (int k = 0; k < 3; ++k) thickness_[k] = usable_ ? thickness[k] : 0.0;
   int64_t n[3] = {1, 1, 1};
   if (usable_) {
     // NaN, negative or sub-cell thickness: one cell. Infinite (cell size 0): the limit.
@@ -147,16 +148,6 @@ void CellPartition::RebuildShifts() {
         double* s = imageShift[ImageIndex(kx, ky, kz)];
         for (int d = 0; d < 3; ++d) s[d] = t[kx] * box[0][d] + t[ky] * box[1][d] + t[kz] * box[2][d];
       }
-}
-
-void CellPartition::CellUnits(const double p[3], double u[3]) const {
-  if (orthogonal) {
-    u[0] = nx * invLx * p[0];
-    u[1] = ny * invLy * p[1];
-    u[2] = nz * invLz * p[2];
-    return;
-  }
-  for (int k = 0; k < 3; ++k) u[k] = p[0] * toCells_[0][k] + p[1] * toCells_[1][k] + p[2] * toCells_[2][k];
 }
 
 void CellPartition::CellCoordinates(int32_t count, const double* points, int32_t* cells) const {
