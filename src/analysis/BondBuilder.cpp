@@ -435,9 +435,12 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     };
     int32_t next = 0;
     if (team > 1) {
+      // The first stretch is sized by the sample with a small margin only: the pages
+      // between the halves are touched when the second moves up, so a wide gap would cost
+      // resident memory. Should the first half not fit, the second stretch moves to the end
+      // of the array to make room.
       const size_t capacity = bonds.entries.size();
-      const double share = rate[0] + rate[1] > 0 ? rate[0] * mid / (rate[0] * mid + rate[1] * (n - mid)) : 0.5;
-      const size_t seam = std::min(capacity, static_cast<size_t>(share * static_cast<double>(capacity)));
+      const size_t seam = std::min(capacity, static_cast<size_t>(1.01 * rate[0] * mid) + 1024);
       BOND_ENTRY* entries = bonds.entries.data();
       size_t written[2] = {0, 0};
       int32_t stop[2] = {0, 0};
@@ -447,13 +450,21 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       });
       count = written[0];
       next = stop[0];
-      if (stop[0] == mid) {
-        std::memmove(entries + count, entries + seam, written[1] * sizeof(BOND_ENTRY));
+      size_t second = seam;
+      if (next < mid && capacity - written[1] > seam) {
+        second = capacity - written[1];
+        std::memmove(entries + second, entries + seam, written[1] * sizeof(BOND_ENTRY));
+        size_t more = 0;
+        next = walkIndex(next, mid, entries + count, second - count, counts, more);
+        count += more;
+      }
+      if (next == mid) {
+        std::memmove(entries + count, entries + second, written[1] * sizeof(BOND_ENTRY));
         count += written[1];
         next = stop[1];
         addHelperCounts();
       }
-      // Otherwise the first half ran out of room: the second half's work is dropped and
+      // Otherwise the first half did not fit even so: the second half's work is dropped and
       // done again below, after it.
     }
     // What the threads left (a stretch that ran out of room), growing the array as needed.
