@@ -234,6 +234,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   const double width[3] = {part.CellWidth(0), part.CellWidth(1), part.CellWidth(2)};
   // Beyond rounding: a face this far away is surely beyond the cut-off.
   const double faceReach = cutoff + 1e-9 * (cutoff + std::max({width[0] * nc[0], width[1] * nc[1], width[2] * nc[2]}));
+  const double faceReach2 = faceReach * faceReach;
+  constexpr double kFar = std::numeric_limits<double>::infinity();
   auto visitHalf = [&](int32_t s, int32_t cell, auto&& hit) {
     const double* ps = P + 3 * static_cast<size_t>(s);
     double u[3];
@@ -260,16 +262,18 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       digit[k][2] = high ? 1 : 0;
     }
     const double xi = ps[0], yi = ps[1], zi = ps[2];
-    // Per axis and step: whether the atom lies within the cut-off of that side's face. The
-    // cells beyond a farther face hold none of its bonds and are skipped, which leaves the
-    // order of the rest as it was; a short cut-off in populated cells skips most of them.
-    bool near[3][3];
-    {
-      for (int k = 0; k < 3; ++k) {
-        near[k][0] = (u[k] - c[k]) * width[k] <= faceReach;
-        near[k][1] = true;
-        near[k][2] = (c[k] + 1 - u[k]) * width[k] <= faceReach;
-      }
+    // Per axis and step: how far the atom lies from that side's face, squared. A cell
+    // farther from the atom than the cut-off holds none of its bonds and is skipped, which
+    // leaves the order of the rest as it was; a short cut-off in populated cells skips most.
+    // In an orthogonal grid a cell's distance is that of its faces added up squared; in a
+    // sheared one the faces are not at right angles, and a cell only counts as far when one
+    // face alone is.
+    double gap[3][3];
+    for (int k = 0; k < 3; ++k) {
+      const double low = std::max(0.0, (u[k] - c[k]) * width[k]), high = std::max(0.0, (c[k] + 1 - u[k]) * width[k]);
+      gap[k][0] = part.orthogonal ? low * low : (low <= faceReach ? 0.0 : kFar);
+      gap[k][1] = 0.0;
+      gap[k][2] = part.orthogonal ? high * high : (high <= faceReach ? 0.0 : kFar);
     }
     auto scan = [&](int32_t from, int32_t to, double qx, double qy, double qz) {
       for (int32_t t = from; t < to; ++t) {
@@ -284,19 +288,20 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       for (int row = 0; row < 13; row += 3) {
         const int* step = kHalfSteps[row];
         const int32_t ry = reach[1][step[1]], rz = reach[2][step[2]];
-        if (ry < 0 || rz < 0 || !near[1][step[1]] || !near[2][step[2]]) continue;
+        const double rowGap = gap[1][step[1]] + gap[2][step[2]];
+        if (ry < 0 || rz < 0 || rowGap > faceReach2) continue;
         const int32_t k = (rz * nc[1] + ry) * nc[0] + c[0] - 1;
         const double* shift = part.imageShift[CellPartition::ImageIndex(0, digit[1][step[1]], digit[2][step[2]])];
         // The last row is the centre's: the cell before it, then the centre up to the atom.
-        const int32_t from = near[0][0] ? start[k] : start[k + 1];
-        const int32_t to = row == 12 ? s : start[near[0][2] ? k + 3 : k + 2];
+        const int32_t from = rowGap + gap[0][0] <= faceReach2 ? start[k] : start[k + 1];
+        const int32_t to = row == 12 ? s : start[rowGap + gap[0][2] <= faceReach2 ? k + 3 : k + 2];
         scan(from, to, xi - shift[0], yi - shift[1], zi - shift[2]);
       }
       return;
     }
     for (const auto& step : kHalfSteps) {
       const int32_t rx = reach[0][step[0]], ry = reach[1][step[1]], rz = reach[2][step[2]];
-      if (rx < 0 || ry < 0 || rz < 0 || !near[0][step[0]] || !near[1][step[1]] || !near[2][step[2]]) continue;
+      if (rx < 0 || ry < 0 || rz < 0 || gap[0][step[0]] + gap[1][step[1]] + gap[2][step[2]] > faceReach2) continue;
       const int32_t k = (rz * nc[1] + ry) * nc[0] + rx;
       const double* shift =
           part.imageShift[CellPartition::ImageIndex(digit[0][step[0]], digit[1][step[1]], digit[2][step[2]])];
