@@ -148,6 +148,19 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   auto partBegin = [&](int32_t total, size_t k) {
     return static_cast<int32_t>(static_cast<int64_t>(total) * static_cast<int64_t>(k) / team);
   };
+  // Runs body(from, to, thread) over [0, total) in pieces taken by whichever thread is free,
+  // so that a thread slowed by other work on the machine takes fewer; `thread` (0 for the
+  // caller) picks the thread's own count array.
+  const size_t pieces = team > 1 ? 32 : 1;
+  auto pieceBegin = [&](int32_t total, size_t k) {
+    return static_cast<int32_t>(static_cast<int64_t>(total) * static_cast<int64_t>(k) / static_cast<int64_t>(pieces));
+  };
+  auto forPieces = [&](int32_t total, auto&& body) {
+    const std::thread::id caller = std::this_thread::get_id();
+    qv::RunParallel(team, pieces, [&](size_t k) {
+      body(pieceBegin(total, k), pieceBegin(total, k + 1), std::this_thread::get_id() == caller ? 0 : 1);
+    });
+  };
 
   // Each atom's cell, and for the order check how often consecutive placed atoms lie in
   // cells that are not adjacent; the parts' seams are counted after.
@@ -156,10 +169,10 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     bool any = false;
     int32_t first[3] = {0, 0, 0}, last[3] = {0, 0, 0};
   };
-  std::vector<OrderTally> tally(static_cast<size_t>(team));
-  qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
+  std::vector<OrderTally> tally(pieces);
+  qv::RunParallel(team, pieces, [&](size_t k) {
     OrderTally t;
-    for (int32_t i = partBegin(n, k), end = partBegin(n, k + 1); i < end; ++i) {
+    for (int32_t i = pieceBegin(n, k), end = pieceBegin(n, k + 1); i < end; ++i) {
       double w[3];
       int32_t c[3];
       const int32_t cell = locate(i, w, c);
@@ -327,9 +340,9 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     // Atoms listed in no spatial order: walking them by index would fetch every neighbour
     // cell from far away in memory. Walk the cells instead, twice: count each atom's half
     // of the list, then write it at its place in index order.
-    qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
-      int32_t* found = countsOf(k);
-      for (int32_t cell = cellCut[k]; cell < cellCut[k + 1]; ++cell) {
+    forPieces(cells, [&](int32_t from, int32_t to, int thread) {
+      int32_t* found = countsOf(thread);
+      for (int32_t cell = from; cell < to; ++cell) {
         for (int32_t s = start[cell]; s < start[cell + 1]; ++s) {
           int32_t h = 0;
           visitHalf(s, cell, [&](int32_t t, double, double, double) {
@@ -360,8 +373,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       bonds.entries.resize(grown);
     }
     BOND_ENTRY* entries = bonds.entries.data();
-    qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
-      for (int32_t cell = cellCut[k]; cell < cellCut[k + 1]; ++cell) {
+    forPieces(cells, [&](int32_t from, int32_t to, int) {
+      for (int32_t cell = from; cell < to; ++cell) {
         for (int32_t s = start[cell]; s < start[cell + 1]; ++s) {
           const int32_t i = orig[s];
           if (place[i] < 0) continue;
@@ -486,8 +499,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   bonds.bondCount = static_cast<int32_t>(count);
 
   if (images) {
-    qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
-      for (int32_t s = partBegin(placed, k), end = partBegin(placed, k + 1); s < end; ++s) {
+    forPieces(placed, [&](int32_t from, int32_t to, int) {
+      for (int32_t s = from; s < to; ++s) {
         float* p = pos + 3 * static_cast<size_t>(orig[s]);
         const double* q = &sorted[3 * static_cast<size_t>(s)];
         p[0] = static_cast<float>(q[0] + origin[0]);
