@@ -84,6 +84,13 @@ TEST(CellPartition, CellCountsFromLengthsAndSlabThickness) {
   EXPECT_EQ(part.ny, 5);
   EXPECT_EQ(part.nz, 5);
   EXPECT_EQ(part.orthogonal, 0);
+  // Over the limit the cells widen evenly on every axis, to the narrowest width that fits:
+  // just over 10 here (2 x 2 x 5 cells), where a width of 10 would give 3 x 3 x 6.
+  part.SetCellLimit(27);
+  part.SetOrthogonalBox(30, 30, 60);
+  EXPECT_EQ(part.nx, 2);
+  EXPECT_EQ(part.ny, 2);
+  EXPECT_EQ(part.nz, 5);
   // A vast box does not give a grid beyond the limit.
   part.SetCellLimit(1000);
   part.SetOrthogonalBox(1e12, 1e12, 1e12);
