@@ -65,10 +65,13 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   if (n == 0 || !std::isfinite(cutoff) || cutoff < 0) return 0;
 
   float* pos = frame.positions.data();
+  // The list is the one of the cut-off grid (cells one cut-off wide). A cut-off far below
+  // the atoms' spacing would leave most of its cells empty, and a vast box with few atoms
+  // would get a head array sized by the box; there the walk runs on a coarser grid of about
+  // one cell per kAtomsPerCell atoms and keeps, in the cut-off grid's order, just the pairs
+  // that grid lists.
+  CellPartition fine(cutoff);
   CellPartition part(cutoff);
-  // About one cell per kAtomsPerCell atoms: a cut-off far below the atoms' spacing walks
-  // the same populated cells as one near it, and a vast box with few atoms gets wide cells
-  // instead of a head array sized by the box.
   part.SetCellLimit(std::max<int64_t>(1, n / kAtomsPerCell));
   const int team = BuildThreads(threads, n);
   double origin[3] = {0, 0, 0};
@@ -79,11 +82,13 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     for (int k = 0; k < 3; ++k) origin[k] = static_cast<float>(frame.origin[k]);
     const float offDiagonal = std::fabs(b[1]) + std::fabs(b[2]) + std::fabs(b[3]) +
                               std::fabs(b[5]) + std::fabs(b[6]) + std::fabs(b[7]);
-    if (offDiagonal > 1e-7f) {
-      const double m[3][3] = {{b[0], b[1], b[2]}, {b[3], b[4], b[5]}, {b[6], b[7], b[8]}};
-      part.SetTriclinicBox(m);
-    } else {
-      part.SetOrthogonalBox(b[0], b[4], b[8]);
+    for (CellPartition* g : {&fine, &part}) {
+      if (offDiagonal > 1e-7f) {
+        const double m[3][3] = {{b[0], b[1], b[2]}, {b[3], b[4], b[5]}, {b[6], b[7], b[8]}};
+        g->SetTriclinicBox(m);
+      } else {
+        g->SetOrthogonalBox(b[0], b[4], b[8]);
+      }
     }
     // No box in the file (all zero) or a flat one: there is nothing to be periodic in.
     images = part.Usable();
@@ -107,8 +112,12 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       // A zero extent still needs a positive length for the grid.
       len[k] = std::max({hi[k] - lo[k], cutoff, 1.0});
     }
+    fine.SetOrthogonalBox(len[0], len[1], len[2]);
     part.SetOrthogonalBox(len[0], len[1], len[2]);
   }
+  const int32_t ncF[3] = {fine.nx, fine.ny, fine.nz};
+  const bool emulate = part.nx != fine.nx || part.ny != fine.ny || part.nz != fine.nz;
+  if (!emulate) part = fine;
   const int32_t nc[3] = {part.nx, part.ny, part.nz};
   const int32_t cells = part.cellTotal;
 
@@ -119,30 +128,43 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   qv::PodVector<double> sorted(3 * static_cast<size_t>(n));
   qv::PodVector<int32_t> cellOf(static_cast<size_t>(n));
   qv::PodVector<int32_t> original(static_cast<size_t>(n));
+  // Per slot, when the walk runs on the coarser grid: the atom's cut-off-grid cell
+  // coordinates modulo 4, two bits each (x lowest), which tell the step between two bonded
+  // atoms' cells on that grid.
+  qv::PodVector<uint8_t> fineCode(emulate ? static_cast<size_t>(n) : 0);
   std::vector<int32_t> cellStart(static_cast<size_t>(cells) + 1, 0);
 
-  // Working position, cell coordinates and cell of atom i; -1 for an atom that cannot be
-  // placed. Run twice per atom (cell, then scatter), which costs less than holding the
-  // positions twice.
-  auto locate = [&](int32_t i, double w[3], int32_t c[3]) -> int32_t {
+  // Working position, cell coordinates and cell of atom i (and its cut-off-grid code); -1
+  // for an atom that cannot be placed. Run twice per atom (cell, then scatter), which costs
+  // less than holding the positions twice. The wrap is always the cut-off grid's, so both
+  // grids see the very same working positions.
+  auto locate = [&](int32_t i, double w[3], int32_t c[3], uint8_t& code) -> int32_t {
     const float* p = pos + 3 * static_cast<size_t>(i);
     w[0] = static_cast<double>(p[0]) - origin[0];
     w[1] = static_cast<double>(p[1]) - origin[1];
     w[2] = static_cast<double>(p[2]) - origin[2];
     double u[3];
-    part.CellUnits(w, u);
+    fine.CellUnits(w, u);
     for (int k = 0; k < 3; ++k) {
       if (!std::isfinite(u[k])) return -1;
-      if (images && !(u[k] >= 0 && u[k] < nc[k])) {
+      if (images && !(u[k] >= 0 && u[k] < ncF[k])) {
         // Whole box vectors: an atom any distance outside comes back inside.
-        const double m = std::floor(u[k] / nc[k]);
-        for (int d = 0; d < 3; ++d) w[d] -= m * part.box[k][d];
-        u[k] -= m * nc[k];
+        const double m = std::floor(u[k] / ncF[k]);
+        for (int d = 0; d < 3; ++d) w[d] -= m * fine.box[k][d];
+        u[k] -= m * ncF[k];
       }
       // Clamped first, the truncation is the floor (and no library call).
-      c[k] = static_cast<int32_t>(std::min(std::max(u[k], 0.0), static_cast<double>(nc[k] - 1)));
+      c[k] = static_cast<int32_t>(std::min(std::max(u[k], 0.0), static_cast<double>(ncF[k] - 1)));
     }
     if (!std::isfinite(w[0]) || !std::isfinite(w[1]) || !std::isfinite(w[2])) return -1;
+    if (emulate) {
+      code = static_cast<uint8_t>((c[0] & 3) | (c[1] & 3) << 2 | (c[2] & 3) << 4);
+      part.CellUnits(w, u);
+      for (int k = 0; k < 3; ++k) {
+        if (!std::isfinite(u[k])) return -1;
+        c[k] = static_cast<int32_t>(std::min(std::max(u[k], 0.0), static_cast<double>(nc[k] - 1)));
+      }
+    }
     return (c[2] * nc[1] + c[1]) * nc[0] + c[0];
   };
   auto partBegin = [&](int32_t total, size_t k) {
@@ -175,7 +197,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     for (int32_t i = pieceBegin(n, k), end = pieceBegin(n, k + 1); i < end; ++i) {
       double w[3];
       int32_t c[3];
-      const int32_t cell = locate(i, w, c);
+      uint8_t code;
+      const int32_t cell = locate(i, w, c, code);
       cellOf[i] = cell;
       if (cell < 0) continue;
       if (t.any) {
@@ -223,8 +246,10 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       if (cell < lo || cell >= hi) continue;
       double w[3];
       int32_t c[3];
-      locate(i, w, c);
+      uint8_t code = 0;
+      locate(i, w, c, code);
       const int32_t s = cellStart[cell]++;
+      if (emulate) fineCode[s] = code;
       double* q = &sorted[3 * static_cast<size_t>(s)];
       q[0] = w[0];
       q[1] = w[1];
@@ -323,6 +348,118 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     scan(start[cell], s, xi, yi, zi);
   };
 
+  // On the coarser grid: every atom or image within the cut-off in all 27 neighbour cells,
+  // of which hit(t, dx, dy, dz) receives those the cut-off grid lists under the atom at
+  // slot s, in that grid's order. Per axis the cut-off grid steps from the atom's cell to
+  // the neighbour's by the difference of their coordinates, plus or minus the count
+  // through a face (the image digit says which). A bonded pair's difference is -1, 0 or +1
+  // (cells are a cut-off thick), which modulo 4 tells apart, also on an axis of one or two
+  // cells, where the image digit alone parts the steps that reach the same cell; 2 is a
+  // pair that grid never meets (its own image across two faces, or a distance rounded
+  // across two faces). The step ranks as the cut-off grid visits it: the 13 steps before its centre,
+  // then the centre cell's lower-indexed atoms. `buf` holds the atom's kept entries while
+  // they are put in order.
+  struct Kept {
+    uint64_t key;  // rank, then neighbour index
+    int32_t t;
+    double dx, dy, dz;
+  };
+  // The cut-off grid's step plus one, by the difference of its cell coordinates modulo 4;
+  // -1 for a difference of 2.
+  static constexpr int kStepOf[4] = {1, 2, -1, 0};
+  auto visitFull = [&](int32_t s, int32_t cell, std::vector<Kept>& buf, auto&& hit) {
+    const double* ps = P + 3 * static_cast<size_t>(s);
+    double u[3];
+    part.CellUnits(ps, u);
+    int32_t c[3];
+    for (int k = 0; k < 3; ++k) c[k] = static_cast<int32_t>(std::min(std::max(u[k], 0.0), static_cast<double>(nc[k] - 1)));
+    if ((c[2] * nc[1] + c[1]) * nc[0] + c[0] != cell) {
+      c[0] = cell % nc[0];
+      c[1] = (cell / nc[0]) % nc[1];
+      c[2] = cell / (nc[0] * nc[1]);
+    }
+    const int ownCode = fineCode[s];
+    const int32_t i = orig[s];
+    // Per axis and coarse step: the cell reached (-1: none), its image digit, how far the
+    // atom lies from that side's face (squared, or infinite for a sheared grid's far face)
+    // and what turns the neighbour's cut-off-grid coordinate into the step there (mod 4).
+    int32_t reach[3][3];
+    int digit[3][3], lift[3][3];
+    double gap[3][3];
+    for (int k = 0; k < 3; ++k) {
+      const bool low = c[k] == 0, high = c[k] == nc[k] - 1;
+      reach[k][0] = low ? (images ? nc[k] - 1 : -1) : c[k] - 1;
+      digit[k][0] = low ? 2 : 0;
+      reach[k][1] = c[k];
+      digit[k][1] = 0;
+      reach[k][2] = high ? (images ? 0 : -1) : c[k] + 1;
+      digit[k][2] = high ? 1 : 0;
+      const int own = ownCode >> (2 * k) & 3;
+      lift[k][0] = ((low ? -ncF[k] : 0) - own) & 3;
+      lift[k][1] = -own & 3;
+      lift[k][2] = ((high ? ncF[k] : 0) - own) & 3;
+      const double below = std::max(0.0, (u[k] - c[k]) * width[k]), above = std::max(0.0, (c[k] + 1 - u[k]) * width[k]);
+      gap[k][0] = part.orthogonal ? below * below : (below <= faceReach ? 0.0 : kFar);
+      gap[k][1] = 0.0;
+      gap[k][2] = part.orthogonal ? above * above : (above <= faceReach ? 0.0 : kFar);
+    }
+    buf.clear();
+    // `self`: the atom's own slot where the scan has no shift, else -1 (its images count).
+    auto scan = [&](int32_t from, int32_t to, int32_t self, const double* shift, int liftX, int liftY, int liftZ) {
+      const double qx = ps[0] - shift[0], qy = ps[1] - shift[1], qz = ps[2] - shift[2];
+      for (int32_t t = from; t < to; ++t) {
+        const double* pt = P + 3 * static_cast<size_t>(t);
+        const double dx = pt[0] - qx, dy = pt[1] - qy, dz = pt[2] - qz;
+        if (dx * dx + dy * dy + dz * dz > rc2 || t == self) continue;
+        const int code = fineCode[t];
+        const int sx = kStepOf[(code + liftX) & 3], sy = kStepOf[((code >> 2) + liftY) & 3],
+                  sz = kStepOf[((code >> 4) + liftZ) & 3];
+        if ((sx | sy | sz) < 0) continue;
+        const int rank = 9 * sz + 3 * sy + sx;
+        const int32_t j = orig[t];
+        if (rank > 13 || (rank == 13 && j >= i)) continue;
+        const uint64_t key = static_cast<uint64_t>(rank) << 32 | static_cast<uint32_t>(j);
+        buf.push_back(Kept{key, t, dx, dy, dz});
+        size_t e = buf.size() - 1;
+        for (; e > 0 && buf[e - 1].key > key; --e) buf[e] = buf[e - 1];
+        buf[e] = Kept{key, t, dx, dy, dz};
+      }
+    };
+    const bool inner = c[0] > 0 && c[0] < nc[0] - 1;
+    for (int sz = 0; sz < 3; ++sz) {
+      for (int sy = 0; sy < 3; ++sy) {
+        const int32_t ry = reach[1][sy], rz = reach[2][sz];
+        const double rowGap = gap[1][sy] + gap[2][sz];
+        if (ry < 0 || rz < 0 || rowGap > faceReach2) continue;
+        const int32_t row = (rz * nc[1] + ry) * nc[0];
+        if (inner) {
+          // Away from the x faces a row's three cells lie side by side with one shift.
+          const double* shift = part.imageShift[CellPartition::ImageIndex(0, digit[1][sy], digit[2][sz])];
+          const int32_t k = row + c[0] - 1;
+          const int32_t from = rowGap + gap[0][0] <= faceReach2 ? start[k] : start[k + 1];
+          const int32_t to = start[rowGap + gap[0][2] <= faceReach2 ? k + 3 : k + 2];
+          scan(from, to, sy == 1 && sz == 1 ? s : -1, shift, lift[0][1], lift[1][sy], lift[2][sz]);
+          continue;
+        }
+        for (int sx = 0; sx < 3; ++sx) {
+          const int32_t rx = reach[0][sx];
+          if (rx < 0 || rowGap + gap[0][sx] > faceReach2) continue;
+          const double* shift = part.imageShift[CellPartition::ImageIndex(digit[0][sx], digit[1][sy], digit[2][sz])];
+          scan(start[row + rx], start[row + rx + 1], sx == 1 && sy == 1 && sz == 1 ? s : -1, shift, lift[0][sx],
+               lift[1][sy], lift[2][sz]);
+        }
+      }
+    }
+    for (const Kept& e : buf) hit(e.t, e.dx, e.dy, e.dz);
+  };
+  // The list's entries under the atom at slot s, in the cut-off grid's order.
+  auto visit = [&](int32_t s, int32_t cell, std::vector<Kept>& buf, auto&& hit) {
+    if (emulate)
+      visitFull(s, cell, buf, hit);
+    else
+      visitHalf(s, cell, hit);
+  };
+
   // Bond counts are int32; a list longer than that could not be held anyway.
   constexpr size_t kMaxEntries = static_cast<size_t>(std::numeric_limits<int32_t>::max());
   int32_t* counts = bonds.counts.data();
@@ -342,10 +479,11 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     // of the list, then write it at its place in index order.
     forPieces(cells, [&](int32_t from, int32_t to, int thread) {
       int32_t* found = countsOf(thread);
+      std::vector<Kept> buf;
       for (int32_t cell = from; cell < to; ++cell) {
         for (int32_t s = start[cell]; s < start[cell + 1]; ++s) {
           int32_t h = 0;
-          visitHalf(s, cell, [&](int32_t t, double, double, double) {
+          visit(s, cell, buf, [&](int32_t t, double, double, double) {
             ++h;
             ++found[orig[t]];
           });
@@ -374,12 +512,13 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     }
     BOND_ENTRY* entries = bonds.entries.data();
     forPieces(cells, [&](int32_t from, int32_t to, int) {
+      std::vector<Kept> buf;
       for (int32_t cell = from; cell < to; ++cell) {
         for (int32_t s = start[cell]; s < start[cell + 1]; ++s) {
           const int32_t i = orig[s];
           if (place[i] < 0) continue;
           BOND_ENTRY* out = entries + place[i];
-          visitHalf(s, cell, [&](int32_t t, double dx, double dy, double dz) {
+          visit(s, cell, buf, [&](int32_t t, double dx, double dy, double dz) {
             *out++ = BOND_ENTRY{i, orig[t], static_cast<float>(dx), static_cast<float>(dy), static_cast<float>(dz)};
           });
         }
@@ -398,13 +537,14 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       constexpr int32_t kEvery = 61;
       size_t sampled[2] = {0, 0}, found[2] = {0, 0};
       qv::RunParallel(team, 2, [&](size_t half) {
+        std::vector<Kept> buf;
         for (int32_t i = half == 0 ? 0 : (mid + kEvery - 1) / kEvery * kEvery, end = half == 0 ? mid : n; i < end;
              i += kEvery) {
           if (cellOf[i] < 0) continue;
           ++sampled[half];
           int32_t s = start[cellOf[i]];
           while (orig[s] != i) ++s;
-          visitHalf(s, cellOf[i], [&](int32_t, double, double, double) { ++found[half]; });
+          visit(s, cellOf[i], buf, [&](int32_t, double, double, double) { ++found[half]; });
         }
       });
       for (int h = 0; h < 2; ++h)
@@ -422,6 +562,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     auto walkIndex = [&](int32_t from, int32_t to, BOND_ENTRY* out, size_t room, int32_t* cnt,
                          size_t& written) -> int32_t {
       size_t w = 0;
+      std::vector<Kept> buf;
       for (int32_t i = from; i < to; ++i) {
         const int32_t cell = cellOf[i];
         if (cell < 0) continue;
@@ -429,7 +570,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
         while (orig[s] != i) ++s;
         const size_t atomStart = w;
         bool full = false;
-        visitHalf(s, cell, [&](int32_t t, double dx, double dy, double dz) {
+        visit(s, cell, buf, [&](int32_t t, double dx, double dy, double dz) {
           if (w == room) {
             full = true;
             return;
@@ -512,6 +653,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   if (stats) {
     stats->workingBytes = sorted.size() * sizeof(double) +
                           (cellOf.size() + original.size() + helperCounts.size() + place.size()) * sizeof(int32_t) +
+                          fineCode.size() * sizeof(uint8_t) +
                           cellStart.size() * sizeof(int32_t);
     stats->threads = team;
     stats->walkedByCell = byCell;

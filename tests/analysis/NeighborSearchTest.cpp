@@ -8,44 +8,9 @@
 #include "analysis/BondBuilder.h"
 #include "analysis/LCL.h"
 
-namespace {
-
-// The half list the finder's visiting order gives: per atom, the entries before its self
-// position, stored as neighbour image minus atom.
-struct HalfList {
-  BOND_INFO info;
-  bool overflow = false;
-};
-
-HalfList QueryAll(LCL& lcl, std::vector<double>& points, double cutoff, int capacity = 200) {
-  const int n = static_cast<int>(points.size() / 3);
-  HalfList out;
-  out.info.counts.assign(n, 0);
-  std::vector<NEIGHBOR_ENTRY> buf(capacity);
-  INeighborFinder& finder = lcl;
-  for (int i = 0; i < n; ++i) {
-    int self = -7;
-    const int found = finder.Query(i, points.data(), cutoff * cutoff, buf.data(), &self, capacity);
-    if (found < 0) {
-      out.overflow = true;
-      continue;
-    }
-    for (int r = 0; r < self; ++r)
-      out.info.entries.push_back(BOND_ENTRY{i, buf[r].index, static_cast<float>(-buf[r].dx),
-                                            static_cast<float>(-buf[r].dy), static_cast<float>(-buf[r].dz)});
-    out.info.counts[i] = found;
-  }
-  out.info.bondCount = static_cast<int>(out.info.entries.size());
-  return out;
-}
-
-std::vector<double> Relative(const ATOMS_DATA& f) {
-  std::vector<double> p(3 * static_cast<size_t>(f.atomCount));
-  for (size_t k = 0; k < p.size(); ++k) p[k] = static_cast<double>(f.positions[k]) - f.origin[k % 3];
-  return p;
-}
-
-}  // namespace
+using reftest::HalfList;
+using reftest::QueryAll;
+using reftest::Relative;
 
 TEST(CellPartition, ImageShiftTableFollowsTheDigits) {
   CellPartition part(2.0);
@@ -152,37 +117,20 @@ TEST(LCL, HalfListMatchesBruteForce) {
       reftest::FillRandom(f, 120, static_cast<unsigned>(len) + triclinic, -0.2, 1.2);
       std::vector<int> counts;
       const auto expected = reftest::BruteForce(f, 2.0, counts);
-      const double m[3][3] = {{f.box[0], f.box[1], f.box[2]}, {f.box[3], f.box[4], f.box[5]}, {f.box[6], f.box[7], f.box[8]}};
-      auto halfListOnGrid = [&](int64_t cellLimit) {
-        LCL lcl(2.0);
-        lcl.SetCellLimit(cellLimit);
-        if (triclinic)
-          lcl.SetTriclinicBox(m);
-        else
-          lcl.SetBox(f.box[0], f.box[4], f.box[8]);
-        std::vector<double> p = Relative(f);
-        lcl.PrepareAndBuild(f.atomCount, p.data());
-        return QueryAll(lcl, p, 2.0);
-      };
-      const HalfList half = halfListOnGrid(int64_t{1} << 24);
+      const HalfList half = reftest::FinderList(f, 2.0);
       ASSERT_FALSE(half.overflow);
       reftest::ExpectSameBonds(expected, reftest::FromInfo(half.info));
       for (int i = 0; i < f.atomCount; ++i) EXPECT_EQ(half.info.counts[i], counts[i]) << i;
       // The bond builder gives the very same list in the very same order as the finder on
-      // the grid the builder chose, whether it walks the atoms by index or cell by cell, on
-      // one thread or two.
+      // the cut-off grid, whatever grid it walks, by index or cell by cell, on one thread or
+      // two.
       for (int threads : {1, 2}) {
+        SCOPED_TRACE(threads);
         ATOMS_DATA g = f;
         BondBuildStats stats;
         BuildBonds(g, g.bonds, 2.0, 3, &stats, walk, threads);
         EXPECT_EQ(stats.walkedByCell, walk == BondWalk::kByCell);
-        const HalfList same = halfListOnGrid(int64_t{stats.cells[0]} * stats.cells[1] * stats.cells[2]);
-        ASSERT_EQ(g.bonds.bondCount, same.info.bondCount);
-        for (int e = 0; e < same.info.bondCount; ++e) {
-          ASSERT_EQ(g.bonds.entries[e].i, same.info.entries[e].i) << e;
-          ASSERT_EQ(g.bonds.entries[e].j, same.info.entries[e].j) << e;
-        }
-        for (int i = 0; i < f.atomCount; ++i) ASSERT_EQ(g.bonds.counts[i], counts[i]) << i;
+        reftest::ExpectSameList(half, g);
       }
     }
    }
