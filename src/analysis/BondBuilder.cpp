@@ -40,6 +40,11 @@ bool FarCells(const int32_t a[3], const int32_t b[3]) {
 // atoms beyond the cut-off.
 constexpr int64_t kAtomsPerCell = 3;
 
+// Above this many cut-off-grid cells per atom the walk runs on the coarser grid: there it
+// was faster, and below it the cut-off grid's cell array stays within about 4 bytes per
+// atom.
+constexpr double kSparseCellsPerAtom = 1.0;
+
 // Below this many atoms a second thread costs more to start than it saves.
 constexpr int32_t kParallelAtoms = 1 << 15;
 
@@ -116,7 +121,11 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     part.SetOrthogonalBox(len[0], len[1], len[2]);
   }
   const int32_t ncF[3] = {fine.nx, fine.ny, fine.nz};
-  const bool emulate = part.nx != fine.nx || part.ny != fine.ny || part.nz != fine.nz;
+  // The coarser grid's full walk measures about twice the distances of the cut-off grid's
+  // half walk and puts the entries in order; it pays off only where most of the cut-off
+  // grid's cells are empty.
+  const bool emulate = (part.nx != fine.nx || part.ny != fine.ny || part.nz != fine.nz) &&
+                       static_cast<double>(fine.cellTotal) > kSparseCellsPerAtom * n;
   if (!emulate) part = fine;
   const int32_t nc[3] = {part.nx, part.ny, part.nz};
   const int32_t cells = part.cellTotal;
