@@ -206,7 +206,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     for (int32_t i = pieceBegin(n, k), end = pieceBegin(n, k + 1); i < end; ++i) {
       double w[3];
       int32_t c[3];
-      uint8_t code;
+      uint8_t code = 0;
       const int32_t cell = locate(i, w, c, code);
       cellOf[i] = cell;
       if (cell < 0) continue;

@@ -181,12 +181,11 @@ inline std::vector<double> Relative(const ATOMS_DATA& f) {
   return p;
 }
 
-// The finder's half list of a periodic frame on a grid of at most cellLimit cells; the
-// default leaves the cut-off grid (cells one cut-off wide). Box and origin are taken in
-// float, as the bond builder takes them.
-inline HalfList FinderList(const ATOMS_DATA& f, double cutoff, int64_t cellLimit = int64_t{1} << 24) {
+// The finder's half list of a periodic frame on the cut-off grid (cells one cut-off wide,
+// the default cell limit). Box and origin are taken in float, as the bond builder takes
+// them.
+inline HalfList FinderList(const ATOMS_DATA& f, double cutoff) {
   LCL lcl(cutoff);
-  lcl.SetCellLimit(cellLimit);
   double b[9], origin[3];
   for (int k = 0; k < 9; ++k) b[k] = static_cast<float>(f.box[k]);
   for (int k = 0; k < 3; ++k) origin[k] = static_cast<float>(f.origin[k]);
