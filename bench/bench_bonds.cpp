@@ -109,6 +109,19 @@ void BM_BondsShuffledFcc1M(benchmark::State& state) {
 }
 void BM_BondsTriclinicFcc1M(benchmark::State& state) { Bonds(state, true); }
 
+// The crystal spread over eight times the volume (nearest neighbours 5.1 apart), at the
+// usual cut-off: a sparse frame, whose cells the atom count sizes rather than the cut-off.
+void BM_BondsSparseFcc1M(benchmark::State& state) {
+  ATOMS_DATA f = MakeCrystal(false);
+  for (size_t k = 0; k < 3 * static_cast<size_t>(f.atomCount); ++k) f.positions[k] *= 2;
+  for (double& b : f.box) b *= 2;
+  BondBuildStats stats;
+  BuildBonds(f, f.bonds, kCutoff, 3, &stats);
+  for (auto _ : state) benchmark::DoNotOptimize(BuildBonds(f, f.bonds, kCutoff, 3, &stats));
+  state.counters["bonds"] = f.bonds.bondCount;
+  state.counters["cells"] = static_cast<double>(stats.cells[0]) * stats.cells[1] * stats.cells[2];
+}
+
 // A first build into an empty bond record, capacities grown on the way.
 void BM_BondsFirstBuildFcc1M(benchmark::State& state) {
   ATOMS_DATA f = MakeCrystal(false);
@@ -136,5 +149,6 @@ BENCHMARK(BM_BondsFcc1MCutoff)->Arg(5)->Arg(10)->Arg(20)->Arg(60)->Unit(benchmar
 BENCHMARK(BM_BondsTriclinic60Degrees100k)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_BondsShuffledFcc1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_BondsTriclinicFcc1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_BondsSparseFcc1M)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_BondsFirstBuildFcc1M)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_MoleculesFcc1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);

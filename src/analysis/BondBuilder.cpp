@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <thread>
+#include <vector>
 
 #include "analysis/CellPartition.h"
 #include "data/DataContainer.h"
 #include "data/DataSetList.h"
+#include "data/text/ParallelText.h"
 
 namespace {
 
@@ -26,30 +30,34 @@ void GrowDiscarding(qv::PodVector<T>& v, size_t n) {
   v.resize(n);
 }
 
-// Whether the atoms are listed roughly in space order (as a lattice or a freshly built
-// structure is): most consecutive atoms lie in the same or adjacent cells.
-bool SpatiallyOrdered(const int32_t* cellOf, int32_t n, const int32_t nc[3]) {
-  int32_t far = 0, pairs = 0;
-  int32_t prev[3] = {0, 0, 0};
-  bool havePrev = false;
-  for (int32_t i = 0; i < n; ++i) {
-    const int32_t cell = cellOf[i];
-    if (cell < 0) continue;
-    const int32_t c[3] = {cell % nc[0], (cell / nc[0]) % nc[1], cell / (nc[0] * nc[1])};
-    if (havePrev) {
-      ++pairs;
-      if (std::abs(c[0] - prev[0]) > 1 || std::abs(c[1] - prev[1]) > 1 || std::abs(c[2] - prev[2]) > 1) ++far;
-    }
-    std::copy(c, c + 3, prev);
-    havePrev = true;
-  }
-  return far * 8 <= pairs;
+// Whether two consecutive atoms of the order check lie in cells farther apart than adjacent.
+bool FarCells(const int32_t a[3], const int32_t b[3]) {
+  return std::abs(a[0] - b[0]) > 1 || std::abs(a[1] - b[1]) > 1 || std::abs(a[2] - b[2]) > 1;
+}
+
+// The grid aims at this many atoms per cell on average (cells never narrower than the
+// cut-off): fewer leaves most of the cells a walk visits empty, more measures distances to
+// atoms beyond the cut-off.
+constexpr int64_t kAtomsPerCell = 3;
+
+// Above this many cut-off-grid cells per atom the walk runs on the coarser grid: there it
+// was faster, and below it the cut-off grid's cell array stays within about 4 bytes per
+// atom.
+constexpr double kSparseCellsPerAtom = 1.0;
+
+// Below this many atoms a second thread costs more to start than it saves.
+constexpr int32_t kParallelAtoms = 1 << 15;
+
+int BuildThreads(int requested, int32_t n) {
+  if (requested > 0) return std::min(requested, 2);
+  if (n < kParallelAtoms) return 1;
+  return std::thread::hardware_concurrency() >= 2 ? 2 : 1;
 }
 
 }  // namespace
 
 int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int periodic,
-                   BondBuildStats* stats, BondWalk walk) {
+                   BondBuildStats* stats, BondWalk walk, int threads) {
   ++bonds.revision;
   const int32_t atomCount = std::max(frame.atomCount, 0);
   const int32_t n = static_cast<int32_t>(
@@ -62,10 +70,15 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   if (n == 0 || !std::isfinite(cutoff) || cutoff < 0) return 0;
 
   float* pos = frame.positions.data();
+  // The list is the one of the cut-off grid (cells one cut-off wide). A cut-off far below
+  // the atoms' spacing would leave most of its cells empty, and a vast box with few atoms
+  // would get a head array sized by the box; there the walk runs on a coarser grid of about
+  // one cell per kAtomsPerCell atoms and keeps, in the cut-off grid's order, just the pairs
+  // that grid lists.
+  CellPartition fine(cutoff);
   CellPartition part(cutoff);
-  // At most four cells per atom (16 bytes) beyond a small fixed grid: a vast box with few
-  // atoms gets wide cells instead of a head array sized by the box.
-  part.SetCellLimit(std::max<int64_t>(int64_t{1} << 16, 4 * static_cast<int64_t>(n)));
+  part.SetCellLimit(std::max<int64_t>(1, n / kAtomsPerCell));
+  const int team = BuildThreads(threads, n);
   double origin[3] = {0, 0, 0};
   bool images = periodic != 0;
   if (images) {
@@ -74,11 +87,13 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     for (int k = 0; k < 3; ++k) origin[k] = static_cast<float>(frame.origin[k]);
     const float offDiagonal = std::fabs(b[1]) + std::fabs(b[2]) + std::fabs(b[3]) +
                               std::fabs(b[5]) + std::fabs(b[6]) + std::fabs(b[7]);
-    if (offDiagonal > 1e-7f) {
-      const double m[3][3] = {{b[0], b[1], b[2]}, {b[3], b[4], b[5]}, {b[6], b[7], b[8]}};
-      part.SetTriclinicBox(m);
-    } else {
-      part.SetOrthogonalBox(b[0], b[4], b[8]);
+    for (CellPartition* g : {&fine, &part}) {
+      if (offDiagonal > 1e-7f) {
+        const double m[3][3] = {{b[0], b[1], b[2]}, {b[3], b[4], b[5]}, {b[6], b[7], b[8]}};
+        g->SetTriclinicBox(m);
+      } else {
+        g->SetOrthogonalBox(b[0], b[4], b[8]);
+      }
     }
     // No box in the file (all zero) or a flat one: there is nothing to be periodic in.
     images = part.Usable();
@@ -102,64 +117,155 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       // A zero extent still needs a positive length for the grid.
       len[k] = std::max({hi[k] - lo[k], cutoff, 1.0});
     }
+    fine.SetOrthogonalBox(len[0], len[1], len[2]);
     part.SetOrthogonalBox(len[0], len[1], len[2]);
   }
+  const int32_t ncF[3] = {fine.nx, fine.ny, fine.nz};
+  // The coarser grid's full walk measures about twice the distances of the cut-off grid's
+  // half walk and puts the entries in order; it pays off only where most of the cut-off
+  // grid's cells are empty.
+  const bool emulate = (part.nx != fine.nx || part.ny != fine.ny || part.nz != fine.nz) &&
+                       static_cast<double>(fine.cellTotal) > kSparseCellsPerAtom * n;
+  if (!emulate) part = fine;
   const int32_t nc[3] = {part.nx, part.ny, part.nz};
   const int32_t cells = part.cellTotal;
 
   // Working data, all released at the end of the build: the working positions (relative to
   // the origin, wrapped in periodic mode) sorted by cell so that a cell's atoms lie side by
-  // side, each cell's atoms in ascending index order, and the mapping between the orders.
+  // side, each cell's atoms in ascending index order, and the atom of each slot.
   // x, y, z side by side: a neighbour's coordinates arrive in one cache line.
   qv::PodVector<double> sorted(3 * static_cast<size_t>(n));
   qv::PodVector<int32_t> cellOf(static_cast<size_t>(n));
-  qv::PodVector<int32_t> rank(static_cast<size_t>(n));
   qv::PodVector<int32_t> original(static_cast<size_t>(n));
+  // Per slot, when the walk runs on the coarser grid: the atom's cut-off-grid cell
+  // coordinates modulo 4, two bits each (x lowest), which tell the step between two bonded
+  // atoms' cells on that grid.
+  qv::PodVector<uint8_t> fineCode(emulate ? static_cast<size_t>(n) : 0);
   std::vector<int32_t> cellStart(static_cast<size_t>(cells) + 1, 0);
 
-  // Working position and cell of atom i; -1 for an atom that cannot be placed. Run twice
-  // per atom (count, then scatter), which costs less than holding the positions twice.
-  auto locate = [&](int32_t i, double w[3]) -> int32_t {
+  // Working position, cell coordinates and cell of atom i (and its cut-off-grid code); -1
+  // for an atom that cannot be placed. Run twice per atom (cell, then scatter), which costs
+  // less than holding the positions twice. The wrap is always the cut-off grid's, so both
+  // grids see the very same working positions.
+  auto locate = [&](int32_t i, double w[3], int32_t c[3], uint8_t& code) -> int32_t {
     const float* p = pos + 3 * static_cast<size_t>(i);
     w[0] = static_cast<double>(p[0]) - origin[0];
     w[1] = static_cast<double>(p[1]) - origin[1];
     w[2] = static_cast<double>(p[2]) - origin[2];
     double u[3];
-    part.CellUnits(w, u);
-    int32_t c[3];
+    fine.CellUnits(w, u);
     for (int k = 0; k < 3; ++k) {
       if (!std::isfinite(u[k])) return -1;
-      if (images && !(u[k] >= 0 && u[k] < nc[k])) {
+      if (images && !(u[k] >= 0 && u[k] < ncF[k])) {
         // Whole box vectors: an atom any distance outside comes back inside.
-        const double m = std::floor(u[k] / nc[k]);
-        for (int d = 0; d < 3; ++d) w[d] -= m * part.box[k][d];
-        u[k] -= m * nc[k];
+        const double m = std::floor(u[k] / ncF[k]);
+        for (int d = 0; d < 3; ++d) w[d] -= m * fine.box[k][d];
+        u[k] -= m * ncF[k];
       }
-      c[k] = static_cast<int32_t>(std::clamp(std::floor(u[k]), 0.0, static_cast<double>(nc[k] - 1)));
+      // Clamped first, the truncation is the floor (and no library call).
+      c[k] = static_cast<int32_t>(std::min(std::max(u[k], 0.0), static_cast<double>(ncF[k] - 1)));
     }
     if (!std::isfinite(w[0]) || !std::isfinite(w[1]) || !std::isfinite(w[2])) return -1;
+    if (emulate) {
+      code = static_cast<uint8_t>((c[0] & 3) | (c[1] & 3) << 2 | (c[2] & 3) << 4);
+      part.CellUnits(w, u);
+      for (int k = 0; k < 3; ++k) {
+        if (!std::isfinite(u[k])) return -1;
+        c[k] = static_cast<int32_t>(std::min(std::max(u[k], 0.0), static_cast<double>(nc[k] - 1)));
+      }
+    }
     return (c[2] * nc[1] + c[1]) * nc[0] + c[0];
   };
+  auto partBegin = [&](int32_t total, size_t k) {
+    return static_cast<int32_t>(static_cast<int64_t>(total) * static_cast<int64_t>(k) / team);
+  };
+  // Runs body(from, to, thread) over [0, total) in pieces taken by whichever thread is free,
+  // so that a thread slowed by other work on the machine takes fewer; `thread` (0 for the
+  // caller) picks the thread's own count array.
+  const size_t pieces = team > 1 ? 32 : 1;
+  auto pieceBegin = [&](int32_t total, size_t k) {
+    return static_cast<int32_t>(static_cast<int64_t>(total) * static_cast<int64_t>(k) / static_cast<int64_t>(pieces));
+  };
+  auto forPieces = [&](int32_t total, auto&& body) {
+    const std::thread::id caller = std::this_thread::get_id();
+    qv::RunParallel(team, pieces, [&](size_t k) {
+      body(pieceBegin(total, k), pieceBegin(total, k + 1), std::this_thread::get_id() == caller ? 0 : 1);
+    });
+  };
 
-  for (int32_t i = 0; i < n; ++i) {
-    double w[3];
-    const int32_t cell = locate(i, w);
-    cellOf[i] = cell;
-    if (cell >= 0) ++cellStart[static_cast<size_t>(cell) + 1];
+  // Each atom's cell, and for the order check how often consecutive placed atoms lie in
+  // cells that are not adjacent; the parts' seams are counted after.
+  struct OrderTally {
+    int32_t far = 0, pairs = 0;
+    bool any = false;
+    int32_t first[3] = {0, 0, 0}, last[3] = {0, 0, 0};
+  };
+  std::vector<OrderTally> tally(pieces);
+  qv::RunParallel(team, pieces, [&](size_t k) {
+    OrderTally t;
+    for (int32_t i = pieceBegin(n, k), end = pieceBegin(n, k + 1); i < end; ++i) {
+      double w[3];
+      int32_t c[3];
+      uint8_t code = 0;
+      const int32_t cell = locate(i, w, c, code);
+      cellOf[i] = cell;
+      if (cell < 0) continue;
+      if (t.any) {
+        ++t.pairs;
+        if (FarCells(t.last, c)) ++t.far;
+      } else {
+        std::copy(c, c + 3, t.first);
+        t.any = true;
+      }
+      std::copy(c, c + 3, t.last);
+    }
+    tally[k] = t;
+  });
+  int32_t far = 0, pairs = 0;
+  const OrderTally* before = nullptr;
+  for (const OrderTally& t : tally) {
+    far += t.far;
+    pairs += t.pairs;
+    if (!t.any) continue;
+    if (before) {
+      ++pairs;
+      if (FarCells(before->last, t.first)) ++far;
+    }
+    before = &t;
   }
+  // Atoms listed roughly in space order (as a lattice or a freshly built structure is):
+  // most consecutive atoms lie in the same or adjacent cells.
+  const bool byCell = walk == BondWalk::kAuto ? far * 8 > pairs : walk == BondWalk::kByCell;
+
+  for (int32_t i = 0; i < n; ++i)
+    if (cellOf[i] >= 0) ++cellStart[static_cast<size_t>(cellOf[i]) + 1];
   for (int32_t c = 0; c < cells; ++c) cellStart[c + 1] += cellStart[c];
-  for (int32_t i = 0; i < n; ++i) {
-    double w[3];
-    const int32_t cell = locate(i, w);
-    if (cell < 0) continue;
-    const int32_t s = cellStart[cell]++;
-    double* q = &sorted[3 * static_cast<size_t>(s)];
-    q[0] = w[0];
-    q[1] = w[1];
-    q[2] = w[2];
-    original[s] = i;
-    rank[i] = s;
-  }
+  const int32_t placed = cellStart[cells];
+  // The parts of the grid the threads fill and walk: runs of whole cells with about the
+  // same number of atoms.
+  std::vector<int32_t> cellCut(static_cast<size_t>(team) + 1, cells);
+  for (int k = 0; k < team; ++k)
+    cellCut[k] = static_cast<int32_t>(std::lower_bound(cellStart.begin(), cellStart.end() - 1, partBegin(placed, k)) -
+                                      cellStart.begin());
+  cellCut[0] = 0;
+  qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
+    const int32_t lo = cellCut[k], hi = cellCut[k + 1];
+    for (int32_t i = 0; i < n; ++i) {
+      const int32_t cell = cellOf[i];
+      if (cell < lo || cell >= hi) continue;
+      double w[3];
+      int32_t c[3];
+      uint8_t code = 0;
+      locate(i, w, c, code);
+      const int32_t s = cellStart[cell]++;
+      if (emulate) fineCode[s] = code;
+      double* q = &sorted[3 * static_cast<size_t>(s)];
+      q[0] = w[0];
+      q[1] = w[1];
+      q[2] = w[2];
+      original[s] = i;
+    }
+  });
   for (int32_t c = cells; c > 0; --c) cellStart[c] = cellStart[c - 1];
   cellStart[0] = 0;
 
@@ -172,8 +278,24 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // holds under the atom at slot s (in cell `cell`): those in the 13 cells visited before
   // the centre, then the lower-indexed atoms of the centre cell, in that order. (dx, dy,
   // dz) points from the atom to the neighbour's image.
+  const double width[3] = {part.CellWidth(0), part.CellWidth(1), part.CellWidth(2)};
+  // Beyond rounding: a face this far away is surely beyond the cut-off.
+  const double faceReach = cutoff + 1e-9 * (cutoff + std::max({width[0] * nc[0], width[1] * nc[1], width[2] * nc[2]}));
+  const double faceReach2 = faceReach * faceReach;
+  constexpr double kFar = std::numeric_limits<double>::infinity();
   auto visitHalf = [&](int32_t s, int32_t cell, auto&& hit) {
-    const int32_t c[3] = {cell % nc[0], (cell / nc[0]) % nc[1], cell / (nc[0] * nc[1])};
+    const double* ps = P + 3 * static_cast<size_t>(s);
+    double u[3];
+    part.CellUnits(ps, u);
+    // The cell coordinates from the position, which spares three integer divisions; an atom
+    // wrapped into the box may round to the next cell, and then they come from the index.
+    int32_t c[3];
+    for (int k = 0; k < 3; ++k) c[k] = static_cast<int32_t>(std::min(std::max(u[k], 0.0), static_cast<double>(nc[k] - 1)));
+    if ((c[2] * nc[1] + c[1]) * nc[0] + c[0] != cell) {
+      c[0] = cell % nc[0];
+      c[1] = (cell / nc[0]) % nc[1];
+      c[2] = cell / (nc[0] * nc[1]);
+    }
     // Per axis and step: the cell coordinate reached (-1: no such cell) and its image digit.
     int32_t reach[3][3];
     int digit[3][3];
@@ -186,8 +308,20 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       reach[k][2] = high ? (images ? 0 : -1) : c[k] + 1;
       digit[k][2] = high ? 1 : 0;
     }
-    const double* ps = P + 3 * static_cast<size_t>(s);
     const double xi = ps[0], yi = ps[1], zi = ps[2];
+    // Per axis and step: how far the atom lies from that side's face, squared. A cell
+    // farther from the atom than the cut-off holds none of its bonds and is skipped, which
+    // leaves the order of the rest as it was; a short cut-off in populated cells skips most.
+    // In an orthogonal grid a cell's distance is that of its faces added up squared; in a
+    // sheared one the faces are not at right angles, and a cell only counts as far when one
+    // face alone is.
+    double gap[3][3];
+    for (int k = 0; k < 3; ++k) {
+      const double low = std::max(0.0, (u[k] - c[k]) * width[k]), high = std::max(0.0, (c[k] + 1 - u[k]) * width[k]);
+      gap[k][0] = part.orthogonal ? low * low : (low <= faceReach ? 0.0 : kFar);
+      gap[k][1] = 0.0;
+      gap[k][2] = part.orthogonal ? high * high : (high <= faceReach ? 0.0 : kFar);
+    }
     auto scan = [&](int32_t from, int32_t to, double qx, double qy, double qz) {
       for (int32_t t = from; t < to; ++t) {
         const double* pt = P + 3 * static_cast<size_t>(t);
@@ -201,18 +335,20 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       for (int row = 0; row < 13; row += 3) {
         const int* step = kHalfSteps[row];
         const int32_t ry = reach[1][step[1]], rz = reach[2][step[2]];
-        if (ry < 0 || rz < 0) continue;
+        const double rowGap = gap[1][step[1]] + gap[2][step[2]];
+        if (ry < 0 || rz < 0 || rowGap > faceReach2) continue;
         const int32_t k = (rz * nc[1] + ry) * nc[0] + c[0] - 1;
         const double* shift = part.imageShift[CellPartition::ImageIndex(0, digit[1][step[1]], digit[2][step[2]])];
         // The last row is the centre's: the cell before it, then the centre up to the atom.
-        const int32_t to = row == 12 ? s : start[k + 3];
-        scan(start[k], to, xi - shift[0], yi - shift[1], zi - shift[2]);
+        const int32_t from = rowGap + gap[0][0] <= faceReach2 ? start[k] : start[k + 1];
+        const int32_t to = row == 12 ? s : start[rowGap + gap[0][2] <= faceReach2 ? k + 3 : k + 2];
+        scan(from, to, xi - shift[0], yi - shift[1], zi - shift[2]);
       }
       return;
     }
     for (const auto& step : kHalfSteps) {
       const int32_t rx = reach[0][step[0]], ry = reach[1][step[1]], rz = reach[2][step[2]];
-      if (rx < 0 || ry < 0 || rz < 0) continue;
+      if (rx < 0 || ry < 0 || rz < 0 || gap[0][step[0]] + gap[1][step[1]] + gap[2][step[2]] > faceReach2) continue;
       const int32_t k = (rz * nc[1] + ry) * nc[0] + rx;
       const double* shift =
           part.imageShift[CellPartition::ImageIndex(digit[0][step[0]], digit[1][step[1]], digit[2][step[2]])];
@@ -221,38 +357,160 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     scan(start[cell], s, xi, yi, zi);
   };
 
+  // On the coarser grid: every atom or image within the cut-off in all 27 neighbour cells,
+  // of which hit(t, dx, dy, dz) receives those the cut-off grid lists under the atom at
+  // slot s, in that grid's order. Per axis the cut-off grid steps from the atom's cell to
+  // the neighbour's by the difference of their coordinates, plus or minus the count
+  // through a face (the image digit says which). A bonded pair's difference is -1, 0 or +1
+  // (cells are a cut-off thick), which modulo 4 tells apart, also on an axis of one or two
+  // cells, where the image digit alone parts the steps that reach the same cell; 2 is a
+  // pair that grid never meets (its own image across two faces, or a distance rounded
+  // across two faces). The step ranks as the cut-off grid visits it: the 13 steps before its centre,
+  // then the centre cell's lower-indexed atoms. `buf` holds the atom's kept entries while
+  // they are put in order.
+  struct Kept {
+    uint64_t key;  // rank, then neighbour index
+    int32_t t;
+    double dx, dy, dz;
+  };
+  // The cut-off grid's step plus one, by the difference of its cell coordinates modulo 4;
+  // -1 for a difference of 2.
+  static constexpr int kStepOf[4] = {1, 2, -1, 0};
+  auto visitFull = [&](int32_t s, int32_t cell, std::vector<Kept>& buf, auto&& hit) {
+    const double* ps = P + 3 * static_cast<size_t>(s);
+    double u[3];
+    part.CellUnits(ps, u);
+    int32_t c[3];
+    for (int k = 0; k < 3; ++k) c[k] = static_cast<int32_t>(std::min(std::max(u[k], 0.0), static_cast<double>(nc[k] - 1)));
+    if ((c[2] * nc[1] + c[1]) * nc[0] + c[0] != cell) {
+      c[0] = cell % nc[0];
+      c[1] = (cell / nc[0]) % nc[1];
+      c[2] = cell / (nc[0] * nc[1]);
+    }
+    const int ownCode = fineCode[s];
+    const int32_t i = orig[s];
+    // Per axis and coarse step: the cell reached (-1: none), its image digit, how far the
+    // atom lies from that side's face (squared, or infinite for a sheared grid's far face)
+    // and what turns the neighbour's cut-off-grid coordinate into the step there (mod 4).
+    int32_t reach[3][3];
+    int digit[3][3], lift[3][3];
+    double gap[3][3];
+    for (int k = 0; k < 3; ++k) {
+      const bool low = c[k] == 0, high = c[k] == nc[k] - 1;
+      reach[k][0] = low ? (images ? nc[k] - 1 : -1) : c[k] - 1;
+      digit[k][0] = low ? 2 : 0;
+      reach[k][1] = c[k];
+      digit[k][1] = 0;
+      reach[k][2] = high ? (images ? 0 : -1) : c[k] + 1;
+      digit[k][2] = high ? 1 : 0;
+      const int own = ownCode >> (2 * k) & 3;
+      lift[k][0] = ((low ? -ncF[k] : 0) - own) & 3;
+      lift[k][1] = -own & 3;
+      lift[k][2] = ((high ? ncF[k] : 0) - own) & 3;
+      const double below = std::max(0.0, (u[k] - c[k]) * width[k]), above = std::max(0.0, (c[k] + 1 - u[k]) * width[k]);
+      gap[k][0] = part.orthogonal ? below * below : (below <= faceReach ? 0.0 : kFar);
+      gap[k][1] = 0.0;
+      gap[k][2] = part.orthogonal ? above * above : (above <= faceReach ? 0.0 : kFar);
+    }
+    buf.clear();
+    // `self`: the atom's own slot where the scan has no shift, else -1 (its images count).
+    auto scan = [&](int32_t from, int32_t to, int32_t self, const double* shift, int liftX, int liftY, int liftZ) {
+      const double qx = ps[0] - shift[0], qy = ps[1] - shift[1], qz = ps[2] - shift[2];
+      for (int32_t t = from; t < to; ++t) {
+        const double* pt = P + 3 * static_cast<size_t>(t);
+        const double dx = pt[0] - qx, dy = pt[1] - qy, dz = pt[2] - qz;
+        if (dx * dx + dy * dy + dz * dz > rc2 || t == self) continue;
+        const int code = fineCode[t];
+        const int sx = kStepOf[(code + liftX) & 3], sy = kStepOf[((code >> 2) + liftY) & 3],
+                  sz = kStepOf[((code >> 4) + liftZ) & 3];
+        if ((sx | sy | sz) < 0) continue;
+        const int rank = 9 * sz + 3 * sy + sx;
+        const int32_t j = orig[t];
+        if (rank > 13 || (rank == 13 && j >= i)) continue;
+        const uint64_t key = static_cast<uint64_t>(rank) << 32 | static_cast<uint32_t>(j);
+        buf.push_back(Kept{key, t, dx, dy, dz});
+        size_t e = buf.size() - 1;
+        for (; e > 0 && buf[e - 1].key > key; --e) buf[e] = buf[e - 1];
+        buf[e] = Kept{key, t, dx, dy, dz};
+      }
+    };
+    const bool inner = c[0] > 0 && c[0] < nc[0] - 1;
+    for (int sz = 0; sz < 3; ++sz) {
+      for (int sy = 0; sy < 3; ++sy) {
+        const int32_t ry = reach[1][sy], rz = reach[2][sz];
+        const double rowGap = gap[1][sy] + gap[2][sz];
+        if (ry < 0 || rz < 0 || rowGap > faceReach2) continue;
+        const int32_t row = (rz * nc[1] + ry) * nc[0];
+        if (inner) {
+          // Away from the x faces a row's three cells lie side by side with one shift.
+          const double* shift = part.imageShift[CellPartition::ImageIndex(0, digit[1][sy], digit[2][sz])];
+          const int32_t k = row + c[0] - 1;
+          const int32_t from = rowGap + gap[0][0] <= faceReach2 ? start[k] : start[k + 1];
+          const int32_t to = start[rowGap + gap[0][2] <= faceReach2 ? k + 3 : k + 2];
+          scan(from, to, sy == 1 && sz == 1 ? s : -1, shift, lift[0][1], lift[1][sy], lift[2][sz]);
+          continue;
+        }
+        for (int sx = 0; sx < 3; ++sx) {
+          const int32_t rx = reach[0][sx];
+          if (rx < 0 || rowGap + gap[0][sx] > faceReach2) continue;
+          const double* shift = part.imageShift[CellPartition::ImageIndex(digit[0][sx], digit[1][sy], digit[2][sz])];
+          scan(start[row + rx], start[row + rx + 1], sx == 1 && sy == 1 && sz == 1 ? s : -1, shift, lift[0][sx],
+               lift[1][sy], lift[2][sz]);
+        }
+      }
+    }
+    for (const Kept& e : buf) hit(e.t, e.dx, e.dy, e.dz);
+  };
+  // The list's entries under the atom at slot s, in the cut-off grid's order.
+  auto visit = [&](int32_t s, int32_t cell, std::vector<Kept>& buf, auto&& hit) {
+    if (emulate)
+      visitFull(s, cell, buf, hit);
+    else
+      visitHalf(s, cell, hit);
+  };
+
   // Bond counts are int32; a list longer than that could not be held anyway.
   constexpr size_t kMaxEntries = static_cast<size_t>(std::numeric_limits<int32_t>::max());
   int32_t* counts = bonds.counts.data();
   size_t count = 0;
-  const bool byCell = walk == BondWalk::kAuto ? !SpatiallyOrdered(cellOf.data(), n, nc) : walk == BondWalk::kByCell;
+  // A second thread counts into its own array, added in after: the atoms it bonds are
+  // anyone's.
+  qv::PodVector<int32_t> helperCounts(team > 1 ? static_cast<size_t>(n) : 0);
+  std::fill(helperCounts.begin(), helperCounts.end(), 0);
+  auto countsOf = [&](size_t k) { return k == 0 ? counts : helperCounts.data(); };
+  auto addHelperCounts = [&] {
+    for (size_t i = 0; i < helperCounts.size(); ++i) counts[i] += helperCounts[i];
+  };
+  qv::PodVector<int32_t> place(byCell ? static_cast<size_t>(n) : 0);
   if (byCell) {
     // Atoms listed in no spatial order: walking them by index would fetch every neighbour
     // cell from far away in memory. Walk the cells instead, twice: count each atom's half
     // of the list, then write it at its place in index order.
-    qv::PodVector<int32_t> place(static_cast<size_t>(n)), found(static_cast<size_t>(n));
-    std::fill(found.begin(), found.end(), 0);
-    for (int32_t cell = 0; cell < cells; ++cell) {
-      for (int32_t s = start[cell]; s < start[cell + 1]; ++s) {
-        int32_t h = 0;
-        visitHalf(s, cell, [&](int32_t t, double, double, double) {
-          ++h;
-          ++found[t];
-        });
-        place[s] = h;
-        found[s] += h;
+    forPieces(cells, [&](int32_t from, int32_t to, int thread) {
+      int32_t* found = countsOf(thread);
+      std::vector<Kept> buf;
+      for (int32_t cell = from; cell < to; ++cell) {
+        for (int32_t s = start[cell]; s < start[cell + 1]; ++s) {
+          int32_t h = 0;
+          visit(s, cell, buf, [&](int32_t t, double, double, double) {
+            ++h;
+            ++found[orig[t]];
+          });
+          place[orig[s]] = h;
+          found[orig[s]] += h;
+        }
       }
-    }
+    });
+    addHelperCounts();
     for (int32_t i = 0; i < n; ++i) {
       if (cellOf[i] < 0) continue;
-      const int32_t s = rank[i];
-      const int32_t h = place[s];
+      const int32_t h = place[i];
       if (count + static_cast<size_t>(h) > kMaxEntries) {
-        place[s] = -1;  // past the longest list an int32 count can describe: left out
-        found[s] = 0;
+        place[i] = -1;  // past the longest list an int32 count can describe: left out
+        counts[i] = 0;
         continue;
       }
-      place[s] = static_cast<int32_t>(count);
+      place[i] = static_cast<int32_t>(count);
       count += static_cast<size_t>(h);
     }
     if (bonds.entries.size() < count) {
@@ -262,76 +520,151 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       bonds.entries.resize(grown);
     }
     BOND_ENTRY* entries = bonds.entries.data();
-    for (int32_t cell = 0; cell < cells; ++cell) {
-      for (int32_t s = start[cell]; s < start[cell + 1]; ++s) {
-        if (place[s] < 0) continue;
-        BOND_ENTRY* out = entries + place[s];
-        const int32_t i = orig[s];
-        visitHalf(s, cell, [&](int32_t t, double dx, double dy, double dz) {
-          *out++ = BOND_ENTRY{i, orig[t], static_cast<float>(dx), static_cast<float>(dy), static_cast<float>(dz)};
-        });
+    forPieces(cells, [&](int32_t from, int32_t to, int) {
+      std::vector<Kept> buf;
+      for (int32_t cell = from; cell < to; ++cell) {
+        for (int32_t s = start[cell]; s < start[cell + 1]; ++s) {
+          const int32_t i = orig[s];
+          if (place[i] < 0) continue;
+          BOND_ENTRY* out = entries + place[i];
+          visit(s, cell, buf, [&](int32_t t, double dx, double dy, double dz) {
+            *out++ = BOND_ENTRY{i, orig[t], static_cast<float>(dx), static_cast<float>(dy), static_cast<float>(dz)};
+          });
+        }
       }
-    }
-    for (int32_t i = 0; i < n; ++i)
-      if (cellOf[i] >= 0) counts[i] = found[rank[i]];
+    });
   } else {
-    // One pass in index order: consecutive atoms share their neighbour cells in the cache.
-    // A list longer than the capacity would be copied on every growth; a sample of the atoms
-    // tells its length beforehand, so a first build of a dense frame sizes the array once
-    // (and never holds an old and a new array at the same time).
+    // In index order: consecutive atoms share their neighbour cells in the cache. A list
+    // longer than the capacity would be copied on every growth; a sample of the atoms tells
+    // its length beforehand, so a first build of a dense frame sizes the array once (and
+    // never holds an old and a new array at the same time). Each thread walks half of the
+    // atoms into its own stretch of the array, sized by the sample, and the second stretch
+    // then moves up to join the first.
+    const int32_t mid = partBegin(n, 1);
+    double rate[2] = {0, 0};
     {
       constexpr int32_t kEvery = 61;
-      size_t sampled = 0, found = 0;
-      for (int32_t i = 0; i < n; i += kEvery) {
-        if (cellOf[i] < 0) continue;
-        ++sampled;
-        visitHalf(rank[i], cellOf[i], [&](int32_t, double, double, double) { ++found; });
-      }
-      if (sampled > 0) {
-        const double estimate = 1.05 * static_cast<double>(found) / static_cast<double>(sampled) * n + 1024;
+      size_t sampled[2] = {0, 0}, found[2] = {0, 0};
+      qv::RunParallel(team, 2, [&](size_t half) {
+        std::vector<Kept> buf;
+        for (int32_t i = half == 0 ? 0 : (mid + kEvery - 1) / kEvery * kEvery, end = half == 0 ? mid : n; i < end;
+             i += kEvery) {
+          if (cellOf[i] < 0) continue;
+          ++sampled[half];
+          int32_t s = start[cellOf[i]];
+          while (orig[s] != i) ++s;
+          visit(s, cellOf[i], buf, [&](int32_t, double, double, double) { ++found[half]; });
+        }
+      });
+      for (int h = 0; h < 2; ++h)
+        if (sampled[h] > 0) rate[h] = static_cast<double>(found[h]) / static_cast<double>(sampled[h]);
+      if (sampled[0] + sampled[1] > 0) {
+        const double estimate =
+            1.05 * static_cast<double>(found[0] + found[1]) / static_cast<double>(sampled[0] + sampled[1]) * n + 1024;
         if (estimate > static_cast<double>(bonds.entries.size()))
           GrowDiscarding(bonds.entries, static_cast<size_t>(std::min(estimate, static_cast<double>(kMaxEntries))));
       }
     }
-    BOND_ENTRY* entries = bonds.entries.data();
-    size_t capacity = bonds.entries.size();
-    bool full = false;
-    for (int32_t i = 0; i < n && !full; ++i) {
-      const int32_t cell = cellOf[i];
-      if (cell < 0) continue;
-      visitHalf(rank[i], cell, [&](int32_t t, double dx, double dy, double dz) {
-        if (count == capacity) {
-          if (capacity >= kMaxEntries) {
+    // Walks atoms [from, to) into out[0, room), counting into cnt; stops before the first
+    // atom whose entries do not fit (that atom's entries and counts taken back) and returns
+    // it, or `to`. `written` receives the entries written.
+    auto walkIndex = [&](int32_t from, int32_t to, BOND_ENTRY* out, size_t room, int32_t* cnt,
+                         size_t& written) -> int32_t {
+      size_t w = 0;
+      std::vector<Kept> buf;
+      for (int32_t i = from; i < to; ++i) {
+        const int32_t cell = cellOf[i];
+        if (cell < 0) continue;
+        int32_t s = start[cell];
+        while (orig[s] != i) ++s;
+        const size_t atomStart = w;
+        bool full = false;
+        visit(s, cell, buf, [&](int32_t t, double dx, double dy, double dz) {
+          if (w == room) {
             full = true;
             return;
           }
-          capacity = std::min(kMaxEntries, std::max<size_t>(64, 2 * capacity));
-          bonds.entries.resize(capacity);
-          entries = bonds.entries.data();
+          const int32_t j = orig[t];
+          out[w++] = BOND_ENTRY{i, j, static_cast<float>(dx), static_cast<float>(dy), static_cast<float>(dz)};
+          ++cnt[i];
+          ++cnt[j];
+        });
+        if (full) {
+          for (size_t e = atomStart; e < w; ++e) {
+            --cnt[out[e].i];
+            --cnt[out[e].j];
+          }
+          written = atomStart;
+          return i;
         }
-        const int32_t j = orig[t];
-        entries[count++] = BOND_ENTRY{i, j, static_cast<float>(dx), static_cast<float>(dy), static_cast<float>(dz)};
-        ++counts[i];
-        ++counts[j];
+      }
+      written = w;
+      return to;
+    };
+    int32_t next = 0;
+    if (team > 1) {
+      // The first stretch is sized by the sample with a small margin only: the pages
+      // between the halves are touched when the second moves up, so a wide gap would cost
+      // resident memory. Should the first half not fit, the second stretch moves to the end
+      // of the array to make room.
+      const size_t capacity = bonds.entries.size();
+      const size_t seam = std::min(capacity, static_cast<size_t>(1.01 * rate[0] * mid) + 1024);
+      BOND_ENTRY* entries = bonds.entries.data();
+      size_t written[2] = {0, 0};
+      int32_t stop[2] = {0, 0};
+      qv::RunParallel(2, 2, [&](size_t k) {
+        stop[k] = k == 0 ? walkIndex(0, mid, entries, seam, counts, written[0])
+                         : walkIndex(mid, n, entries + seam, capacity - seam, helperCounts.data(), written[1]);
       });
+      count = written[0];
+      next = stop[0];
+      size_t second = seam;
+      if (next < mid && capacity - written[1] > seam) {
+        second = capacity - written[1];
+        std::memmove(entries + second, entries + seam, written[1] * sizeof(BOND_ENTRY));
+        size_t more = 0;
+        next = walkIndex(next, mid, entries + count, second - count, counts, more);
+        count += more;
+      }
+      if (next == mid) {
+        std::memmove(entries + count, entries + second, written[1] * sizeof(BOND_ENTRY));
+        count += written[1];
+        next = stop[1];
+        addHelperCounts();
+      }
+      // Otherwise the first half did not fit even so: the second half's work is dropped and
+      // done again below, after it.
+    }
+    // What the threads left (a stretch that ran out of room), growing the array as needed.
+    while (next < n) {
+      size_t written = 0;
+      next = walkIndex(next, n, bonds.entries.data() + count, bonds.entries.size() - count, counts, written);
+      count += written;
+      if (next == n) break;
+      const size_t capacity = bonds.entries.size();
+      if (capacity >= kMaxEntries) break;
+      bonds.entries.resize(std::min(kMaxEntries, std::max<size_t>(64, 2 * capacity)));
     }
   }
   bonds.bondCount = static_cast<int32_t>(count);
 
   if (images) {
-    for (int32_t i = 0; i < n; ++i) {
-      if (cellOf[i] < 0) continue;
-      const int32_t s = rank[i];
-      float* p = pos + 3 * static_cast<size_t>(i);
-      const double* q = &sorted[3 * static_cast<size_t>(s)];
-      p[0] = static_cast<float>(q[0] + origin[0]);
-      p[1] = static_cast<float>(q[1] + origin[1]);
-      p[2] = static_cast<float>(q[2] + origin[2]);
-    }
+    forPieces(placed, [&](int32_t from, int32_t to, int) {
+      for (int32_t s = from; s < to; ++s) {
+        float* p = pos + 3 * static_cast<size_t>(orig[s]);
+        const double* q = &sorted[3 * static_cast<size_t>(s)];
+        p[0] = static_cast<float>(q[0] + origin[0]);
+        p[1] = static_cast<float>(q[1] + origin[1]);
+        p[2] = static_cast<float>(q[2] + origin[2]);
+      }
+    });
   }
   if (stats) {
-    stats->workingBytes = n * (3 * sizeof(double) + (byCell ? 5 : 3) * sizeof(int32_t)) +
+    stats->workingBytes = sorted.size() * sizeof(double) +
+                          (cellOf.size() + original.size() + helperCounts.size() + place.size()) * sizeof(int32_t) +
+                          fineCode.size() * sizeof(uint8_t) +
                           cellStart.size() * sizeof(int32_t);
+    stats->threads = team;
     stats->walkedByCell = byCell;
     stats->cells[0] = nc[0];
     stats->cells[1] = nc[1];

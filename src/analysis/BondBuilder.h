@@ -13,6 +13,7 @@ struct BondBuildStats {
   int32_t cells[3] = {0, 0, 0};
   bool periodicImages = false;  // false: the search saw no periodic images
   bool walkedByCell = false;    // atoms in no spatial order: walked cell by cell in two passes
+  int threads = 1;
 };
 
 // How the build walks the atoms; both give the same list in the same order. By index suits
@@ -26,8 +27,10 @@ enum class BondWalk { kAuto, kByIndex, kByCell };
 // frame's box periodically and moves every atom back into it; 0, or a frame without a
 // usable box, searches the atoms where they are without images. Atoms with non-finite
 // coordinates get no bonds. The entry and count arrays only grow. Returns the bond count.
+// `threads` 0 uses two threads for a large frame on a machine with two cores or more; 1 or
+// 2 asks for that many. The result does not depend on it.
 int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int periodic,
-                   BondBuildStats* stats = nullptr, BondWalk walk = BondWalk::kAuto);
+                   BondBuildStats* stats = nullptr, BondWalk walk = BondWalk::kAuto, int threads = 0);
 
 // Builds the bonds of the current frame of every trajectory data set with the given
 // cut-off (the setting's, not the containers' own).

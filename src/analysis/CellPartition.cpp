@@ -93,15 +93,33 @@ void CellPartition::SetTriclinicBox(const double a[3], const double b[3], const 
 }
 
 void CellPartition::ChooseCounts(const double thickness[3]) {
-  int32_t n[3] = {1, 1, 1};
+  for (int k = 0; k < 3; ++k) thickness_[k] = usable_ ? thickness[k] : 0.0;
+  int64_t n[3] = {1, 1, 1};
   if (usable_) {
-    for (int k = 0; k < 3; ++k) {
-      const double q = thickness[k] / cellSize;
-      // NaN, negative or sub-cell thickness: one cell. Infinite (cell size 0): the limit.
-      if (q >= 1) n[k] = static_cast<int32_t>(std::min(std::floor(q), static_cast<double>(INT32_MAX)));
+    // NaN, negative or sub-cell thickness: one cell. Infinite (cell size 0): the limit.
+    auto countsAt = [&thickness](double size, int64_t out[3]) {
+      for (int k = 0; k < 3; ++k) {
+        const double q = thickness[k] / size;
+        out[k] = q >= 1 ? static_cast<int64_t>(std::min(std::floor(q), static_cast<double>(INT32_MAX))) : 1;
+      }
+      return static_cast<double>(out[0]) * static_cast<double>(out[1]) * static_cast<double>(out[2]);
+    };
+    const double limit = static_cast<double>(std::min<int64_t>(cellLimit_, INT32_MAX));
+    if (countsAt(cellSize, n) > limit) {
+      // Too many cells: the narrowest cells of one width on every axis that fit, so they
+      // stay evenly filled and keep at least the cell size. At the widest thickness every
+      // count is 1, which always fits.
+      double lo = cellSize, hi = std::max({thickness[0], thickness[1], thickness[2]});
+      for (int step = 0; step < 200; ++step) {
+        const double mid = lo > 0 ? lo + (hi - lo) / 2 : hi / 2;
+        if (!(mid > lo && mid < hi)) break;
+        int64_t m[3];
+        (countsAt(mid, m) > limit ? lo : hi) = mid;
+      }
+      countsAt(hi, n);
     }
   }
-  SetCellCounts(n[0], n[1], n[2]);
+  SetCellCounts(static_cast<int32_t>(n[0]), static_cast<int32_t>(n[1]), static_cast<int32_t>(n[2]));
 }
 
 int32_t CellPartition::SetCellCounts(int32_t x, int32_t y, int32_t z) {
@@ -130,16 +148,6 @@ void CellPartition::RebuildShifts() {
         double* s = imageShift[ImageIndex(kx, ky, kz)];
         for (int d = 0; d < 3; ++d) s[d] = t[kx] * box[0][d] + t[ky] * box[1][d] + t[kz] * box[2][d];
       }
-}
-
-void CellPartition::CellUnits(const double p[3], double u[3]) const {
-  if (orthogonal) {
-    u[0] = nx * invLx * p[0];
-    u[1] = ny * invLy * p[1];
-    u[2] = nz * invLz * p[2];
-    return;
-  }
-  for (int k = 0; k < 3; ++k) u[k] = p[0] * toCells_[0][k] + p[1] * toCells_[1][k] + p[2] * toCells_[2][k];
 }
 
 void CellPartition::CellCoordinates(int32_t count, const double* points, int32_t* cells) const {

@@ -23,14 +23,29 @@ class CellPartition {
   void CellCoordinates(int32_t count, const double* points, int32_t* cells) const;
 
   // Position of a point in cell units along the three axes (floor gives the cell).
-  void CellUnits(const double p[3], double u[3]) const;
+  void CellUnits(const double p[3], double u[3]) const {
+    if (orthogonal) {
+      u[0] = nx * invLx * p[0];
+      u[1] = ny * invLy * p[1];
+      u[2] = nz * invLz * p[2];
+      return;
+    }
+    for (int k = 0; k < 3; ++k) u[k] = p[0] * toCells_[0][k] + p[1] * toCells_[1][k] + p[2] * toCells_[2][k];
+  }
+
+  // Distance between a cell's two faces across the axis (0 for an unusable box).
+  double CellWidth(int axis) const {
+    const int32_t n[3] = {nx, ny, nz};
+    return thickness_[axis] / n[axis];
+  }
 
   // A box is usable when it is finite and has a positive extent on every axis; otherwise
   // the grid is a single cell and the neighbour search sees no periodic images.
   bool Usable() const { return usable_; }
 
-  // Upper bound on the cell total; a box much larger than the cell size gets wider cells
-  // instead of a grid that no memory can hold. Takes effect at the next set-box call.
+  // Upper bound on the cell total: beyond it the cells widen evenly, so a box much larger
+  // than the cell size (or than its atoms need) gets wider cells instead of a grid that no
+  // memory can hold. Takes effect at the next set-box call.
   void SetCellLimit(int64_t limit) { cellLimit_ = limit < 1 ? 1 : limit; }
 
   // Image shift index of the digits (0: none, 1: plus one box vector, 2: minus one).
@@ -50,6 +65,7 @@ class CellPartition {
   void RebuildShifts();
 
   bool usable_ = false;
+  double thickness_[3] = {0, 0, 0};
   int64_t cellLimit_ = int64_t{1} << 24;
   // Rows map a Cartesian point to cell units: u = p * toCells (p as a row vector).
   double toCells_[3][3] = {};

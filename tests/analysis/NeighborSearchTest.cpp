@@ -8,44 +8,9 @@
 #include "analysis/BondBuilder.h"
 #include "analysis/LCL.h"
 
-namespace {
-
-// The half list the finder's visiting order gives: per atom, the entries before its self
-// position, stored as neighbour image minus atom.
-struct HalfList {
-  BOND_INFO info;
-  bool overflow = false;
-};
-
-HalfList QueryAll(LCL& lcl, std::vector<double>& points, double cutoff, int capacity = 200) {
-  const int n = static_cast<int>(points.size() / 3);
-  HalfList out;
-  out.info.counts.assign(n, 0);
-  std::vector<NEIGHBOR_ENTRY> buf(capacity);
-  INeighborFinder& finder = lcl;
-  for (int i = 0; i < n; ++i) {
-    int self = -7;
-    const int found = finder.Query(i, points.data(), cutoff * cutoff, buf.data(), &self, capacity);
-    if (found < 0) {
-      out.overflow = true;
-      continue;
-    }
-    for (int r = 0; r < self; ++r)
-      out.info.entries.push_back(BOND_ENTRY{i, buf[r].index, static_cast<float>(-buf[r].dx),
-                                            static_cast<float>(-buf[r].dy), static_cast<float>(-buf[r].dz)});
-    out.info.counts[i] = found;
-  }
-  out.info.bondCount = static_cast<int>(out.info.entries.size());
-  return out;
-}
-
-std::vector<double> Relative(const ATOMS_DATA& f) {
-  std::vector<double> p(3 * static_cast<size_t>(f.atomCount));
-  for (size_t k = 0; k < p.size(); ++k) p[k] = static_cast<double>(f.positions[k]) - f.origin[k % 3];
-  return p;
-}
-
-}  // namespace
+using reftest::HalfList;
+using reftest::QueryAll;
+using reftest::Relative;
 
 TEST(CellPartition, ImageShiftTableFollowsTheDigits) {
   CellPartition part(2.0);
@@ -84,6 +49,13 @@ TEST(CellPartition, CellCountsFromLengthsAndSlabThickness) {
   EXPECT_EQ(part.ny, 5);
   EXPECT_EQ(part.nz, 5);
   EXPECT_EQ(part.orthogonal, 0);
+  // Over the limit the cells widen evenly on every axis, to the narrowest width that fits:
+  // just over 10 here (2 x 2 x 5 cells), where a width of 10 would give 3 x 3 x 6.
+  part.SetCellLimit(27);
+  part.SetOrthogonalBox(30, 30, 60);
+  EXPECT_EQ(part.nx, 2);
+  EXPECT_EQ(part.ny, 2);
+  EXPECT_EQ(part.nz, 5);
   // A vast box does not give a grid beyond the limit.
   part.SetCellLimit(1000);
   part.SetOrthogonalBox(1e12, 1e12, 1e12);
@@ -145,27 +117,20 @@ TEST(LCL, HalfListMatchesBruteForce) {
       reftest::FillRandom(f, 120, static_cast<unsigned>(len) + triclinic, -0.2, 1.2);
       std::vector<int> counts;
       const auto expected = reftest::BruteForce(f, 2.0, counts);
-      std::vector<double> p = Relative(f);
-      LCL lcl(2.0);
-      const double m[3][3] = {{f.box[0], f.box[1], f.box[2]}, {f.box[3], f.box[4], f.box[5]}, {f.box[6], f.box[7], f.box[8]}};
-      if (triclinic)
-        lcl.SetTriclinicBox(m);
-      else
-        lcl.SetBox(f.box[0], f.box[4], f.box[8]);
-      lcl.PrepareAndBuild(f.atomCount, p.data());
-      const HalfList half = QueryAll(lcl, p, 2.0);
+      const HalfList half = reftest::FinderList(f, 2.0);
       ASSERT_FALSE(half.overflow);
       reftest::ExpectSameBonds(expected, reftest::FromInfo(half.info));
       for (int i = 0; i < f.atomCount; ++i) EXPECT_EQ(half.info.counts[i], counts[i]) << i;
-      // The bond builder gives the very same list in the very same order, whether it walks
-      // the atoms by index or cell by cell.
-      BondBuildStats stats;
-      BuildBonds(f, f.bonds, 2.0, 3, &stats, walk);
-      EXPECT_EQ(stats.walkedByCell, walk == BondWalk::kByCell);
-      ASSERT_EQ(f.bonds.bondCount, half.info.bondCount);
-      for (int e = 0; e < half.info.bondCount; ++e) {
-        ASSERT_EQ(f.bonds.entries[e].i, half.info.entries[e].i) << e;
-        ASSERT_EQ(f.bonds.entries[e].j, half.info.entries[e].j) << e;
+      // The bond builder gives the very same list in the very same order as the finder on
+      // the cut-off grid, whatever grid it walks, by index or cell by cell, on one thread or
+      // two.
+      for (int threads : {1, 2}) {
+        SCOPED_TRACE(threads);
+        ATOMS_DATA g = f;
+        BondBuildStats stats;
+        BuildBonds(g, g.bonds, 2.0, 3, &stats, walk, threads);
+        EXPECT_EQ(stats.walkedByCell, walk == BondWalk::kByCell);
+        reftest::ExpectSameList(half, g);
       }
     }
    }

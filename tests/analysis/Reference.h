@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/LCL.h"
 #include "data/AtomsData.h"
 
 namespace reftest {
@@ -142,6 +143,81 @@ inline void SortBySpace(ATOMS_DATA& f) {
 inline void SetBox(ATOMS_DATA& f, std::initializer_list<double> box, std::initializer_list<double> origin = {0, 0, 0}) {
   std::copy(box.begin(), box.end(), f.box);
   std::copy(origin.begin(), origin.end(), f.origin);
+}
+
+// The half list the finder's visiting order gives: per atom, the entries before its self
+// position, stored as neighbour image minus atom.
+struct HalfList {
+  BOND_INFO info;
+  std::vector<float> wrapped;  // FinderList: the positions moved into the box
+  bool overflow = false;
+};
+
+inline HalfList QueryAll(LCL& lcl, std::vector<double>& points, double cutoff, int capacity = 400) {
+  const int n = static_cast<int>(points.size() / 3);
+  HalfList out;
+  out.info.counts.assign(n, 0);
+  std::vector<NEIGHBOR_ENTRY> buf(capacity);
+  INeighborFinder& finder = lcl;
+  for (int i = 0; i < n; ++i) {
+    int self = -7;
+    const int found = finder.Query(i, points.data(), cutoff * cutoff, buf.data(), &self, capacity);
+    if (found < 0) {
+      out.overflow = true;
+      continue;
+    }
+    for (int r = 0; r < self; ++r)
+      out.info.entries.push_back(BOND_ENTRY{i, buf[r].index, static_cast<float>(-buf[r].dx),
+                                            static_cast<float>(-buf[r].dy), static_cast<float>(-buf[r].dz)});
+    out.info.counts[i] = found;
+  }
+  out.info.bondCount = static_cast<int>(out.info.entries.size());
+  return out;
+}
+
+inline std::vector<double> Relative(const ATOMS_DATA& f) {
+  std::vector<double> p(3 * static_cast<size_t>(f.atomCount));
+  for (size_t k = 0; k < p.size(); ++k) p[k] = static_cast<double>(f.positions[k]) - f.origin[k % 3];
+  return p;
+}
+
+// The finder's half list of a periodic frame on the cut-off grid (cells one cut-off wide,
+// the default cell limit). Box and origin are taken in float, as the bond builder takes
+// them.
+inline HalfList FinderList(const ATOMS_DATA& f, double cutoff) {
+  LCL lcl(cutoff);
+  double b[9], origin[3];
+  for (int k = 0; k < 9; ++k) b[k] = static_cast<float>(f.box[k]);
+  for (int k = 0; k < 3; ++k) origin[k] = static_cast<float>(f.origin[k]);
+  if (b[1] != 0 || b[2] != 0 || b[3] != 0 || b[5] != 0 || b[6] != 0 || b[7] != 0) {
+    const double m[3][3] = {{b[0], b[1], b[2]}, {b[3], b[4], b[5]}, {b[6], b[7], b[8]}};
+    lcl.SetTriclinicBox(m);
+  } else {
+    lcl.SetBox(b[0], b[4], b[8]);
+  }
+  std::vector<double> p(3 * static_cast<size_t>(f.atomCount));
+  for (size_t k = 0; k < p.size(); ++k) p[k] = static_cast<double>(f.positions[k]) - origin[k % 3];
+  lcl.PrepareAndBuild(f.atomCount, p.data());
+  HalfList out = QueryAll(lcl, p, cutoff);
+  for (size_t k = 0; k < p.size(); ++k) out.wrapped.push_back(static_cast<float>(p[k] + origin[k % 3]));
+  return out;
+}
+
+// A built frame holds exactly the finder's list: the same entries in the same order, the
+// same counts, and the atoms moved to the same places.
+inline void ExpectSameList(const HalfList& want, const ATOMS_DATA& g) {
+  ASSERT_FALSE(want.overflow);
+  ASSERT_EQ(g.bonds.bondCount, want.info.bondCount);
+  for (int e = 0; e < want.info.bondCount; ++e) {
+    const BOND_ENTRY &a = want.info.entries[e], &b = g.bonds.entries[e];
+    ASSERT_TRUE(a.i == b.i && a.j == b.j && a.dx == b.dx && a.dy == b.dy && a.dz == b.dz)
+        << "entry " << e << ": " << b.i << "-" << b.j << " instead of " << a.i << "-" << a.j;
+  }
+  for (int i = 0; i < g.atomCount; ++i) {
+    ASSERT_EQ(g.bonds.counts[i], want.info.counts[i]) << "atom " << i;
+    for (int k = 0; k < 3; ++k)
+      ASSERT_EQ(g.positions[3 * i + k], want.wrapped[3 * i + k]) << "atom " << i;
+  }
 }
 
 }  // namespace reftest
