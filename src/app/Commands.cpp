@@ -224,8 +224,8 @@ void Commands::Command(int id) {
                                            : qv::LargeBitmapFileName(base, app_.settings.largeBmpMagnify,
                                                                      app_.currentFrame);
       const std::string written = id == kBmp ? work.writeBitmap(app_.currentFrame) : work.writeLargeBitmap();
-      ReportOutput(id, written.empty() ? OutputResult{false, meant, WhyNotWritten(meant)}
-                                       : OutputResult{true, written});
+      ReportOutput(id, written.empty() ? NotWritten(meant, WhyNotWritten(meant))
+                                       : Wrote(written));
       shell_.Redraw();
       return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 // What an output command tells its user: the file it wrote, or that it wrote nothing and why.
 #include <string>
+#include <utility>
 
 namespace qv::cmd {
 
@@ -10,6 +11,20 @@ struct OutputResult {
   std::string reason;  // why nothing was written
   int count = -1;      // frames or lines a series wrote into its file; -1 when not a series
 };
+
+inline OutputResult Wrote(const std::string& path) {
+  OutputResult r;
+  r.written = true;
+  r.path = path;
+  return r;
+}
+
+inline OutputResult NotWritten(const std::string& path, std::string reason) {
+  OutputResult r;
+  r.path = path;
+  r.reason = std::move(reason);
+  return r;
+}
 
 // Why `path` could not be created, asked of the file system after the writer failed: a
 // missing folder, a folder of that name, the system's own reason.

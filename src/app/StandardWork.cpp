@@ -13,39 +13,35 @@ namespace {
 
 constexpr const char* kNoTrajectory = "the first data set is not a trajectory with atoms";
 
-OutputResult Failed(const std::string& path, std::string reason) {
-  return OutputResult{false, path, std::move(reason)};
-}
-
 OutputResult FromEps(int status, const std::string& path) {
   switch (status) {
-    case kEpsOk: return OutputResult{true, path};
-    case kEpsCannotCreate: return Failed(path, WhyNotWritten(path));
-    case kEpsWriteFailed: return Failed(path, "writing failed part way; the partial file was removed");
-    case kEpsEmptyView: return Failed(path, "the drawing area has no size");
-    default: return Failed({}, kNoTrajectory);
+    case kEpsOk: return Wrote(path);
+    case kEpsCannotCreate: return NotWritten(path, WhyNotWritten(path));
+    case kEpsWriteFailed: return NotWritten(path, "writing failed part way; the partial file was removed");
+    case kEpsEmptyView: return NotWritten(path, "the drawing area has no size");
+    default: return NotWritten({}, kNoTrajectory);
   }
 }
 
 OutputResult FromStl(int status, const std::string& path) {
-  if (status >= 0) return OutputResult{true, path};
+  if (status >= 0) return Wrote(path);
   switch (status) {
-    case qv::kStlOpenFailed: return Failed(path, WhyNotWritten(path));
-    case qv::kStlWriteFailed: return Failed(path, "writing failed part way; the partial file was removed");
+    case qv::kStlOpenFailed: return NotWritten(path, WhyNotWritten(path));
+    case qv::kStlWriteFailed: return NotWritten(path, "writing failed part way; the partial file was removed");
     case qv::kStlBadParameter:
-      return Failed(path, "an STL setting is out of range (STLAtomRadius, STLAtomPoly, STLGridWidth, STLScale)");
-    case qv::kStlTooLarge: return Failed(path, "the mesh would be larger than the writer supports");
-    default: return Failed({}, kNoTrajectory);
+      return NotWritten(path, "an STL setting is out of range (STLAtomRadius, STLAtomPoly, STLGridWidth, STLScale)");
+    case qv::kStlTooLarge: return NotWritten(path, "the mesh would be larger than the writer supports");
+    default: return NotWritten({}, kNoTrajectory);
   }
 }
 
 OutputResult FromAnalysis(int status, const std::string& path) {
   switch (status) {
-    case kAnalysisDone: return OutputResult{true, path};
-    case kAnalysisNothingWritten: return Failed(path, "the frame has no bonds, so there is nothing to report");
-    case kAnalysisFileError: return Failed(path, WhyNotWritten(path));
-    case kAnalysisMoviePlaying: return Failed({}, "the movie is playing");
-    default: return Failed({}, kNoTrajectory);
+    case kAnalysisDone: return Wrote(path);
+    case kAnalysisNothingWritten: return NotWritten(path, "the frame has no bonds, so there is nothing to report");
+    case kAnalysisFileError: return NotWritten(path, WhyNotWritten(path));
+    case kAnalysisMoviePlaying: return NotWritten({}, "the movie is playing");
+    default: return NotWritten({}, kNoTrajectory);
   }
 }
 
@@ -75,11 +71,11 @@ void BindStandardWork(Commands& commands, Quivane& app) {
   };
   work.writeMd3 = [&app] {
     const std::string path = FrameConversionPath(app, "_%d.md3");
-    return ConvertFrameMd3Command(app) ? OutputResult{true, path} : Failed(path, WhyNotWritten(path));
+    return ConvertFrameMd3Command(app) ? Wrote(path) : NotWritten(path, WhyNotWritten(path));
   };
   work.writeFa2 = [&app] {
     const std::string path = FrameConversionPath(app, "_%d.fa2");
-    return ConvertFrameFa2Command(app) ? OutputResult{true, path} : Failed(path, WhyNotWritten(path));
+    return ConvertFrameFa2Command(app) ? Wrote(path) : NotWritten(path, WhyNotWritten(path));
   };
   work.md3Sequence = [&app, &work](const StepFn& onStep) {
     const qv::Md3SequenceResult r = ConvertSequenceMd3Command(
@@ -88,8 +84,8 @@ void BindStandardWork(Commands& commands, Quivane& app) {
           if (work.writeBitmap) work.writeBitmap(frame);
         },
         onStep);
-    if (!r.opened) return Failed(r.path, r.path.empty() ? kNoTrajectory : WhyNotWritten(r.path));
-    OutputResult out{true, r.path};
+    if (!r.opened) return NotWritten(r.path, r.path.empty() ? kNoTrajectory : WhyNotWritten(r.path));
+    OutputResult out = Wrote(r.path);
     out.count = r.framesWritten;
     return out;
   };

@@ -343,8 +343,14 @@ TEST(Commands, AnalysesWaitForTheMovieToStop) {
   r.Add("/d/run.fa2", 5);
   int bonds = 0, coord = 0, mol = 0;
   r.cmds->work.redetermineBonds = [&] { ++bonds; };
-  r.cmds->work.coordinationReport = [&] { return OutputResult{++coord > 0, "/d/run_coord_0.txt"}; };
-  r.cmds->work.classifyMolecules = [&] { return OutputResult{++mol > 0, "/d/run_mol.txt"}; };
+  r.cmds->work.coordinationReport = [&] {
+    ++coord;
+    return Wrote("/d/run_coord_0.txt");
+  };
+  r.cmds->work.classifyMolecules = [&] {
+    ++mol;
+    return Wrote("/d/run_mol.txt");
+  };
   r.cmds->OnKey(Key::X, false, true);
   r.cmds->Command(kRedetermineBonds);
   ASSERT_EQ(r.shell.messages.size(), 1u);

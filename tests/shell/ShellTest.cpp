@@ -231,7 +231,7 @@ TEST(ShellStatus, FrameCountAndOutputResultsReachTheStatusBar) {
   win.w->commands().work.writeBitmap = [](int) { return std::string(); };
   win.Action(kBmp)->trigger();
   EXPECT_TRUE(win.w->StatusText().startsWith(QStringLiteral("BMP output failed: "))) << win.w->StatusText().toStdString();
-  win.w->commands().work.writeEps = [] { return OutputResult{true, "/tmp/x.eps"}; };
+  win.w->commands().work.writeEps = [] { return Wrote("/tmp/x.eps"); };
   win.Action(kEps)->trigger();
   EXPECT_EQ(win.w->StatusText(), QStringLiteral("EPS image output: wrote /tmp/x.eps"));
 }
