@@ -608,7 +608,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       // resident memory. Should the first half not fit, the second stretch moves to the end
       // of the array to make room.
       const size_t capacity = bonds.entries.size();
-      const size_t seam = std::min(capacity, static_cast<size_t>(1.01 * rate[0] * mid) + 1024);
+      const size_t seam = std::min(capacity, static_cast<size_t>(1.002 * rate[0] * mid) + 1024);
       BOND_ENTRY* entries = bonds.entries.data();
       size_t written[2] = {0, 0};
       int32_t stop[2] = {0, 0};
