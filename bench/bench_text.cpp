@@ -35,6 +35,24 @@ std::string MakeXyz(int frames, int atoms) {
   return s;
 }
 
+// xyz with the integer md2 puts before each symbol.
+std::string MakeMd2(int frames, int atoms) {
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> u(-50.0, 50.0);
+  std::string s;
+  s.reserve(static_cast<size_t>(frames) * atoms * 48);
+  char line[128];
+  for (int f = 0; f < frames; ++f) {
+    s += std::to_string(atoms) + "\nframe " + std::to_string(f) + "\n";
+    for (int i = 0; i < atoms; ++i) {
+      const int n = std::snprintf(line, sizeof line, "%d %-2s %11.6f %11.6f %11.6f\n", i % 4, kSymbols[i % 6], u(rng),
+                                  u(rng), u(rng));
+      s.append(line, static_cast<size_t>(n));
+    }
+  }
+  return s;
+}
+
 // The md3 writer's own layout.
 std::string MakeMd3(int frames, int atoms) {
   std::mt19937 rng(7);
@@ -106,6 +124,24 @@ void BM_XyzMemory(benchmark::State& state) {
     int largest = 0;
     QuietStdout quiet;
     qv::LoadTextFrames(lines, qv::TextFormat::kXyz, box, out, largest);
+    if (static_cast<int>(out.size()) != frames) state.SkipWithError("frame count");
+    benchmark::DoNotOptimize(out);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * text.size());
+}
+
+void BM_Md2Memory(benchmark::State& state) {
+  const int frames = static_cast<int>(state.range(0));
+  const int atoms = static_cast<int>(state.range(1));
+  static const std::string text = MakeMd2(frames, atoms);
+  const float box[9] = {10, 0, 0, 0, 10, 0, 0, 0, 10};
+  for (auto _ : state) {
+    qv::LineReader lines;
+    lines.OpenMemory(text);
+    qv::FrameList out;
+    int largest = 0;
+    QuietStdout quiet;
+    qv::LoadTextFrames(lines, qv::TextFormat::kMd2, box, out, largest);
     if (static_cast<int>(out.size()) != frames) state.SkipWithError("frame count");
     benchmark::DoNotOptimize(out);
   }
@@ -199,6 +235,7 @@ BENCHMARK(BM_LammpsDumpFile)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 // One frame of 1,000,000 atoms, and 100 frames of 100,000 atoms.
 BENCHMARK(BM_XyzMemory)->Args({1, 1000000})->Args({100, 100000})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Md2Memory)->Args({1, 1000000})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_XyzFile)->Args({1, 1000000})->Args({100, 100000})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Md3Memory)->Args({1, 1000000})->Args({100, 100000})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Md3File)->Args({1, 1000000})->Args({100, 100000})->Unit(benchmark::kMillisecond);
