@@ -112,10 +112,8 @@ class QuietStdout {
   int saved_;
 };
 
-void BM_XyzMemory(benchmark::State& state) {
-  const int frames = static_cast<int>(state.range(0));
-  const int atoms = static_cast<int>(state.range(1));
-  const std::string& text = Text(false, frames, atoms);
+// One-core parse of a text held in memory, as the serial reader of `format` reads it.
+void ParseInMemory(benchmark::State& state, const std::string& text, qv::TextFormat format, int frames) {
   const float box[9] = {10, 0, 0, 0, 10, 0, 0, 0, 10};
   for (auto _ : state) {
     qv::LineReader lines;
@@ -123,29 +121,21 @@ void BM_XyzMemory(benchmark::State& state) {
     qv::FrameList out;
     int largest = 0;
     QuietStdout quiet;
-    qv::LoadTextFrames(lines, qv::TextFormat::kXyz, box, out, largest);
+    qv::LoadTextFrames(lines, format, box, out, largest);
     if (static_cast<int>(out.size()) != frames) state.SkipWithError("frame count");
     benchmark::DoNotOptimize(out);
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * text.size());
 }
 
+void BM_XyzMemory(benchmark::State& state) {
+  const int frames = static_cast<int>(state.range(0));
+  ParseInMemory(state, Text(false, frames, static_cast<int>(state.range(1))), qv::TextFormat::kXyz, frames);
+}
+
 void BM_Md2Memory(benchmark::State& state) {
   const int frames = static_cast<int>(state.range(0));
-  const int atoms = static_cast<int>(state.range(1));
-  static const std::string text = MakeMd2(frames, atoms);
-  const float box[9] = {10, 0, 0, 0, 10, 0, 0, 0, 10};
-  for (auto _ : state) {
-    qv::LineReader lines;
-    lines.OpenMemory(text);
-    qv::FrameList out;
-    int largest = 0;
-    QuietStdout quiet;
-    qv::LoadTextFrames(lines, qv::TextFormat::kMd2, box, out, largest);
-    if (static_cast<int>(out.size()) != frames) state.SkipWithError("frame count");
-    benchmark::DoNotOptimize(out);
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * text.size());
+  ParseInMemory(state, MakeMd2(frames, static_cast<int>(state.range(1))), qv::TextFormat::kMd2, frames);
 }
 
 void BM_XyzFile(benchmark::State& state) {

@@ -283,19 +283,23 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   const double faceReach = cutoff + 1e-9 * (cutoff + std::max({width[0] * nc[0], width[1] * nc[1], width[2] * nc[2]}));
   const double faceReach2 = faceReach * faceReach;
   constexpr double kFar = std::numeric_limits<double>::infinity();
-  auto visitHalf = [&](int32_t s, int32_t cell, auto&& hit) {
-    const double* ps = P + 3 * static_cast<size_t>(s);
-    double u[3];
+  // The cell coordinates of the atom at slot s (in cell `cell`) from its position, which
+  // spares three integer divisions; an atom wrapped into the box may round to the next cell,
+  // and then they come from the index. u receives the position in cell units.
+  auto coordinatesOf = [&](const double* ps, int32_t cell, double u[3], int32_t c[3]) {
     part.CellUnits(ps, u);
-    // The cell coordinates from the position, which spares three integer divisions; an atom
-    // wrapped into the box may round to the next cell, and then they come from the index.
-    int32_t c[3];
     for (int k = 0; k < 3; ++k) c[k] = static_cast<int32_t>(std::min(std::max(u[k], 0.0), static_cast<double>(nc[k] - 1)));
     if ((c[2] * nc[1] + c[1]) * nc[0] + c[0] != cell) {
       c[0] = cell % nc[0];
       c[1] = (cell / nc[0]) % nc[1];
       c[2] = cell / (nc[0] * nc[1]);
     }
+  };
+  auto visitHalf = [&](int32_t s, int32_t cell, auto&& hit) {
+    const double* ps = P + 3 * static_cast<size_t>(s);
+    double u[3];
+    int32_t c[3];
+    coordinatesOf(ps, cell, u, c);
     // Per axis and step: the cell coordinate reached (-1: no such cell) and its image digit.
     int32_t reach[3][3];
     int digit[3][3];
@@ -379,14 +383,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   auto visitFull = [&](int32_t s, int32_t cell, std::vector<Kept>& buf, auto&& hit) {
     const double* ps = P + 3 * static_cast<size_t>(s);
     double u[3];
-    part.CellUnits(ps, u);
     int32_t c[3];
-    for (int k = 0; k < 3; ++k) c[k] = static_cast<int32_t>(std::min(std::max(u[k], 0.0), static_cast<double>(nc[k] - 1)));
-    if ((c[2] * nc[1] + c[1]) * nc[0] + c[0] != cell) {
-      c[0] = cell % nc[0];
-      c[1] = (cell / nc[0]) % nc[1];
-      c[2] = cell / (nc[0] * nc[1]);
-    }
+    coordinatesOf(ps, cell, u, c);
     const int ownCode = fineCode[s];
     const int32_t i = orig[s];
     // Per axis and coarse step: the cell reached (-1: none), its image digit, how far the
