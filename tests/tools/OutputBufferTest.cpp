@@ -86,3 +86,32 @@ TEST(OutputBuffer, WritesWhatTheFormattedCallsWouldAcrossBlocks) {
   ASSERT_EQ(expected.size(), text.size());
   EXPECT_TRUE(expected == text);
 }
+
+// Long enough for several two-thread rounds and every carry of the index up to six digits;
+// the values cover the short path (0 to 9) and the signed extremes. Text put before and
+// after stays in place around the lines.
+TEST(OutputBuffer, IndexValueLinesMatchPrintf) {
+  std::vector<int32_t> values(300007);
+  std::mt19937 random(11);
+  for (size_t i = 0; i < values.size(); ++i) {
+    const int32_t pick[] = {static_cast<int32_t>(random() % 10), static_cast<int32_t>(random()),
+                            -static_cast<int32_t>(random() % 1000), std::numeric_limits<int32_t>::min(),
+                            std::numeric_limits<int32_t>::max(), 10};
+    values[i] = pick[random() % 6];
+  }
+  std::string expected = "bonds 3\n";
+  char line[48];
+  for (size_t i = 0; i < values.size(); ++i) {
+    const int n = std::snprintf(line, sizeof line, "%zu %d\n", i, values[i]);
+    expected.append(line, static_cast<size_t>(n));
+  }
+  expected += "end\n";
+  const std::string text = Written([&](qvtool::OutputBuffer& out) {
+    out.Put("bonds ").Int(3).Put('\n');
+    out.IndexValueLines(values.data(), static_cast<int32_t>(values.size()));
+    out.IndexValueLines(values.data(), 0);
+    out.Put("end\n");
+  });
+  ASSERT_EQ(expected.size(), text.size());
+  EXPECT_TRUE(expected == text);
+}

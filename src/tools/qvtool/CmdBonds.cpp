@@ -42,7 +42,7 @@ int CmdBonds(Quivane& app, const ParsedArgs& args) {
   }
   if (args.ranged) out.Put("frame ").Int(app.currentFrame).Put('\n');
   out.Put("bonds ").Int(bonds->bondCount).Put('\n');
-  for (int i = 0; i < n; ++i) out.Int(i).Put(' ').Int(bonds->counts[i]).Put('\n');
+  out.IndexValueLines(bonds->counts.data(), n);
   if (list) {
     for (int e = 0; e < bonds->bondCount; ++e) {
       const BOND_ENTRY& b = bonds->entries[e];

@@ -1,8 +1,13 @@
 #include "tools/qvtool/OutputBuffer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <thread>
+
+#include "data/text/ParallelText.h"
 
 namespace qvtool {
 
@@ -52,6 +57,56 @@ OutputBuffer& OutputBuffer::Put(std::string_view s) {
 OutputBuffer& OutputBuffer::Int(int64_t v) {
   Reserve(24);
   end_ = std::to_chars(end_, end_ + 24, v).ptr;
+  return *this;
+}
+
+namespace {
+
+// "index value" lines for the values [from, to) into out. The index only ever grows by one,
+// so its digits are carried on in place rather than converted for every line.
+void FormatIndexValueLines(const int32_t* values, int32_t from, int32_t to, std::string& out) {
+  out.resize(static_cast<size_t>(to - from) * 24);
+  char* p = out.data();
+  char digits[16];
+  int len = static_cast<int>(std::to_chars(digits, digits + sizeof digits, from).ptr - digits);
+  for (int32_t i = from; i < to; ++i) {
+    std::memcpy(p, digits, 16);  // the unused tail is overwritten next
+    p += len;
+    *p++ = ' ';
+    const int32_t v = values[i];
+    if (v >= 0 && v < 10) {
+      *p++ = static_cast<char>('0' + v);
+    } else {
+      p = std::to_chars(p, p + 12, v).ptr;
+    }
+    *p++ = '\n';
+    int d = len - 1;
+    while (d >= 0 && digits[d] == '9') digits[d--] = '0';
+    if (d >= 0) {
+      ++digits[d];
+    } else {
+      std::memmove(digits + 1, digits, static_cast<size_t>(len));
+      digits[0] = '1';
+      ++len;
+    }
+  }
+  out.resize(static_cast<size_t>(p - out.data()));
+}
+
+}  // namespace
+
+OutputBuffer& OutputBuffer::IndexValueLines(const int32_t* values, int32_t count) {
+  constexpr int32_t kLines = 1 << 17;  // per piece: about 1.5 MB of text
+  const int team = count >= 2 * kLines && std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+  std::string text[2];
+  for (int32_t from = 0; from < count; from += team * kLines) {
+    const int32_t pieces = std::min<int32_t>(team, (count - from + kLines - 1) / kLines);
+    qv::RunParallel(team, static_cast<size_t>(pieces), [&](size_t k) {
+      const int32_t lo = from + static_cast<int32_t>(k) * kLines;
+      FormatIndexValueLines(values, lo, std::min(count, lo + kLines), text[k]);
+    });
+    for (int32_t k = 0; k < pieces; ++k) Put(text[k]);
+  }
   return *this;
 }
 

@@ -30,6 +30,10 @@ class OutputBuffer {
   // As Num, but "null" for what JSON cannot hold (NaN and infinities).
   OutputBuffer& JsonNum(double v);
 
+  // One line "index value" per value, the index counting from 0. Formatted on two threads,
+  // a few megabytes at a time, so a count per atom of a large frame is not a serial tail.
+  OutputBuffer& IndexValueLines(const int32_t* values, int32_t count);
+
   // Writes everything held so far.
   void Flush();
 
