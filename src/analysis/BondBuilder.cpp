@@ -13,6 +13,10 @@
 #include "data/DataSetList.h"
 #include "data/text/ParallelText.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // The 13 neighbour steps (x, y, z each -1, 0, +1, stored as 0, 1, 2) that the visiting
@@ -47,6 +51,41 @@ constexpr double kSparseCellsPerAtom = 1.0;
 
 // Below this many atoms a second thread costs more to start than it saves.
 constexpr int32_t kParallelAtoms = 1 << 15;
+
+// Calls hit(t, dx, dy, dz) in slot order for every slot t in [from, to) whose position (xyz
+// side by side in p) lies within sqrt(cut2) of q, (dx, dy, dz) = p[t] - q. Two slots a step:
+// the lanes compute exactly what the scalar tail does, in the same order of operations.
+template <class Hit>
+inline void ScanSlots(const double* p, int32_t from, int32_t to, double qx, double qy, double qz, double cut2,
+                      Hit&& hit) {
+  int32_t t = from;
+#if defined(__SSE2__)
+  const __m128d qxy = _mm_set_pd(qy, qx), qzx = _mm_set_pd(qx, qz), qyz = _mm_set_pd(qz, qy);
+  const __m128d limit = _mm_set1_pd(cut2);
+  for (; t + 2 <= to; t += 2) {
+    const double* pt = p + 3 * static_cast<size_t>(t);
+    __m128d a = _mm_sub_pd(_mm_loadu_pd(pt), qxy);      // x0 y0
+    __m128d b = _mm_sub_pd(_mm_loadu_pd(pt + 2), qzx);  // z0 x1
+    __m128d c = _mm_sub_pd(_mm_loadu_pd(pt + 4), qyz);  // y1 z1
+    a = _mm_mul_pd(a, a);
+    b = _mm_mul_pd(b, b);
+    c = _mm_mul_pd(c, c);
+    const __m128d xx = _mm_shuffle_pd(a, b, 2), yy = _mm_shuffle_pd(a, c, 1), zz = _mm_shuffle_pd(b, c, 2);
+    const int near = _mm_movemask_pd(_mm_cmple_pd(_mm_add_pd(_mm_add_pd(xx, yy), zz), limit));
+    if (near == 0) continue;
+    for (int lane = 0; lane < 2; ++lane) {
+      if (!(near >> lane & 1)) continue;
+      const double* pl = pt + 3 * lane;
+      hit(t + lane, pl[0] - qx, pl[1] - qy, pl[2] - qz);
+    }
+  }
+#endif
+  for (; t < to; ++t) {
+    const double* pt = p + 3 * static_cast<size_t>(t);
+    const double dx = pt[0] - qx, dy = pt[1] - qy, dz = pt[2] - qz;
+    if (dx * dx + dy * dy + dz * dz <= cut2) hit(t, dx, dy, dz);
+  }
+}
 
 int BuildThreads(int requested, int32_t n) {
   if (requested > 0) return std::min(requested, 2);
@@ -327,11 +366,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       gap[k][2] = part.orthogonal ? high * high : (high <= faceReach ? 0.0 : kFar);
     }
     auto scan = [&](int32_t from, int32_t to, double qx, double qy, double qz) {
-      for (int32_t t = from; t < to; ++t) {
-        const double* pt = P + 3 * static_cast<size_t>(t);
-        const double dx = pt[0] - qx, dy = pt[1] - qy, dz = pt[2] - qz;
-        if (dx * dx + dy * dy + dz * dz <= rc2) hit(t, dx, dy, dz);
-      }
+      ScanSlots(P, from, to, qx, qy, qz, rc2, hit);
     };
     if (c[0] > 0 && c[0] < nc[0] - 1) {
       // Away from the x faces the three cells of a row (x steps -1, 0, +1) lie side by side
@@ -381,12 +416,20 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // -1 for a difference of 2.
   static constexpr int kStepOf[4] = {1, 2, -1, 0};
   auto visitFull = [&](int32_t s, int32_t cell, std::vector<Kept>& buf, auto&& hit) {
-    const double* ps = P + 3 * static_cast<size_t>(s);
+    // What the scan reads, in locals: reached through the captures, each would be loaded
+    // again after every store the compiler cannot rule out.
+    const double* const pos3 = P;
+    const uint8_t* const codes = fineCode.data();
+    const int32_t* const slotAtom = orig;
+    const int32_t* const first = start;
+    const double cut2 = rc2, reach2 = faceReach2;
+    const int32_t n0 = nc[0], n1 = nc[1];
+    const double* ps = pos3 + 3 * static_cast<size_t>(s);
     double u[3];
     int32_t c[3];
     coordinatesOf(ps, cell, u, c);
-    const int ownCode = fineCode[s];
-    const int32_t i = orig[s];
+    const int ownCode = codes[s];
+    const int32_t i = slotAtom[s];
     // Per axis and coarse step: the cell reached (-1: none), its image digit, how far the
     // atom lies from that side's face (squared, or infinite for a sheared grid's far face)
     // and what turns the neighbour's cut-off-grid coordinate into the step there (mod 4).
@@ -414,45 +457,43 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     // `self`: the atom's own slot where the scan has no shift, else -1 (its images count).
     auto scan = [&](int32_t from, int32_t to, int32_t self, const double* shift, int liftX, int liftY, int liftZ) {
       const double qx = ps[0] - shift[0], qy = ps[1] - shift[1], qz = ps[2] - shift[2];
-      for (int32_t t = from; t < to; ++t) {
-        const double* pt = P + 3 * static_cast<size_t>(t);
-        const double dx = pt[0] - qx, dy = pt[1] - qy, dz = pt[2] - qz;
-        if (dx * dx + dy * dy + dz * dz > rc2 || t == self) continue;
-        const int code = fineCode[t];
+      ScanSlots(pos3, from, to, qx, qy, qz, cut2, [&](int32_t t, double dx, double dy, double dz) {
+        if (t == self) return;
+        const int code = codes[t];
         const int sx = kStepOf[(code + liftX) & 3], sy = kStepOf[((code >> 2) + liftY) & 3],
                   sz = kStepOf[((code >> 4) + liftZ) & 3];
-        if ((sx | sy | sz) < 0) continue;
+        if ((sx | sy | sz) < 0) return;
         const int rank = 9 * sz + 3 * sy + sx;
-        const int32_t j = orig[t];
-        if (rank > 13 || (rank == 13 && j >= i)) continue;
+        const int32_t j = slotAtom[t];
+        if (rank > 13 || (rank == 13 && j >= i)) return;
         const uint64_t key = static_cast<uint64_t>(rank) << 32 | static_cast<uint32_t>(j);
         buf.push_back(Kept{key, t, dx, dy, dz});
         size_t e = buf.size() - 1;
         for (; e > 0 && buf[e - 1].key > key; --e) buf[e] = buf[e - 1];
         buf[e] = Kept{key, t, dx, dy, dz};
-      }
+      });
     };
-    const bool inner = c[0] > 0 && c[0] < nc[0] - 1;
+    const bool inner = c[0] > 0 && c[0] < n0 - 1;
     for (int sz = 0; sz < 3; ++sz) {
       for (int sy = 0; sy < 3; ++sy) {
         const int32_t ry = reach[1][sy], rz = reach[2][sz];
         const double rowGap = gap[1][sy] + gap[2][sz];
-        if (ry < 0 || rz < 0 || rowGap > faceReach2) continue;
-        const int32_t row = (rz * nc[1] + ry) * nc[0];
+        if (ry < 0 || rz < 0 || rowGap > reach2) continue;
+        const int32_t row = (rz * n1 + ry) * n0;
         if (inner) {
           // Away from the x faces a row's three cells lie side by side with one shift.
           const double* shift = part.imageShift[CellPartition::ImageIndex(0, digit[1][sy], digit[2][sz])];
           const int32_t k = row + c[0] - 1;
-          const int32_t from = rowGap + gap[0][0] <= faceReach2 ? start[k] : start[k + 1];
-          const int32_t to = start[rowGap + gap[0][2] <= faceReach2 ? k + 3 : k + 2];
+          const int32_t from = rowGap + gap[0][0] <= reach2 ? first[k] : first[k + 1];
+          const int32_t to = first[rowGap + gap[0][2] <= reach2 ? k + 3 : k + 2];
           scan(from, to, sy == 1 && sz == 1 ? s : -1, shift, lift[0][1], lift[1][sy], lift[2][sz]);
           continue;
         }
         for (int sx = 0; sx < 3; ++sx) {
           const int32_t rx = reach[0][sx];
-          if (rx < 0 || rowGap + gap[0][sx] > faceReach2) continue;
+          if (rx < 0 || rowGap + gap[0][sx] > reach2) continue;
           const double* shift = part.imageShift[CellPartition::ImageIndex(digit[0][sx], digit[1][sy], digit[2][sz])];
-          scan(start[row + rx], start[row + rx + 1], sx == 1 && sy == 1 && sz == 1 ? s : -1, shift, lift[0][sx],
+          scan(first[row + rx], first[row + rx + 1], sx == 1 && sy == 1 && sz == 1 ? s : -1, shift, lift[0][sx],
                lift[1][sy], lift[2][sz]);
         }
       }
@@ -541,17 +582,21 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     const int32_t mid = partBegin(n, 1);
     double rate[2] = {0, 0};
     {
-      constexpr int32_t kEvery = 61;
+      // Runs of consecutive atoms: neighbours share their cells, so a run costs little more
+      // in cache misses than a single atom would.
+      constexpr int32_t kRun = 16, kEvery = 61 * kRun;
       size_t sampled[2] = {0, 0}, found[2] = {0, 0};
       qv::RunParallel(team, 2, [&](size_t half) {
         std::vector<Kept> buf;
-        for (int32_t i = half == 0 ? 0 : (mid + kEvery - 1) / kEvery * kEvery, end = half == 0 ? mid : n; i < end;
-             i += kEvery) {
-          if (cellOf[i] < 0) continue;
-          ++sampled[half];
-          int32_t s = start[cellOf[i]];
-          while (orig[s] != i) ++s;
-          visit(s, cellOf[i], buf, [&](int32_t, double, double, double) { ++found[half]; });
+        const int32_t end = half == 0 ? mid : n;
+        for (int32_t run = half == 0 ? 0 : (mid + kEvery - 1) / kEvery * kEvery; run < end; run += kEvery) {
+          for (int32_t i = run; i < std::min(end, run + kRun); ++i) {
+            if (cellOf[i] < 0) continue;
+            ++sampled[half];
+            int32_t s = start[cellOf[i]];
+            while (orig[s] != i) ++s;
+            visit(s, cellOf[i], buf, [&](int32_t, double, double, double) { ++found[half]; });
+          }
         }
       });
       for (int h = 0; h < 2; ++h)
