@@ -13,14 +13,20 @@
 namespace qv {
 namespace {
 
-// Newlines in the 64 bytes at p, one bit each.
-inline uint64_t NewlineMask(const char* p) {
+// Newlines in the 64 bytes at p, one bit each, and their number. The number is summed from
+// the byte compares: without a popcount instruction in the baseline, counting the mask
+// would be a library call per block.
+inline uint64_t NewlineMask(const char* p, int& count) {
   const __m128i nl = _mm_set1_epi8('\n');
   uint64_t m = 0;
+  __m128i hits = _mm_setzero_si128();
   for (int k = 0; k < 4; ++k) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-    m |= static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, nl)))) << (16 * k);
+    const __m128i eq = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k)), nl);
+    m |= static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(eq))) << (16 * k);
+    hits = _mm_sub_epi8(hits, eq);  // a match is -1: at most 4 per byte lane
   }
+  const __m128i sums = _mm_sad_epu8(hits, _mm_setzero_si128());
+  count = _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
   return m;
 }
 
@@ -32,7 +38,8 @@ const char* FindLines(const char* p, const char* e, int64_t want, int64_t& got, 
   got = 0;
   tooLong = false;
   while (e - p >= 64) {
-    uint64_t m = NewlineMask(p);
+    int c = 0;
+    uint64_t m = NewlineMask(p, c);
     if (m != 0) {
       // Lines that end inside the block are shorter than it; only the one that ended in it
       // may be long.
@@ -40,7 +47,6 @@ const char* FindLines(const char* p, const char* e, int64_t want, int64_t& got, 
         tooLong = true;
         return lineStart;
       }
-      const int c = std::popcount(m);
       if (got + c >= want) {
         for (int64_t k = want - got; k > 1; --k) m &= m - 1;
         got = want;
