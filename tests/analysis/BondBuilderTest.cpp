@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -236,6 +237,34 @@ TEST(BuildBonds, DenseClusterFindsEveryPair) {
   BuildBonds(f, f.bonds, 4.0, 3);
   EXPECT_EQ(f.bonds.bondCount, 300 * 299 / 2);
   for (int a = 0; a < 300; ++a) EXPECT_EQ(f.bonds.counts[a], 299);
+}
+
+// The list's length is estimated from a sample of the atoms; here the sampled ones would
+// say "no bonds" while the rest are crowded, so the two threads' stretches overflow, move and
+// grow. Whatever the estimate, the list is the one thread's, entry for entry.
+TEST(BuildBonds, MisleadingLengthSampleStillGivesTheSerialList) {
+  constexpr int kAtoms = 40000;
+  ATOMS_DATA f;
+  SetBox(f, {200, 0, 0, 0, 200, 0, 0, 0, 200});
+  f.Allocate(kAtoms);
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> crowd(10.0f, 40.0f);
+  for (int a = 0; a < kAtoms; ++a) {
+    const bool alone = a % 61 == 0 || a % 976 < 16;  // wherever a sample may fall
+    for (int k = 0; k < 3; ++k)
+      f.positions[3 * a + k] = alone ? 100.0f + 3.0f * static_cast<float>((a / (k == 0 ? 1 : k == 1 ? 30 : 900)) % 30)
+                                     : crowd(random);
+  }
+  ATOMS_DATA serial = f;
+  BuildBonds(serial, serial.bonds, 1.5, 3, nullptr, BondWalk::kByIndex, 1);
+  BuildBonds(f, f.bonds, 1.5, 3, nullptr, BondWalk::kByIndex, 2);
+  ASSERT_GT(serial.bonds.bondCount, 4 * kAtoms);  // beyond the first capacity
+  ASSERT_EQ(f.bonds.bondCount, serial.bonds.bondCount);
+  for (int e = 0; e < f.bonds.bondCount; ++e) {
+    const BOND_ENTRY &x = f.bonds.entries[e], &y = serial.bonds.entries[e];
+    ASSERT_TRUE(x.i == y.i && x.j == y.j && x.dx == y.dx && x.dy == y.dy && x.dz == y.dz) << "entry " << e;
+  }
+  for (int a = 0; a < kAtoms; ++a) ASSERT_EQ(f.bonds.counts[a], serial.bonds.counts[a]) << "atom " << a;
 }
 
 TEST(BuildBonds, CapacitiesOnlyGrow) {
