@@ -155,6 +155,26 @@ TEST(BuildBonds, AtomsManyBoxesAwayAreWrappedByWholeBoxVectors) {
   }
 }
 
+// Wrapped by whole boxes, this atom lands a rounding short of a cell face: its position in
+// the box then points at the cell below the one it was sorted into. Every walk must still
+// start from the cell that holds it.
+TEST(BuildBonds, AtomWrappedOntoACellFaceIsWalkedFromItsOwnCell) {
+  const float edge = 10.98576545715332f;  // five cells of the 2.0 cut-off grid
+  ATOMS_DATA f;
+  SetBox(f, {edge, 0, 0, 0, edge, 0, 0, 0, edge});
+  FillRandom(f, 200, 9);
+  const float at[3] = {-6.591459274291992f, 5.5f, 5.5f};  // x: -0.6 box, the face of cells 2 and 3
+  for (int a = 0; a < 7; ++a)  // with neighbours on every side, so its cell's walk matters
+    for (int k = 0; k < 3; ++k) f.positions[3 * a + k] = at[k] + (a > 0 && (a - 1) / 2 == k ? (a % 2 ? 1.2f : -1.2f) : 0.0f);
+  ExpectMatchesReference(f, 2.0);
+  const reftest::HalfList want = reftest::FinderList(f, 2.0);
+  for (BondWalk walk : {BondWalk::kByIndex, BondWalk::kByCell}) {
+    ATOMS_DATA g = f;
+    BuildBonds(g, g.bonds, 2.0, 3, nullptr, walk, 1);
+    reftest::ExpectSameList(want, g);
+  }
+}
+
 TEST(BuildBonds, ChoosesTheWalkByTheAtomsOrder) {
   // A lattice written row by row, then the same atoms in a scrambled order.
   ATOMS_DATA f = CubicLattice(16, 2.5f);
