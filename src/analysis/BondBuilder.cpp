@@ -49,6 +49,11 @@ constexpr int64_t kAtomsPerCell = 3;
 // atom.
 constexpr double kSparseCellsPerAtom = 1.0;
 
+// On the coarser grid, a list of at most one entry in this many atoms is found with the half
+// stencil and put in order after; its entries are held twice for that while, at most about
+// 5 bytes per atom.
+constexpr int32_t kShortList = 8;
+
 // Below this many atoms a second thread costs more to start than it saves.
 constexpr int32_t kParallelAtoms = 1 << 15;
 
@@ -343,7 +348,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       c[2] = cell / (nc[0] * nc[1]);
     }
   };
-  auto visitHalf = [&](int32_t s, int32_t cell, auto&& hit) {
+  auto visitHalf = [&](int32_t s, int32_t cell, double limit2, auto&& hit) {
     const double* ps = P + 3 * static_cast<size_t>(s);
     double u[3];
     int32_t c[3];
@@ -374,8 +379,9 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       gap[k][1] = 0.0;
       gap[k][2] = part.orthogonal ? high * high : (high <= faceReach ? 0.0 : kFar);
     }
-    auto scan = [&](int32_t from, int32_t to, double qx, double qy, double qz) {
-      ScanSlots(P, from, to, qx, qy, qz, rc2, hit);
+    auto scan = [&](int32_t from, int32_t to, int image, double qx, double qy, double qz) {
+      ScanSlots(P, from, to, qx, qy, qz, limit2,
+                [&](int32_t t, double dx, double dy, double dz) { hit(t, dx, dy, dz, image); });
     };
     if (c[0] > 0 && c[0] < nc[0] - 1) {
       // Away from the x faces the three cells of a row (x steps -1, 0, +1) lie side by side
@@ -386,11 +392,12 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
         const double rowGap = gap[1][step[1]] + gap[2][step[2]];
         if (ry < 0 || rz < 0 || rowGap > faceReach2) continue;
         const int32_t k = (rz * nc[1] + ry) * nc[0] + c[0] - 1;
-        const double* shift = part.imageShift[CellPartition::ImageIndex(0, digit[1][step[1]], digit[2][step[2]])];
+        const int image = CellPartition::ImageIndex(0, digit[1][step[1]], digit[2][step[2]]);
+        const double* shift = part.imageShift[image];
         // The last row is the centre's: the cell before it, then the centre up to the atom.
         const int32_t from = rowGap + gap[0][0] <= faceReach2 ? start[k] : start[k + 1];
         const int32_t to = row == 12 ? s : start[rowGap + gap[0][2] <= faceReach2 ? k + 3 : k + 2];
-        scan(from, to, xi - shift[0], yi - shift[1], zi - shift[2]);
+        scan(from, to, image, xi - shift[0], yi - shift[1], zi - shift[2]);
       }
       return;
     }
@@ -398,11 +405,11 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       const int32_t rx = reach[0][step[0]], ry = reach[1][step[1]], rz = reach[2][step[2]];
       if (rx < 0 || ry < 0 || rz < 0 || gap[0][step[0]] + gap[1][step[1]] + gap[2][step[2]] > faceReach2) continue;
       const int32_t k = (rz * nc[1] + ry) * nc[0] + rx;
-      const double* shift =
-          part.imageShift[CellPartition::ImageIndex(digit[0][step[0]], digit[1][step[1]], digit[2][step[2]])];
-      scan(start[k], start[k + 1], xi - shift[0], yi - shift[1], zi - shift[2]);
+      const int image = CellPartition::ImageIndex(digit[0][step[0]], digit[1][step[1]], digit[2][step[2]]);
+      const double* shift = part.imageShift[image];
+      scan(start[k], start[k + 1], image, xi - shift[0], yi - shift[1], zi - shift[2]);
     }
-    scan(start[cell], s, xi, yi, zi);
+    scan(start[cell], s, 0, xi, yi, zi);
   };
 
   // On the coarser grid: every atom or image within the cut-off in all 27 neighbour cells,
@@ -514,7 +521,45 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     if (emulate)
       visitFull(s, cell, buf, hit);
     else
-      visitHalf(s, cell, hit);
+      visitHalf(s, cell, rc2, [&](int32_t t, double dx, double dy, double dz, int) { hit(t, dx, dy, dz); });
+  };
+
+  // A short list on the coarser grid (a cut-off below the atoms' spacing) is found with the
+  // half stencil, which meets every pair once instead of twice: emit(owner, other, rank, dx,
+  // dy, dz) receives each entry of the cut-off grid's list that the pairs found from slot s
+  // make, under whichever of the two atoms that list files it, with the vector and the
+  // distance test worked out from the owner's side as its own walk would. The stencil's
+  // test is looser by the rounding margin, so that no pair within the cut-off from the
+  // owner's side is missed.
+  static constexpr int kBackDigit[3] = {0, 2, 1};
+  auto visitOwned = [&](int32_t s, int32_t cell, auto&& emit) {
+    const int own = fineCode[s];
+    const int32_t i = orig[s];
+    const double* ps = P + 3 * static_cast<size_t>(s);
+    visitHalf(s, cell, faceReach2, [&](int32_t t, double dx, double dy, double dz, int image) {
+      const int code = fineCode[t];
+      const int digits[3] = {image % 3, image / 3 % 3, image / 9};
+      int step[3];
+      for (int k = 0; k < 3; ++k) {
+        const int wrap = digits[k] == 2 ? -ncF[k] : digits[k] == 1 ? ncF[k] : 0;
+        step[k] = kStepOf[((code >> (2 * k)) - (own >> (2 * k)) + wrap) & 3];
+      }
+      if ((step[0] | step[1] | step[2]) < 0) return;
+      const int rank = 9 * step[2] + 3 * step[1] + step[0];
+      const int32_t j = orig[t];
+      if (rank < 13 || (rank == 13 && j < i)) {
+        if (dx * dx + dy * dy + dz * dz <= rc2) emit(i, j, rank, dx, dy, dz);
+        return;
+      }
+      const int backRank = 26 - rank;  // the step back, from the neighbour
+      if (!(backRank < 13 || (backRank == 13 && i < j))) return;
+      const double* back =
+          part.imageShift[CellPartition::ImageIndex(kBackDigit[digits[0]], kBackDigit[digits[1]], kBackDigit[digits[2]])];
+      const double* pt = P + 3 * static_cast<size_t>(t);
+      const double qx = pt[0] - back[0], qy = pt[1] - back[1], qz = pt[2] - back[2];
+      const double bx = ps[0] - qx, by = ps[1] - qy, bz = ps[2] - qz;
+      if (bx * bx + by * by + bz * bz <= rc2) emit(j, i, backRank, bx, by, bz);
+    });
   };
 
   // Bond counts are int32; a list longer than that could not be held anyway.
@@ -530,6 +575,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     for (size_t i = 0; i < helperCounts.size(); ++i) counts[i] += helperCounts[i];
   };
   qv::PodVector<int32_t> place(byCell ? static_cast<size_t>(n) : 0);
+  size_t shortListBytes = 0;
   if (byCell) {
     // Atoms listed in no spatial order: walking them by index would fetch every neighbour
     // cell from far away in memory. Walk the cells instead, twice: count each atom's half
@@ -590,6 +636,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     // then moves up to join the first.
     const int32_t mid = partBegin(n, 1);
     double rate[2] = {0, 0};
+    double perAtom = -1;  // the sample's entries per atom; -1: nothing sampled
     {
       // Runs of consecutive atoms: neighbours share their cells, so a run costs little more
       // in cache misses than a single atom would.
@@ -611,6 +658,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       for (int h = 0; h < 2; ++h)
         if (sampled[h] > 0) rate[h] = static_cast<double>(found[h]) / static_cast<double>(sampled[h]);
       if (sampled[0] + sampled[1] > 0) {
+        perAtom = static_cast<double>(found[0] + found[1]) / static_cast<double>(sampled[0] + sampled[1]);
         const double estimate =
             1.05 * static_cast<double>(found[0] + found[1]) / static_cast<double>(sampled[0] + sampled[1]) * n + 1024;
         if (estimate > static_cast<double>(bonds.entries.size()))
@@ -653,8 +701,63 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       written = w;
       return to;
     };
-    int32_t next = 0;
-    if (team > 1) {
+    // On the coarser grid a sample of at most one entry in kShortList atoms takes the half
+    // stencil: a first pass counts the entries and marks the slots that find any (a bit
+    // above their codes, which every reader masks off), a second collects those slots'
+    // entries and puts them in order. Should the count prove the sample wrong, the walk
+    // below runs after all.
+    bool listed = false;
+    if (emulate && perAtom >= 0 && perAtom * kShortList <= 1) {
+      constexpr uint8_t kFinds = 0x40;
+      size_t total[2] = {0, 0};
+      forPieces(cells, [&](int32_t from, int32_t to, int thread) {
+        size_t mine = 0;
+        for (int32_t cell = from; cell < to; ++cell) {
+          for (int32_t s = start[cell]; s < start[cell + 1]; ++s) {
+            size_t here = 0;
+            visitOwned(s, cell, [&](int32_t, int32_t, int, double, double, double) { ++here; });
+            if (here == 0) continue;
+            fineCode[s] |= kFinds;
+            mine += here;
+          }
+        }
+        total[thread] += mine;
+      });
+      const size_t entries = total[0] + total[1];
+      if (entries <= static_cast<size_t>(n / kShortList) + 1024) {
+        struct Owned {
+          int32_t owner;
+          uint64_t key;  // rank, then neighbour index, as the walk orders an atom's entries
+          BOND_ENTRY entry;
+        };
+        std::vector<Owned> list;
+        list.reserve(entries);
+        for (int32_t cell = 0; cell < cells; ++cell) {
+          for (int32_t s = start[cell]; s < start[cell + 1]; ++s) {
+            if (!(fineCode[s] & kFinds)) continue;
+            visitOwned(s, cell, [&](int32_t owner, int32_t other, int rank, double dx, double dy, double dz) {
+              list.push_back(Owned{owner, static_cast<uint64_t>(rank) << 32 | static_cast<uint32_t>(other),
+                                   BOND_ENTRY{owner, other, static_cast<float>(dx), static_cast<float>(dy),
+                                              static_cast<float>(dz)}});
+            });
+          }
+        }
+        std::sort(list.begin(), list.end(), [](const Owned& a, const Owned& b) {
+          return a.owner != b.owner ? a.owner < b.owner : a.key < b.key;
+        });
+        if (bonds.entries.size() < list.size()) GrowDiscarding(bonds.entries, list.size());
+        for (size_t e = 0; e < list.size(); ++e) {
+          bonds.entries[e] = list[e].entry;
+          ++counts[list[e].entry.i];
+          ++counts[list[e].entry.j];
+        }
+        count = list.size();
+        shortListBytes = list.capacity() * sizeof(Owned);
+        listed = true;
+      }
+    }
+    int32_t next = listed ? n : 0;
+    if (team > 1 && !listed) {
       // The first stretch is sized by the sample with a small margin only: the pages
       // between the halves are touched when the second moves up, so a wide gap would cost
       // resident memory. Should the first half not fit, the second stretch moves to the end
@@ -714,7 +817,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   if (stats) {
     stats->workingBytes = sorted.size() * sizeof(double) +
                           (cellOf.size() + original.size() + helperCounts.size() + place.size()) * sizeof(int32_t) +
-                          fineCode.size() * sizeof(uint8_t) +
+                          fineCode.size() * sizeof(uint8_t) + shortListBytes +
                           cellStart.size() * sizeof(int32_t);
     stats->threads = team;
     stats->walkedByCell = byCell;

@@ -287,6 +287,39 @@ TEST(BuildBonds, MisleadingLengthSampleStillGivesTheSerialList) {
   for (int a = 0; a < kAtoms; ++a) ASSERT_EQ(f.bonds.counts[a], serial.bonds.counts[a]) << "atom " << a;
 }
 
+// A short list on the coarser grid: a gas on a lattice 2.5 apart with a few tight clusters,
+// some of them across the box faces, listed in space order. The entries, found once each
+// from either atom, must come out as the full walk lists them, entry for entry and bit for
+// bit.
+TEST(BuildBonds, ShortListOnTheCoarserGridIsTheFullWalksList) {
+  constexpr int kSide = 16, kAtoms = kSide * kSide * kSide;
+  ATOMS_DATA f;
+  SetBox(f, {40, 0, 0, 0, 40, 0, 0, 0, 40});
+  f.Allocate(kAtoms);
+  const float offset[4][3] = {{0, 0, 0}, {-0.5f, 0, 0}, {0, -0.5f, 0}, {0.3f, 0.3f, -0.4f}};
+  for (int a = 0; a < kAtoms; ++a) {
+    const int lead = a % 97 < 4 ? a - a % 97 : a;  // the first four of every 97 atoms: a cluster
+    const int at[3] = {lead % kSide, lead / kSide % kSide, lead / (kSide * kSide)};
+    for (int k = 0; k < 3; ++k) f.positions[3 * a + k] = 2.5f * static_cast<float>(at[k]) + 0.2f + offset[a - lead][k];
+  }
+  ATOMS_DATA full = f;
+  BondBuildStats stats;
+  BuildBonds(full, full.bonds, 1.0, 3, &stats, BondWalk::kByCell, 1);
+  ASSERT_LT(int64_t{stats.cells[0]} * stats.cells[1] * stats.cells[2], 40 * 40 * 40);  // the coarser grid
+  ASSERT_GT(full.bonds.bondCount, 200);
+  for (int threads : {1, 2}) {
+    ATOMS_DATA g = f;
+    BuildBonds(g, g.bonds, 1.0, 3, nullptr, BondWalk::kByIndex, threads);
+    ASSERT_EQ(g.bonds.bondCount, full.bonds.bondCount);
+    for (int e = 0; e < g.bonds.bondCount; ++e) {
+      const BOND_ENTRY &x = g.bonds.entries[e], &y = full.bonds.entries[e];
+      ASSERT_TRUE(x.i == y.i && x.j == y.j && x.dx == y.dx && x.dy == y.dy && x.dz == y.dz) << "entry " << e;
+    }
+    for (int a = 0; a < kAtoms; ++a) ASSERT_EQ(g.bonds.counts[a], full.bonds.counts[a]) << "atom " << a;
+  }
+  ExpectMatchesReference(f, 1.0);
+}
+
 TEST(BuildBonds, CapacitiesOnlyGrow) {
   ATOMS_DATA big;
   SetBox(big, {10, 0, 0, 0, 10, 0, 0, 0, 10});
