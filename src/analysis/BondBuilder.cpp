@@ -432,20 +432,12 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // -1 for a difference of 2.
   static constexpr int kStepOf[4] = {1, 2, -1, 0};
   auto visitFull = [&](int32_t s, int32_t cell, std::vector<Kept>& buf, auto&& hit) {
-    // What the scan reads, in locals: reached through the captures, each would be loaded
-    // again after every store the compiler cannot rule out.
-    const double* const pos3 = P;
-    const uint8_t* const codes = fineCode.data();
-    const int32_t* const slotAtom = orig;
-    const int32_t* const first = start;
-    const double cut2 = rc2, reach2 = faceReach2;
-    const int32_t n0 = nc[0], n1 = nc[1];
-    const double* ps = pos3 + 3 * static_cast<size_t>(s);
+    const double* ps = P + 3 * static_cast<size_t>(s);
     double u[3];
     int32_t c[3];
     coordinatesOf(ps, cell, u, c);
-    const int ownCode = codes[s];
-    const int32_t i = slotAtom[s];
+    const int ownCode = fineCode[s];
+    const int32_t i = orig[s];
     // Per axis and coarse step: the cell reached (-1: none), its image digit, how far the
     // atom lies from that side's face (squared, or infinite for a sheared grid's far face)
     // and what turns the neighbour's cut-off-grid coordinate into the step there (mod 4).
@@ -473,14 +465,14 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     // `self`: the atom's own slot where the scan has no shift, else -1 (its images count).
     auto scan = [&](int32_t from, int32_t to, int32_t self, const double* shift, int liftX, int liftY, int liftZ) {
       const double qx = ps[0] - shift[0], qy = ps[1] - shift[1], qz = ps[2] - shift[2];
-      ScanSlots(pos3, from, to, qx, qy, qz, cut2, [&](int32_t t, double dx, double dy, double dz) {
+      ScanSlots(P, from, to, qx, qy, qz, rc2, [&](int32_t t, double dx, double dy, double dz) {
         if (t == self) return;
-        const int code = codes[t];
+        const int code = fineCode[t];
         const int sx = kStepOf[(code + liftX) & 3], sy = kStepOf[((code >> 2) + liftY) & 3],
                   sz = kStepOf[((code >> 4) + liftZ) & 3];
         if ((sx | sy | sz) < 0) return;
         const int rank = 9 * sz + 3 * sy + sx;
-        const int32_t j = slotAtom[t];
+        const int32_t j = orig[t];
         if (rank > 13 || (rank == 13 && j >= i)) return;
         const uint64_t key = static_cast<uint64_t>(rank) << 32 | static_cast<uint32_t>(j);
         buf.push_back(Kept{key, t, dx, dy, dz});
@@ -489,27 +481,27 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
         buf[e] = Kept{key, t, dx, dy, dz};
       });
     };
-    const bool inner = c[0] > 0 && c[0] < n0 - 1;
+    const bool inner = c[0] > 0 && c[0] < nc[0] - 1;
     for (int sz = 0; sz < 3; ++sz) {
       for (int sy = 0; sy < 3; ++sy) {
         const int32_t ry = reach[1][sy], rz = reach[2][sz];
         const double rowGap = gap[1][sy] + gap[2][sz];
-        if (ry < 0 || rz < 0 || rowGap > reach2) continue;
-        const int32_t row = (rz * n1 + ry) * n0;
+        if (ry < 0 || rz < 0 || rowGap > faceReach2) continue;
+        const int32_t row = (rz * nc[1] + ry) * nc[0];
         if (inner) {
           // Away from the x faces a row's three cells lie side by side with one shift.
           const double* shift = part.imageShift[CellPartition::ImageIndex(0, digit[1][sy], digit[2][sz])];
           const int32_t k = row + c[0] - 1;
-          const int32_t from = rowGap + gap[0][0] <= reach2 ? first[k] : first[k + 1];
-          const int32_t to = first[rowGap + gap[0][2] <= reach2 ? k + 3 : k + 2];
+          const int32_t from = rowGap + gap[0][0] <= faceReach2 ? start[k] : start[k + 1];
+          const int32_t to = start[rowGap + gap[0][2] <= faceReach2 ? k + 3 : k + 2];
           scan(from, to, sy == 1 && sz == 1 ? s : -1, shift, lift[0][1], lift[1][sy], lift[2][sz]);
           continue;
         }
         for (int sx = 0; sx < 3; ++sx) {
           const int32_t rx = reach[0][sx];
-          if (rx < 0 || rowGap + gap[0][sx] > reach2) continue;
+          if (rx < 0 || rowGap + gap[0][sx] > faceReach2) continue;
           const double* shift = part.imageShift[CellPartition::ImageIndex(digit[0][sx], digit[1][sy], digit[2][sz])];
-          scan(first[row + rx], first[row + rx + 1], sx == 1 && sy == 1 && sz == 1 ? s : -1, shift, lift[0][sx],
+          scan(start[row + rx], start[row + rx + 1], sx == 1 && sy == 1 && sz == 1 ? s : -1, shift, lift[0][sx],
                lift[1][sy], lift[2][sz]);
         }
       }
@@ -659,8 +651,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
         if (sampled[h] > 0) rate[h] = static_cast<double>(found[h]) / static_cast<double>(sampled[h]);
       if (sampled[0] + sampled[1] > 0) {
         perAtom = static_cast<double>(found[0] + found[1]) / static_cast<double>(sampled[0] + sampled[1]);
-        const double estimate =
-            1.05 * static_cast<double>(found[0] + found[1]) / static_cast<double>(sampled[0] + sampled[1]) * n + 1024;
+        const double estimate = 1.05 * perAtom * n + 1024;
         if (estimate > static_cast<double>(bonds.entries.size()))
           GrowDiscarding(bonds.entries, static_cast<size_t>(std::min(estimate, static_cast<double>(kMaxEntries))));
       }

@@ -67,7 +67,7 @@ namespace {
 void FormatIndexValueLines(const int32_t* values, int32_t from, int32_t to, std::string& out) {
   out.resize(static_cast<size_t>(to - from) * 24);
   char* p = out.data();
-  char digits[16];
+  char digits[16] = {};
   int len = static_cast<int>(std::to_chars(digits, digits + sizeof digits, from).ptr - digits);
   for (int32_t i = from; i < to; ++i) {
     std::memcpy(p, digits, 16);  // the unused tail is overwritten next
@@ -99,13 +99,15 @@ OutputBuffer& OutputBuffer::IndexValueLines(const int32_t* values, int32_t count
   constexpr int32_t kLines = 1 << 17;  // per piece: about 1.5 MB of text
   const int team = count >= 2 * kLines && std::thread::hardware_concurrency() >= 2 ? 2 : 1;
   std::string text[2];
-  for (int32_t from = 0; from < count; from += team * kLines) {
-    const int32_t pieces = std::min<int32_t>(team, (count - from + kLines - 1) / kLines);
+  // 64-bit steps: near the largest count a 32-bit index would overflow past the end.
+  for (int64_t from = 0; from < count; from += int64_t{team} * kLines) {
+    const int64_t pieces = std::min<int64_t>(team, (count - from + kLines - 1) / kLines);
     qv::RunParallel(team, static_cast<size_t>(pieces), [&](size_t k) {
-      const int32_t lo = from + static_cast<int32_t>(k) * kLines;
-      FormatIndexValueLines(values, lo, std::min(count, lo + kLines), text[k]);
+      const int64_t lo = from + static_cast<int64_t>(k) * kLines;
+      FormatIndexValueLines(values, static_cast<int32_t>(lo), static_cast<int32_t>(std::min<int64_t>(count, lo + kLines)),
+                            text[k]);
     });
-    for (int32_t k = 0; k < pieces; ++k) Put(text[k]);
+    for (int64_t k = 0; k < pieces; ++k) Put(text[k]);
   }
   return *this;
 }
