@@ -1,6 +1,8 @@
 #include "analysis/BondBuilder.h"
 
 #include <algorithm>
+#include <atomic>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -90,6 +92,31 @@ inline void ScanSlots(const double* p, int32_t from, int32_t to, double qx, doub
     const double dx = pt[0] - qx, dy = pt[1] - qy, dz = pt[2] - qz;
     if (dx * dx + dy * dy + dz * dz <= cut2) hit(t, dx, dy, dz);
   }
+}
+
+// Calls near(t) for every slot t in [from, to) whose float position (one array per axis,
+// readable three values past `to`) passes the float test against q; near measures again in
+// doubles, so the test need only be loose enough never to miss.
+template <class Near>
+inline void ScanLanes(const float* x, const float* y, const float* z, int32_t from, int32_t to, float qx, float qy,
+                      float qz, float limit2, Near&& near) {
+#if defined(__SSE2__)
+  const __m128 vx = _mm_set1_ps(qx), vy = _mm_set1_ps(qy), vz = _mm_set1_ps(qz), limit = _mm_set1_ps(limit2);
+  for (int32_t t = from; t < to; t += 4) {
+    const __m128 dx = _mm_sub_ps(_mm_loadu_ps(x + t), vx), dy = _mm_sub_ps(_mm_loadu_ps(y + t), vy),
+                 dz = _mm_sub_ps(_mm_loadu_ps(z + t), vz);
+    const __m128 d2 = _mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz));
+    const int mask = _mm_movemask_ps(_mm_cmple_ps(d2, limit));
+    if (mask == 0) continue;
+    for (int lane = 0; lane < 4 && t + lane < to; ++lane)
+      if (mask >> lane & 1) near(t + lane);
+  }
+#else
+  for (int32_t t = from; t < to; ++t) {
+    const float dx = x[t] - qx, dy = y[t] - qy, dz = z[t] - qz;
+    if (dx * dx + dy * dy + dz * dz <= limit2) near(t);
+  }
+#endif
 }
 
 int BuildThreads(int requested, int32_t n) {
@@ -524,34 +551,164 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // test is looser by the rounding margin, so that no pair within the cut-off from the
   // owner's side is missed.
   static constexpr int kBackDigit[3] = {0, 2, 1};
-  auto visitOwned = [&](int32_t s, int32_t cell, auto&& emit) {
-    const int own = fineCode[s];
+  // The entry, if any, that the pair of slots s and t (t's image `image`, reached at (dx, dy,
+  // dz) from s) makes in the cut-off grid's list.
+  auto ownedEntry = [&](int32_t s, int32_t t, double dx, double dy, double dz, int image, auto&& emit) {
+    // The first pass flags slots while the other thread reads their codes (masked off).
+    auto codeOf = [&](int32_t slot) { return std::atomic_ref<uint8_t>(fineCode[slot]).load(std::memory_order_relaxed); };
+    const int own = codeOf(s);
     const int32_t i = orig[s];
+    const int code = codeOf(t);
+    const int digits[3] = {image % 3, image / 3 % 3, image / 9};
+    int step[3];
+    for (int k = 0; k < 3; ++k) {
+      const int wrap = digits[k] == 2 ? -ncF[k] : digits[k] == 1 ? ncF[k] : 0;
+      step[k] = kStepOf[((code >> (2 * k)) - (own >> (2 * k)) + wrap) & 3];
+    }
+    if ((step[0] | step[1] | step[2]) < 0) return;
+    const int rank = 9 * step[2] + 3 * step[1] + step[0];
+    const int32_t j = orig[t];
+    if (rank < 13 || (rank == 13 && j < i)) {
+      if (dx * dx + dy * dy + dz * dz <= rc2) emit(i, j, rank, dx, dy, dz);
+      return;
+    }
+    const int backRank = 26 - rank;  // the step back, from the neighbour
+    if (!(backRank < 13 || (backRank == 13 && i < j))) return;
+    const double* back =
+        part.imageShift[CellPartition::ImageIndex(kBackDigit[digits[0]], kBackDigit[digits[1]], kBackDigit[digits[2]])];
     const double* ps = P + 3 * static_cast<size_t>(s);
+    const double* pt = P + 3 * static_cast<size_t>(t);
+    const double qx = pt[0] - back[0], qy = pt[1] - back[1], qz = pt[2] - back[2];
+    const double bx = ps[0] - qx, by = ps[1] - qy, bz = ps[2] - qz;
+    if (bx * bx + by * by + bz * bz <= rc2) emit(j, i, backRank, bx, by, bz);
+  };
+  auto visitOwned = [&](int32_t s, int32_t cell, auto&& emit) {
     visitHalf(s, cell, faceReach2, [&](int32_t t, double dx, double dy, double dz, int image) {
-      const int code = fineCode[t];
-      const int digits[3] = {image % 3, image / 3 % 3, image / 9};
-      int step[3];
-      for (int k = 0; k < 3; ++k) {
-        const int wrap = digits[k] == 2 ? -ncF[k] : digits[k] == 1 ? ncF[k] : 0;
-        step[k] = kStepOf[((code >> (2 * k)) - (own >> (2 * k)) + wrap) & 3];
-      }
-      if ((step[0] | step[1] | step[2]) < 0) return;
-      const int rank = 9 * step[2] + 3 * step[1] + step[0];
-      const int32_t j = orig[t];
-      if (rank < 13 || (rank == 13 && j < i)) {
-        if (dx * dx + dy * dy + dz * dz <= rc2) emit(i, j, rank, dx, dy, dz);
-        return;
-      }
-      const int backRank = 26 - rank;  // the step back, from the neighbour
-      if (!(backRank < 13 || (backRank == 13 && i < j))) return;
-      const double* back =
-          part.imageShift[CellPartition::ImageIndex(kBackDigit[digits[0]], kBackDigit[digits[1]], kBackDigit[digits[2]])];
-      const double* pt = P + 3 * static_cast<size_t>(t);
-      const double qx = pt[0] - back[0], qy = pt[1] - back[1], qz = pt[2] - back[2];
-      const double bx = ps[0] - qx, by = ps[1] - qy, bz = ps[2] - qz;
-      if (bx * bx + by * by + bz * bz <= rc2) emit(j, i, backRank, bx, by, bz);
+      ownedEntry(s, t, dx, dy, dz, image, emit);
     });
+  };
+  // Float copies of the working positions (one array per axis, see ScanLanes) and the float
+  // test that no pair within faceReach fails: the coordinates and the shifted positions are
+  // rounded to float once each, by at most lanesMagnitude * 2^-24.
+  const float* laneX = nullptr;
+  const float* laneY = nullptr;
+  const float* laneZ = nullptr;
+  float laneLimit2 = 0;
+  // The pairs visitHalf meets from the slots of a cell (coordinates c), all slots at once:
+  // hit(s, t, dx, dy, dz, image) for each pair within faceReach, with the same vector, in
+  // another order. Without the faces' pruning it measures more distances, but the set-up is
+  // paid once per cell: the neighbour cells' float positions, shifted to their images, are
+  // gathered once into `near` (the cell's own last), and each atom scans them in one run.
+  struct NearCells {
+    qv::PodVector<float> x, y, z;
+    qv::PodVector<int32_t> slot;
+    qv::PodVector<uint8_t> image;
+  };
+  auto visitCellHalf = [&](int32_t cell, const int32_t c[3], NearCells& near, auto&& hit) {
+    const int32_t first = start[cell], last = start[cell + 1];
+    if (first == last) return;
+    int32_t reach[3][3];
+    int digit[3][3];
+    for (int k = 0; k < 3; ++k) {
+      const bool low = c[k] == 0, high = c[k] == nc[k] - 1;
+      reach[k][0] = low ? (images ? nc[k] - 1 : -1) : c[k] - 1;
+      digit[k][0] = low ? 2 : 0;
+      reach[k][1] = c[k];
+      digit[k][1] = 0;
+      reach[k][2] = high ? (images ? 0 : -1) : c[k] + 1;
+      digit[k][2] = high ? 1 : 0;
+    }
+    // The ranges first, then the room they need.
+    int32_t ranges[14][3];
+    int count = 0;
+    auto range = [&](int32_t from, int32_t to, int image) {
+      if (from >= to) return;
+      ranges[count][0] = from;
+      ranges[count][1] = to;
+      ranges[count][2] = image;
+      ++count;
+    };
+    const bool inner = c[0] > 0 && c[0] < nc[0] - 1;
+    for (int row = 0; row < 13; row += 3) {
+      const int* step = kHalfSteps[row];
+      const int32_t ry = reach[1][step[1]], rz = reach[2][step[2]];
+      if (ry < 0 || rz < 0) continue;
+      const int32_t k = (rz * nc[1] + ry) * nc[0];
+      if (inner) {
+        // The centre's row holds just the cell before the centre.
+        const int32_t x = k + c[0] - 1;
+        range(start[x], start[row == 12 ? x + 1 : x + 3], CellPartition::ImageIndex(0, digit[1][step[1]], digit[2][step[2]]));
+        continue;
+      }
+      for (int sx = 0; sx < (row == 12 ? 1 : 3); ++sx) {
+        const int32_t rx = reach[0][sx];
+        if (rx >= 0)
+          range(start[k + rx], start[k + rx + 1], CellPartition::ImageIndex(digit[0][sx], digit[1][step[1]], digit[2][step[2]]));
+      }
+    }
+    range(first, last, 0);
+    size_t room = 8;  // whole loads and stores past the end
+    for (int r = 0; r < count; ++r) room += static_cast<size_t>(ranges[r][1] - ranges[r][0]);
+    if (near.x.size() < room) {
+      for (auto* v : {&near.x, &near.y, &near.z}) {
+        *v = qv::PodVector<float>();
+        v->resize(2 * room);
+      }
+      near.slot.resize(2 * room);
+      near.image.resize(2 * room);
+    }
+    // Locals, so that the stores below cannot be taken to change them.
+    float* const nx = near.x.data();
+    float* const ny = near.y.data();
+    float* const nz = near.z.data();
+    int32_t* const ns = near.slot.data();
+    uint8_t* const ni = near.image.data();
+    const float* const lx = laneX;
+    const float* const ly = laneY;
+    const float* const lz = laneZ;
+    size_t m = 0;
+    for (int r = 0; r < count; ++r) {
+      const int32_t from = ranges[r][0], length = ranges[r][1] - from;
+      const double* shift = part.imageShift[ranges[r][2]];
+      const float sx = static_cast<float>(shift[0]), sy = static_cast<float>(shift[1]), sz = static_cast<float>(shift[2]);
+#if defined(__SSE2__)
+      // Four at a time: up to three values past the range are read (the copies are padded)
+      // and written (the next range, or the padding, overwrites them).
+      const __m128 vx = _mm_set1_ps(sx), vy = _mm_set1_ps(sy), vz = _mm_set1_ps(sz);
+      __m128i index = _mm_add_epi32(_mm_set1_epi32(from), _mm_set_epi32(3, 2, 1, 0));
+      for (int32_t e = 0; e < length; e += 4) {
+        _mm_storeu_ps(nx + m + e, _mm_add_ps(_mm_loadu_ps(lx + from + e), vx));
+        _mm_storeu_ps(ny + m + e, _mm_add_ps(_mm_loadu_ps(ly + from + e), vy));
+        _mm_storeu_ps(nz + m + e, _mm_add_ps(_mm_loadu_ps(lz + from + e), vz));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(ns + m + e), index);
+        index = _mm_add_epi32(index, _mm_set1_epi32(4));
+      }
+#else
+      for (int32_t e = 0; e < length; ++e) {
+        nx[m + e] = lx[from + e] + sx;
+        ny[m + e] = ly[from + e] + sy;
+        nz[m + e] = lz[from + e] + sz;
+        ns[m + e] = from + e;
+      }
+#endif
+      std::memset(ni + m, ranges[r][2], static_cast<size_t>(length));
+      m += static_cast<size_t>(length);
+    }
+    for (size_t e = m; e < m + 3; ++e) nx[e] = ny[e] = nz[e] = 0;
+    const int32_t own = static_cast<int32_t>(m) - (last - first);
+    for (int32_t s = first; s < last; ++s) {
+      const double* ps = P + 3 * static_cast<size_t>(s);
+      ScanLanes(nx, ny, nz, 0, own + (s - first), laneX[s], laneY[s], laneZ[s], laneLimit2, [&](int32_t e) {
+        // As ScanSlots measures it.
+        const int32_t t = ns[e];
+        const int image = ni[e];
+        const double* shift = part.imageShift[image];
+        const double qx = ps[0] - shift[0], qy = ps[1] - shift[1], qz = ps[2] - shift[2];
+        const double* pt = P + 3 * static_cast<size_t>(t);
+        const double dx = pt[0] - qx, dy = pt[1] - qy, dz = pt[2] - qz;
+        if (dx * dx + dy * dy + dz * dz <= faceReach2) hit(s, t, dx, dy, dz, image);
+      });
+    }
   };
 
   // Bond counts are int32; a list longer than that could not be held anyway.
@@ -560,15 +717,20 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   size_t count = 0;
   // A second thread counts into its own array, added in after: the atoms it bonds are
   // anyone's.
-  qv::PodVector<int32_t> helperCounts(team > 1 ? static_cast<size_t>(n) : 0);
-  ZeroCounts(team, helperCounts.data(), helperCounts.size());
+  qv::PodVector<int32_t> helperCounts;
+  auto needHelperCounts = [&] {
+    if (team < 2 || !helperCounts.empty()) return;
+    helperCounts.resize(static_cast<size_t>(n));
+    ZeroCounts(team, helperCounts.data(), helperCounts.size());
+  };
   auto countsOf = [&](size_t k) { return k == 0 ? counts : helperCounts.data(); };
   auto addHelperCounts = [&] {
     for (size_t i = 0; i < helperCounts.size(); ++i) counts[i] += helperCounts[i];
   };
   qv::PodVector<int32_t> place(byCell ? static_cast<size_t>(n) : 0);
-  size_t shortListBytes = 0;
+  size_t shortListBytes = 0, passOneBytes = 0;
   if (byCell) {
+    needHelperCounts();
     // Atoms listed in no spatial order: walking them by index would fetch every neighbour
     // cell from far away in memory. Walk the cells instead, twice: count each atom's half
     // of the list, then write it at its place in index order.
@@ -700,20 +862,74 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     bool listed = false;
     if (emulate && perAtom >= 0 && perAtom * kShortList <= 1) {
       constexpr uint8_t kFinds = 0x40;
+      // The index walk's cell of each atom is not needed unless the pass proves the sample
+      // wrong; its room goes to the float copies meanwhile.
+      cellOf = qv::PodVector<int32_t>();
+      const size_t stride = static_cast<size_t>(n) + 4;
+      qv::PodVector<float> lanes(3 * stride);
+      double magnitude[2] = {0, 0};
+      forPieces(placed, [&](int32_t from, int32_t to, int thread) {
+        double m = 0;
+        for (int32_t t = from; t < to; ++t) {
+          const double* pt = P + 3 * static_cast<size_t>(t);
+          for (int k = 0; k < 3; ++k) {
+            lanes[k * stride + static_cast<size_t>(t)] = static_cast<float>(pt[k]);
+            m = std::max(m, std::fabs(pt[k]));
+          }
+        }
+        magnitude[thread] = std::max(magnitude[thread], m);
+      });
+      for (int k = 0; k < 3; ++k)
+        for (size_t t = static_cast<size_t>(placed); t < stride; ++t) lanes[k * stride + t] = 0;
+      double shiftMagnitude = 0;
+      for (const auto& shift : part.imageShift)
+        for (double v : shift) shiftMagnitude = std::max(shiftMagnitude, std::fabs(v));
+      // Each float coordinate lies within lanesMagnitude * 2^-24 of its double, and so does
+      // each shifted query; the margin is many times their sum, and the float limit is
+      // rounded up past its own rounding.
+      const double lanesMagnitude = std::max(magnitude[0], magnitude[1]) + shiftMagnitude;
+      const double loose = faceReach * (1 + 0x1p-20) + lanesMagnitude * 0x1p-19;
+      laneX = lanes.data();
+      laneY = laneX + stride;
+      laneZ = laneY + stride;
+      laneLimit2 = static_cast<float>(loose * loose * (1 + 0x1p-20));
+      passOneBytes = sorted.size() * sizeof(double) + original.size() * sizeof(int32_t) + fineCode.size() +
+                     cellStart.size() * sizeof(int32_t) + lanes.size() * sizeof(float);
       size_t total[2] = {0, 0};
+      // Far beyond any box, floats would overflow: there the walk per atom finds the pairs.
+      const bool floats = lanesMagnitude < 1e30;
       forPieces(cells, [&](int32_t from, int32_t to, int thread) {
         size_t mine = 0;
+        NearCells near;
+        int32_t c[3] = {from % nc[0], from / nc[0] % nc[1], from / (nc[0] * nc[1])};
         for (int32_t cell = from; cell < to; ++cell) {
-          for (int32_t s = start[cell]; s < start[cell + 1]; ++s) {
-            size_t here = 0;
-            visitOwned(s, cell, [&](int32_t, int32_t, int, double, double, double) { ++here; });
-            if (here == 0) continue;
-            fineCode[s] |= kFinds;
-            mine += here;
+          auto found = [&](int32_t s, int32_t t, double dx, double dy, double dz, int image) {
+            ownedEntry(s, t, dx, dy, dz, image, [&](int32_t, int32_t, int, double, double, double) {
+              std::atomic_ref<uint8_t>(fineCode[s]).store(static_cast<uint8_t>(fineCode[s] | kFinds),
+                                                          std::memory_order_relaxed);
+              ++mine;
+            });
+          };
+          if (floats) {
+            visitCellHalf(cell, c, near, found);
+          } else {
+            for (int32_t s = start[cell]; s < start[cell + 1]; ++s)
+              visitHalf(s, cell, faceReach2, [&](int32_t t, double dx, double dy, double dz, int image) {
+                found(s, t, dx, dy, dz, image);
+              });
+          }
+          if (++c[0] == nc[0]) {
+            c[0] = 0;
+            if (++c[1] == nc[1]) {
+              c[1] = 0;
+              ++c[2];
+            }
           }
         }
         total[thread] += mine;
       });
+      laneX = laneY = laneZ = nullptr;
+      lanes = qv::PodVector<float>();
       const size_t entries = total[0] + total[1];
       if (entries <= static_cast<size_t>(n / kShortList) + 1024) {
         struct Owned {
@@ -747,8 +963,16 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
         listed = true;
       }
     }
+    if (cellOf.empty()) {
+      // The pass proved the sample wrong: the index walk below needs each atom's cell again.
+      cellOf.resize(static_cast<size_t>(n));
+      std::fill(cellOf.begin(), cellOf.end(), -1);
+      for (int32_t cell = 0; cell < cells; ++cell)
+        for (int32_t s = start[cell]; s < start[cell + 1]; ++s) cellOf[orig[s]] = cell;
+    }
     int32_t next = listed ? n : 0;
     if (team > 1 && !listed) {
+      needHelperCounts();
       // The first stretch is sized by the sample with a small margin only: the pages
       // between the halves are touched when the second moves up, so a wide gap would cost
       // resident memory. Should the first half not fit, the second stretch moves to the end
@@ -810,6 +1034,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
                           (cellOf.size() + original.size() + helperCounts.size() + place.size()) * sizeof(int32_t) +
                           fineCode.size() * sizeof(uint8_t) + shortListBytes +
                           cellStart.size() * sizeof(int32_t);
+    stats->workingBytes = std::max(stats->workingBytes, passOneBytes);
     stats->threads = team;
     stats->walkedByCell = byCell;
     stats->cells[0] = nc[0];

@@ -288,36 +288,57 @@ TEST(BuildBonds, MisleadingLengthSampleStillGivesTheSerialList) {
 }
 
 // A short list on the coarser grid: a gas on a lattice 2.5 apart with a few tight clusters,
-// some of them across the box faces, listed in space order. The entries, found once each
-// from either atom, must come out as the full walk lists them, entry for entry and bit for
-// bit.
+// some of them across the box faces, listed in space order, in an orthogonal and a sheared
+// box. The entries, found once each from either atom, must come out as the full walk lists
+// them, entry for entry and bit for bit.
 TEST(BuildBonds, ShortListOnTheCoarserGridIsTheFullWalksList) {
   constexpr int kSide = 16, kAtoms = kSide * kSide * kSide;
-  ATOMS_DATA f;
-  SetBox(f, {40, 0, 0, 0, 40, 0, 0, 0, 40});
-  f.Allocate(kAtoms);
-  const float offset[4][3] = {{0, 0, 0}, {-0.5f, 0, 0}, {0, -0.5f, 0}, {0.3f, 0.3f, -0.4f}};
-  for (int a = 0; a < kAtoms; ++a) {
-    const int lead = a % 97 < 4 ? a - a % 97 : a;  // the first four of every 97 atoms: a cluster
-    const int at[3] = {lead % kSide, lead / kSide % kSide, lead / (kSide * kSide)};
-    for (int k = 0; k < 3; ++k) f.positions[3 * a + k] = 2.5f * static_cast<float>(at[k]) + 0.2f + offset[a - lead][k];
-  }
-  ATOMS_DATA full = f;
-  BondBuildStats stats;
-  BuildBonds(full, full.bonds, 1.0, 3, &stats, BondWalk::kByCell, 1);
-  ASSERT_LT(int64_t{stats.cells[0]} * stats.cells[1] * stats.cells[2], 40 * 40 * 40);  // the coarser grid
-  ASSERT_GT(full.bonds.bondCount, 200);
-  for (int threads : {1, 2}) {
-    ATOMS_DATA g = f;
-    BuildBonds(g, g.bonds, 1.0, 3, nullptr, BondWalk::kByIndex, threads);
-    ASSERT_EQ(g.bonds.bondCount, full.bonds.bondCount);
-    for (int e = 0; e < g.bonds.bondCount; ++e) {
-      const BOND_ENTRY &x = g.bonds.entries[e], &y = full.bonds.entries[e];
-      ASSERT_TRUE(x.i == y.i && x.j == y.j && x.dx == y.dx && x.dy == y.dy && x.dz == y.dz) << "entry " << e;
+  for (const auto& box : {std::array<double, 9>{40, 0, 0, 0, 40, 0, 0, 0, 40},
+                          std::array<double, 9>{40, 0, 0, 12, 38, 0, -7, 9, 39}}) {
+    ATOMS_DATA f;
+    std::copy(box.begin(), box.end(), f.box);
+    f.Allocate(kAtoms);
+    const float offset[4][3] = {{0, 0, 0}, {-0.5f, 0, 0}, {0, -0.5f, 0}, {0.3f, 0.3f, -0.4f}};
+    for (int a = 0; a < kAtoms; ++a) {
+      const int lead = a % 97 < 4 ? a - a % 97 : a;  // the first four of every 97 atoms: a cluster
+      const int at[3] = {lead % kSide, lead / kSide % kSide, lead / (kSide * kSide)};
+      for (int k = 0; k < 3; ++k) f.positions[3 * a + k] = 2.5f * static_cast<float>(at[k]) + 0.2f + offset[a - lead][k];
     }
-    for (int a = 0; a < kAtoms; ++a) ASSERT_EQ(g.bonds.counts[a], full.bonds.counts[a]) << "atom " << a;
+    ATOMS_DATA full = f;
+    BondBuildStats stats;
+    BuildBonds(full, full.bonds, 1.0, 3, &stats, BondWalk::kByCell, 1);
+    ASSERT_LT(int64_t{stats.cells[0]} * stats.cells[1] * stats.cells[2], 40 * 40 * 40);  // the coarser grid
+    ASSERT_GT(full.bonds.bondCount, 200);
+    for (int threads : {1, 2}) {
+      ATOMS_DATA g = f;
+      BuildBonds(g, g.bonds, 1.0, 3, nullptr, BondWalk::kByIndex, threads);
+      ASSERT_EQ(g.bonds.bondCount, full.bonds.bondCount);
+      for (int e = 0; e < g.bonds.bondCount; ++e) {
+        const BOND_ENTRY &x = g.bonds.entries[e], &y = full.bonds.entries[e];
+        ASSERT_TRUE(x.i == y.i && x.j == y.j && x.dx == y.dx && x.dy == y.dy && x.dz == y.dz) << "entry " << e;
+      }
+      for (int a = 0; a < kAtoms; ++a) ASSERT_EQ(g.bonds.counts[a], full.bonds.counts[a]) << "atom " << a;
+    }
+    ExpectMatchesReference(f, 1.0);
   }
-  ExpectMatchesReference(f, 1.0);
+}
+
+// Coordinates near the float limit, without a box: measured from the lowest atom they
+// exceed what a float holds, and the one bonded pair among them must still be found.
+TEST(BuildBonds, PairAtTheEdgeOfTheFloatRangeIsFound) {
+  ATOMS_DATA f;
+  f.Allocate(18);
+  for (int a = 0; a < 18; ++a) {
+    f.positions[3 * a] = a < 16 ? -3e38f + 4e37f * static_cast<float>(a) : 3e38f;
+    f.positions[3 * a + 1] = a == 17 ? 0.5f : 0.0f;
+    f.positions[3 * a + 2] = 0;
+  }
+  ASSERT_EQ(BuildBonds(f, f.bonds, 1.0, 3), 1);
+  const BOND_ENTRY& e = f.bonds.entries[0];
+  // Either atom may hold it; the vector points to the other.
+  const float dy = e.i == 16 ? 0.5f : -0.5f;
+  EXPECT_TRUE(e.i + e.j == 33 && (e.i == 16 || e.i == 17) && e.dx == 0 && e.dy == dy && e.dz == 0)
+      << e.i << " " << e.j << " " << e.dx << " " << e.dy << " " << e.dz;
 }
 
 TEST(BuildBonds, CapacitiesOnlyGrow) {
