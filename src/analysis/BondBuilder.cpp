@@ -896,6 +896,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       passOneBytes = sorted.size() * sizeof(double) + original.size() * sizeof(int32_t) + fineCode.size() +
                      cellStart.size() * sizeof(int32_t) + lanes.size() * sizeof(float);
       size_t total[2] = {0, 0};
+      // The first and past the last cell with a find, so that the collection skips the rest.
+      int32_t findsFrom[2] = {cells, cells}, findsTo[2] = {0, 0};
       // Far beyond any box, floats would overflow: there the walk per atom finds the pairs.
       const bool floats = lanesMagnitude < 1e30;
       forPieces(cells, [&](int32_t from, int32_t to, int thread) {
@@ -910,6 +912,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
               ++mine;
             });
           };
+          const size_t before = mine;
           if (floats) {
             visitCellHalf(cell, c, near, found);
           } else {
@@ -917,6 +920,10 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
               visitHalf(s, cell, faceReach2, [&](int32_t t, double dx, double dy, double dz, int image) {
                 found(s, t, dx, dy, dz, image);
               });
+          }
+          if (mine != before) {
+            findsFrom[thread] = std::min(findsFrom[thread], cell);
+            findsTo[thread] = std::max(findsTo[thread], cell + 1);
           }
           if (++c[0] == nc[0]) {
             c[0] = 0;
@@ -939,7 +946,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
         };
         std::vector<Owned> list;
         list.reserve(entries);
-        for (int32_t cell = 0; cell < cells; ++cell) {
+        for (int32_t cell = std::min(findsFrom[0], findsFrom[1]), end = std::max(findsTo[0], findsTo[1]); cell < end;
+             ++cell) {
           for (int32_t s = start[cell]; s < start[cell + 1]; ++s) {
             if (!(fineCode[s] & kFinds)) continue;
             visitOwned(s, cell, [&](int32_t owner, int32_t other, int rank, double dx, double dy, double dz) {
