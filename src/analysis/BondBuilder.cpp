@@ -302,7 +302,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   std::vector<OrderTally> tally(pieces);
   qv::RunParallel(team, pieces, [&](size_t k) {
     OrderTally t;
-    Prefault(&cellOf[pieceBegin(n, k)], static_cast<size_t>(pieceBegin(n, k + 1) - pieceBegin(n, k)) * sizeof(int32_t));
+    Prefault(cellOf.data() + pieceBegin(n, k), static_cast<size_t>(pieceBegin(n, k + 1) - pieceBegin(n, k)) * sizeof(int32_t));
     for (int32_t i = pieceBegin(n, k), end = pieceBegin(n, k + 1); i < end; ++i) {
       double w[3];
       int32_t c[3];
@@ -351,9 +351,9 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
     const int32_t lo = cellCut[k], hi = cellCut[k + 1];
     const size_t first = static_cast<size_t>(cellStart[lo]), slots = static_cast<size_t>(cellStart[hi]) - first;
-    Prefault(&sorted[3 * first], 3 * slots * sizeof(double));
-    Prefault(&original[first], slots * sizeof(int32_t));
-    if (emulate) Prefault(&fineCode[first], slots);
+    Prefault(sorted.data() + 3 * first, 3 * slots * sizeof(double));
+    Prefault(original.data() + first, slots * sizeof(int32_t));
+    if (emulate) Prefault(fineCode.data() + first, slots);
     for (int32_t i = 0; i < n; ++i) {
       const int32_t cell = cellOf[i];
       if (cell < lo || cell >= hi) continue;
@@ -893,7 +893,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       qv::PodVector<float> lanes(3 * stride);
       qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
         for (int a = 0; a < 3; ++a)
-          Prefault(&lanes[a * stride + stride * k / static_cast<size_t>(team)], stride / static_cast<size_t>(team) * sizeof(float));
+          Prefault(lanes.data() + a * stride + stride * k / static_cast<size_t>(team), stride / static_cast<size_t>(team) * sizeof(float));
       });
       double magnitude[2] = {0, 0};
       forPieces(placed, [&](int32_t from, int32_t to, int thread) {
