@@ -1,9 +1,11 @@
 #include "analysis/BondBuilder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numeric>
 #include <random>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -318,6 +320,8 @@ TEST(BuildBonds, ShortListOnTheCoarserGridIsTheFullWalksList) {
         ASSERT_TRUE(x.i == y.i && x.j == y.j && x.dx == y.dx && x.dy == y.dy && x.dz == y.dz) << "entry " << e;
       }
       for (int a = 0; a < kAtoms; ++a) ASSERT_EQ(g.bonds.counts[a], full.bonds.counts[a]) << "atom " << a;
+      // The positions wrapped into the box, also where no doubles were made.
+      for (int k = 0; k < 3 * kAtoms; ++k) ASSERT_EQ(g.positions[k], full.positions[k]) << "coordinate " << k;
     }
     ExpectMatchesReference(f, 1.0);
   }
@@ -414,19 +418,36 @@ TEST(BuildBonds, EmptyOrShortFramesAndBadCutoffsGiveNoBonds) {
 // holds at most about 100 bytes per atom at its peak, and the report matches.
 TEST(BuildBonds, WorkingMemoryStaysWithinABudgetPerAtom) {
   constexpr int kAtoms = 200000;
-  ATOMS_DATA f;
-  SetBox(f, {130, 0, 0, 0, 130, 0, 0, 0, 130});
-  FillRandom(f, kAtoms, 5);
-  BuildBonds(f, f.bonds, 2.0, 3);
-  const size_t before = alloccount::Live();
-  alloccount::ResetPeak();
-  BondBuildStats stats;
-  BuildBonds(f, f.bonds, 2.0, 3, &stats);
-  const size_t peak = alloccount::Peak() - before;
-  EXPECT_EQ(alloccount::Live(), before);
-  EXPECT_TRUE(stats.periodicImages);
-  EXPECT_LE(peak, 44u * kAtoms);
-  EXPECT_NEAR(static_cast<double>(peak), static_cast<double>(stats.workingBytes), 0.05 * peak);
+  ATOMS_DATA scattered;
+  SetBox(scattered, {130, 0, 0, 0, 130, 0, 0, 0, 130});
+  FillRandom(scattered, kAtoms, 5);
+  // The same atoms listed in space order (rows of 4 A slabs), which the walk takes by index.
+  ATOMS_DATA ordered = scattered;
+  std::vector<int> order(kAtoms);
+  std::iota(order.begin(), order.end(), 0);
+  auto key = [&](int a) {
+    const float* p = &scattered.positions[3 * a];
+    return std::make_tuple(static_cast<int>(p[2] / 4), static_cast<int>(p[1] / 4), p[0]);
+  };
+  std::sort(order.begin(), order.end(), [&](int a, int b) { return key(a) < key(b); });
+  for (int a = 0; a < kAtoms; ++a)
+    std::copy_n(&scattered.positions[3 * order[a]], 3, &ordered.positions[3 * a]);
+  // Cell by cell; by index, a long list and a short one.
+  for (auto [frame, cutoff] : {std::pair{&scattered, 2.0}, std::pair{&ordered, 2.0}, std::pair{&ordered, 0.5}}) {
+    ATOMS_DATA& f = *frame;
+    SCOPED_TRACE(cutoff);
+    BuildBonds(f, f.bonds, cutoff, 3);
+    const size_t before = alloccount::Live();
+    alloccount::ResetPeak();
+    BondBuildStats stats;
+    BuildBonds(f, f.bonds, cutoff, 3, &stats);
+    const size_t peak = alloccount::Peak() - before;
+    EXPECT_EQ(alloccount::Live(), before);
+    EXPECT_TRUE(stats.periodicImages);
+    EXPECT_EQ(stats.walkedByCell, &f == &scattered);
+    EXPECT_LE(peak, 44u * kAtoms);
+    EXPECT_NEAR(static_cast<double>(peak), static_cast<double>(stats.workingBytes), 0.05 * peak);
+  }
 }
 
 // A tilted cell as the engine writes it (edge vectors from its reduced bounds), at a cut-off
