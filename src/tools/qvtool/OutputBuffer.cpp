@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "data/PodVector.h"
 #include "data/text/ParallelText.h"
 
 namespace qvtool {
@@ -64,8 +65,9 @@ namespace {
 
 // "index value" lines for the values [from, to) into out. The index only ever grows by one,
 // so its digits are carried on in place rather than converted for every line.
-void FormatIndexValueLines(const int32_t* values, int32_t from, int32_t to, std::string& out) {
-  out.resize(static_cast<size_t>(to - from) * 24);
+// Returns the length of the text; out is only grown (its bytes are not zeroed first).
+size_t FormatIndexValueLines(const int32_t* values, int32_t from, int32_t to, qv::PodVector<char>& out) {
+  if (out.size() < static_cast<size_t>(to - from) * 24) out.resize(static_cast<size_t>(to - from) * 24);
   char* p = out.data();
   char digits[16] = {};
   int len = static_cast<int>(std::to_chars(digits, digits + sizeof digits, from).ptr - digits);
@@ -90,7 +92,7 @@ void FormatIndexValueLines(const int32_t* values, int32_t from, int32_t to, std:
       ++len;
     }
   }
-  out.resize(static_cast<size_t>(p - out.data()));
+  return static_cast<size_t>(p - out.data());
 }
 
 }  // namespace
@@ -98,16 +100,17 @@ void FormatIndexValueLines(const int32_t* values, int32_t from, int32_t to, std:
 OutputBuffer& OutputBuffer::IndexValueLines(const int32_t* values, int32_t count) {
   constexpr int32_t kLines = 1 << 17;  // per piece: about 1.5 MB of text
   const int team = count >= 2 * kLines && std::thread::hardware_concurrency() >= 2 ? 2 : 1;
-  std::string text[2];
+  qv::PodVector<char> text[2];
+  size_t length[2] = {0, 0};
   // 64-bit steps: near the largest count a 32-bit index would overflow past the end.
   for (int64_t from = 0; from < count; from += int64_t{team} * kLines) {
     const int64_t pieces = std::min<int64_t>(team, (count - from + kLines - 1) / kLines);
     qv::RunParallel(team, static_cast<size_t>(pieces), [&](size_t k) {
       const int64_t lo = from + static_cast<int64_t>(k) * kLines;
-      FormatIndexValueLines(values, static_cast<int32_t>(lo), static_cast<int32_t>(std::min<int64_t>(count, lo + kLines)),
-                            text[k]);
+      length[k] = FormatIndexValueLines(values, static_cast<int32_t>(lo),
+                                        static_cast<int32_t>(std::min<int64_t>(count, lo + kLines)), text[k]);
     });
-    for (int64_t k = 0; k < pieces; ++k) Put(text[k]);
+    for (int64_t k = 0; k < pieces; ++k) Put(std::string_view(text[k].data(), length[k]));
   }
   return *this;
 }
