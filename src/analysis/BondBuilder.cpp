@@ -10,13 +10,10 @@
 #include <thread>
 #include <vector>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
 #include "analysis/CellPartition.h"
 #include "data/DataContainer.h"
 #include "data/DataSetList.h"
+#include "data/Prefault.h"
 #include "data/text/ParallelText.h"
 
 #if defined(__SSE2__)
@@ -123,19 +120,7 @@ inline void ScanLanes(const float* x, const float* y, const float* z, int32_t fr
 #endif
 }
 
-// Maps the pages of a fresh array's stretch in one call, before the first writes: cheaper
-// than a fault per page, and the team does it side by side. Only a hint: without support
-// the writes fault as usual.
-void Prefault(void* p, size_t bytes) {
-#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
-  const uintptr_t page = 4096, from = reinterpret_cast<uintptr_t>(p) & ~(page - 1);
-  const uintptr_t to = reinterpret_cast<uintptr_t>(p) + bytes;
-  if (bytes > 0) madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
-#else
-  (void)p;
-  (void)bytes;
-#endif
-}
+using qv::Prefault;
 
 int BuildThreads(int requested, int32_t n) {
   if (requested > 0) return std::min(requested, 2);
