@@ -49,6 +49,7 @@ struct Run {
   const char* end;
   int64_t lines;
   int nonFinite;
+  Plan* target = nullptr;  // plans_[plan], read by the parse while the scan adds plans
 };
 
 // What the serial reader prints, in its order: text, or a frame's own report.
@@ -57,17 +58,24 @@ struct Output {
   size_t plan = SIZE_MAX;
 };
 
-// The state shared by the scan and the parse of one load.
+// The state shared by the scan and the parse of one load. While the window slides on, the
+// runs found so far are parsed by helper threads as the scan goes on through the next
+// window; the next drain joins them, and prints and hands over in the order of the scan.
 class Load {
  public:
   Load(TextWindow& window, int threads, FrameList& frames)
       : window_(window), threads_(threads), frames_(frames) {
     window_.beforeMove = [this] { Drain(); };
+    window_.beforeSlide = [this] { Drain(true); };
     window_.message = [this](const std::string& t) { Say(t); };
   }
   ~Load() {
+    // Left by an error: the helpers finish their runs, and nothing more is handed over.
+    for (std::thread& t : helpers_) t.join();
     window_.beforeMove = nullptr;
+    window_.beforeSlide = nullptr;
     window_.message = nullptr;
+    window_.Keep(nullptr);
   }
 
   void Say(std::string text) { output_.push_back(Output{std::move(text)}); }
@@ -77,18 +85,58 @@ class Load {
   }
   Plan& PlanAt(size_t k) { return *plans_[k]; }
   void Report(size_t plan) { output_.push_back(Output{std::string(), plan}); }
-  void AddRun(const Run& r) { runs_.push_back(r); }
+  void AddRun(Run r) {
+    r.target = plans_[r.plan].get();
+    runs_.push_back(r);
+  }
 
-  // Parses every run found so far, then prints and hands over what is complete.
   template <class Parse>
   void SetParser(Parse parse) {
     parse_ = parse;
   }
-  void Drain() {
-    RunParallel(threads_, runs_.size(), [this](size_t k) { parse_(runs_[k]); });
-    for (const Run& r : runs_) plans_[r.plan]->nonFinite += r.nonFinite;
-    runs_.clear();
-    for (Output& o : output_) {
+  // Parses every run found so far, then prints and hands over what is complete; with
+  // `overlap`, the runs go to helper threads and this returns at once.
+  void Drain(bool overlap = false) {
+    Finish();
+    batchRuns_.swap(runs_);
+    batchOutput_.swap(output_);
+    if (overlap && threads_ > 1 && !batchRuns_.empty()) {
+      next_ = 0;
+      window_.Keep(batchRuns_.front().begin);
+      for (int h = 1; h < threads_; ++h) {
+        try {
+          helpers_.emplace_back([this] { ParseBatch(); });
+        } catch (const std::system_error&) {
+          break;  // without another thread the runs are parsed by this one, at the next drain
+        }
+      }
+      inFlight_ = true;
+      return;
+    }
+    RunParallel(threads_, batchRuns_.size(), [this](size_t k) { parse_(batchRuns_[k]); });
+    Complete();
+  }
+  std::function<void(Plan&)> finish_;
+
+ private:
+  void ParseBatch() {
+    for (size_t k; (k = next_.fetch_add(1, std::memory_order_relaxed)) < batchRuns_.size();) parse_(batchRuns_[k]);
+  }
+  // The batch in flight, if any: this thread takes the runs still left, then waits for the
+  // helpers.
+  void Finish() {
+    if (!inFlight_) return;
+    ParseBatch();
+    for (std::thread& t : helpers_) t.join();
+    helpers_.clear();
+    inFlight_ = false;
+    window_.Keep(nullptr);
+    Complete();
+  }
+  void Complete() {
+    for (const Run& r : batchRuns_) r.target->nonFinite += r.nonFinite;
+    batchRuns_.clear();
+    for (Output& o : batchOutput_) {
       if (o.plan == SIZE_MAX) {
         qv::ConsolePrint("%s", o.text.c_str());
         continue;
@@ -98,18 +146,19 @@ class Load {
       p.frame->index = static_cast<int32_t>(frames_.size());
       frames_.push_back(std::move(p.frame));
     }
-    output_.clear();
+    batchOutput_.clear();
   }
-  std::function<void(Plan&)> finish_;
 
- private:
   TextWindow& window_;
   int threads_;
   FrameList& frames_;
   std::vector<std::unique_ptr<Plan>> plans_;
-  std::vector<Run> runs_;
-  std::vector<Output> output_;
+  std::vector<Run> runs_, batchRuns_;
+  std::vector<Output> output_, batchOutput_;
   std::function<void(Run&)> parse_;
+  std::vector<std::thread> helpers_;
+  std::atomic<size_t> next_{0};
+  bool inFlight_ = false;
 };
 
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
@@ -164,7 +213,7 @@ int LoadCountedFramesParallel(const std::string& path, TextFormat format, const 
   const char* name = TextFormatName(format);
   Load load(window, ParallelTextThreads(options), frames);
   load.SetParser([&load, format](Run& r) {
-    const Plan& plan = load.PlanAt(r.plan);
+    const Plan& plan = *r.target;
     ATOMS_DATA& f = *plan.frame;
     int32_t* z = f.atomicNumbers.data() + r.first;
     float* pos = f.positions.data() + 3 * r.first;
@@ -261,7 +310,7 @@ int LoadMd3FramesParallel(const std::string& path, FrameList& frames, const Para
   if (!window.Next(line) || !scan::Int(line.data(), line.data() + line.size(), count) || count <= 0) return -1;
   Load load(window, ParallelTextThreads(options), frames);
   load.SetParser([&load](Run& r) {
-    ATOMS_DATA& f = *load.PlanAt(r.plan).frame;
+    ATOMS_DATA& f = *r.target->frame;
     int32_t* z = f.atomicNumbers.data() + r.first;
     float* pos = f.positions.data() + 3 * r.first;
     ForEachLine(r.begin, r.end, r.lines, [&](int64_t k, const char*, const char*, auto& words) {

@@ -106,6 +106,7 @@ bool TextWindow::Map(uint64_t size) {
   map_ = nullptr;
   mapped_ = 0;
   released_ = 0;
+  keep_ = SIZE_MAX;
   totalSize_ = size;
   if (totalSize_ > 0) {
     // The file is read through its pages in the cache, never copied; what has been parsed
@@ -146,10 +147,13 @@ uint64_t TextWindow::BytesLeft() const { return totalSize_ > begin_ ? totalSize_
 
 bool TextWindow::Refill() {
   if (eof_ || fd_ < 0) return false;
-  if (beforeMove) beforeMove();
+  if (beforeSlide)
+    beforeSlide();
+  else if (beforeMove)
+    beforeMove();
   // Pages wholly before the first byte still needed are done with.
   const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-  const size_t done = begin_ / page * page;
+  const size_t done = std::min(begin_, keep_) / page * page;
   if (done > released_) {
     madvise(map_ + released_, done - released_, MADV_DONTNEED);
     released_ = done;

@@ -3,6 +3,7 @@
 // once on several threads. Lines and their limits are those of LineReader over the same
 // file (the same lines, line numbers, bytes left and the same "longer than" message), so a
 // loader built on it behaves as its serial counterpart does.
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -30,6 +31,12 @@ class TextWindow {
   // Runs before the window's contents move: every view into the window handed out so far
   // becomes invalid after it.
   std::function<void()> beforeMove;
+  // Runs instead of beforeMove when the window only slides on through the file: views into
+  // it stay readable until then as long as Keep holds them (the file stays mapped).
+  std::function<void()> beforeSlide;
+  // The pages from `from` (a view into the window) on are not let go when the window slides;
+  // nullptr lets them go again.
+  void Keep(const char* from) { keep_ = from ? static_cast<size_t>(from - data_) : SIZE_MAX; }
   // Receives the messages LineReader would print, at the point it would print them.
   std::function<void(const std::string&)> message;
 
@@ -70,6 +77,7 @@ class TextWindow {
   size_t end_ = 0;
   size_t scanned_ = 0;
   size_t released_ = 0;
+  size_t keep_ = SIZE_MAX;
   uint64_t totalSize_ = 0;
   bool eof_ = false;
   bool tooLong_ = false;
