@@ -31,28 +31,32 @@ FrameSummary Summarize(const ATOMS_DATA& a) {
   std::copy(a.box, a.box + 9, s.box);
   std::copy(a.origin, a.origin + 3, s.origin);
   if (!a.HasAtomicNumbers()) return s;
-  // Most atomic numbers are small: look them up by table, the rest by search.
+  // Most atomic numbers are small: they are counted by table (four tables, taken in turn, so
+  // that runs of one element do not wait on one counter), the rest by search.
   constexpr int kTable = 256;
   int slotOf[kTable];
   std::fill(slotOf, slotOf + kTable, -1);
+  std::vector<long long> counted(4 * kTable, 0);
+  const int32_t* zs = a.atomicNumbers.data();
   const size_t n = std::min(a.atomicNumbers.size(), static_cast<size_t>(std::max(a.atomCount, 0)));
   for (size_t i = 0; i < n; ++i) {
-    const int z = a.atomicNumbers[i];
-    int slot = -1;
+    const int z = zs[i];
     if (z >= 0 && z < kTable) {
-      slot = slotOf[z];
-    } else {
-      for (size_t k = 0; k < s.elements.size(); ++k) {
-        if (s.elements[k].first == z) slot = static_cast<int>(k);
+      if (slotOf[z] < 0) {
+        slotOf[z] = static_cast<int>(s.elements.size());
+        s.elements.emplace_back(z, 0);
       }
+      ++counted[(i & 3) * kTable + static_cast<size_t>(z)];
+      continue;
     }
-    if (slot < 0) {
-      slot = static_cast<int>(s.elements.size());
-      s.elements.emplace_back(z, 0);
-      if (z >= 0 && z < kTable) slotOf[z] = slot;
-    }
-    ++s.elements[static_cast<size_t>(slot)].second;
+    size_t slot = 0;
+    while (slot < s.elements.size() && s.elements[slot].first != z) ++slot;
+    if (slot == s.elements.size()) s.elements.emplace_back(z, 0);
+    ++s.elements[slot].second;
   }
+  for (auto& [z, total] : s.elements)
+    if (z >= 0 && z < kTable)
+      for (size_t k = 0; k < 4; ++k) total += counted[k * kTable + static_cast<size_t>(z)];
   return s;
 }
 
