@@ -333,9 +333,12 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     cellCut[k] = static_cast<int32_t>(std::lower_bound(cellStart.begin(), cellStart.end() - 1, partBegin(placed, k)) -
                                       cellStart.begin());
   cellCut[0] = 0;
+  // Each part's first slot, read before the parts' counters move.
+  std::vector<size_t> slotCut(static_cast<size_t>(team) + 1);
+  for (int k = 0; k <= team; ++k) slotCut[k] = static_cast<size_t>(cellStart[cellCut[k]]);
   qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
     const int32_t lo = cellCut[k], hi = cellCut[k + 1];
-    const size_t first = static_cast<size_t>(cellStart[lo]), slots = static_cast<size_t>(cellStart[hi]) - first;
+    const size_t first = slotCut[k], slots = slotCut[k + 1] - first;
     Prefault(sorted.data() + 3 * first, 3 * slots * sizeof(double));
     Prefault(original.data() + first, slots * sizeof(int32_t));
     if (emulate) Prefault(fineCode.data() + first, slots);
