@@ -4,6 +4,8 @@
 #             it when there is no display)
 #   test      runs every test
 #   sanitize  builds and runs the tests with AddressSanitizer + UndefinedBehaviorSanitizer
+#   threads   builds the tests of the work that runs on several threads (the text loaders,
+#             the bond search) with ThreadSanitizer and runs them
 #   fuzz      builds the fuzz targets with clang and runs each for a few seconds
 #   bench     builds and runs the benchmarks
 set -euo pipefail
@@ -58,6 +60,15 @@ case "$mode" in
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
       ctest --test-dir build-asan --output-on-failure -j "$jobs"
     ;;
+  threads)
+    cmake -S . -B build-tsan -G Ninja -DQV_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_BENCH=OFF \
+      -DQV_VIEWER=OFF >/dev/null
+    cmake --build build-tsan -j "$jobs" --target qv_tests_data qv_tests_analysis
+    export TSAN_OPTIONS=halt_on_error=1
+    ./build-tsan/tests/qv_tests_data
+    ./build-tsan/tests/qv_tests_analysis \
+      --gtest_filter='*BuildBondsGrid*:BuildBonds.Misleading*:BuildBonds.WorkingMemory*'
+    ;;
   fuzz)
     build build-fuzz -DQV_FUZZ=ON -DQV_TESTS=OFF -DQV_BENCH=OFF -DQV_VIEWER=OFF \
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
@@ -85,7 +96,7 @@ case "$mode" in
     ./build/qv_bench "${@:2}"
     ;;
   *)
-    echo "usage: $0 [run|test|sanitize|fuzz|bench]" >&2
+    echo "usage: $0 [run|test|sanitize|threads|fuzz|bench]" >&2
     exit 2
     ;;
 esac

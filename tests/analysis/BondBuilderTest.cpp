@@ -323,7 +323,8 @@ TEST(BuildBonds, ShortListOnTheCoarserGridIsTheFullWalksList) {
       // The positions wrapped into the box, also where no doubles were made.
       for (int k = 0; k < 3 * kAtoms; ++k) ASSERT_EQ(g.positions[k], full.positions[k]) << "coordinate " << k;
     }
-    ExpectMatchesReference(f, 1.0);
+    // The full walk itself against brute force, once (the sheared box costs as much again).
+    if (box[3] == 0) ExpectMatchesReference(f, 1.0);
   }
 }
 
