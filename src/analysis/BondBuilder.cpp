@@ -30,11 +30,13 @@ constexpr int kHalfSteps[13][3] = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {0, 1, 0}, {
                                    {2, 1, 0}, {0, 2, 0}, {1, 2, 0}, {2, 2, 0}, {0, 0, 1},
                                    {1, 0, 1}, {2, 0, 1}, {0, 1, 1}};
 
+// True when v was allocated anew (its pages not yet mapped).
 template <class T>
-void GrowDiscarding(qv::PodVector<T>& v, size_t n) {
-  if (v.size() >= n) return;
+bool GrowDiscarding(qv::PodVector<T>& v, size_t n) {
+  if (v.size() >= n) return false;
   v = qv::PodVector<T>();  // the old contents are not kept, so never copied
   v.resize(n);
+  return true;
 }
 
 // Whether two consecutive atoms of the order check lie in cells farther apart than adjacent.
@@ -64,8 +66,9 @@ constexpr int32_t kParallelAtoms = 1 << 15;
 // side by side in p) lies within sqrt(cut2) of q, (dx, dy, dz) = p[t] - q. Two slots a step:
 // the lanes compute exactly what the scalar tail does, in the same order of operations.
 template <class Hit>
-inline void ScanSlots(const double* p, int32_t from, int32_t to, double qx, double qy, double qz, double cut2,
-                      Hit&& hit) {
+// Always inlined: called from the walk, it is the walk's inner loop.
+[[gnu::always_inline]] inline void ScanSlots(const double* p, int32_t from, int32_t to, double qx,
+                                             double qy, double qz, double cut2, Hit&& hit) {
   int32_t t = from;
 #if defined(__SSE2__)
   const __m128d qxy = _mm_set_pd(qy, qx), qzx = _mm_set_pd(qx, qz), qyz = _mm_set_pd(qz, qy);
@@ -99,8 +102,9 @@ inline void ScanSlots(const double* p, int32_t from, int32_t to, double qx, doub
 // readable three values past `to`) passes the float test against q; near measures again in
 // doubles, so the test need only be loose enough never to miss.
 template <class Near>
-inline void ScanLanes(const float* x, const float* y, const float* z, int32_t from, int32_t to, float qx, float qy,
-                      float qz, float limit2, Near&& near) {
+[[gnu::always_inline]] inline void ScanLanes(const float* x, const float* y, const float* z,
+                                             int32_t from, int32_t to, float qx, float qy, float qz,
+                                             float limit2, Near&& near) {
 #if defined(__SSE2__)
   const __m128 vx = _mm_set1_ps(qx), vy = _mm_set1_ps(qy), vz = _mm_set1_ps(qz), limit = _mm_set1_ps(limit2);
   for (int32_t t = from; t < to; t += 4) {
@@ -129,11 +133,12 @@ int BuildThreads(int requested, int32_t n) {
 }
 
 // Zeroes count values, split between the team: in a fresh array the first touch of every
-// page is a fault, and the team takes them side by side.
-void ZeroCounts(int team, int32_t* p, size_t count) {
+// page is a fault, and the team takes them side by side. Mapping pages that are mapped
+// already still costs a walk over them: only a fresh array is prefaulted.
+void ZeroCounts(int team, int32_t* p, size_t count, bool fresh) {
   qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
     const size_t from = count * k / static_cast<size_t>(team), to = count * (k + 1) / static_cast<size_t>(team);
-    Prefault(p + from, (to - from) * sizeof(int32_t));
+    if (fresh) Prefault(p + from, (to - from) * sizeof(int32_t));
     std::fill(p + from, p + to, 0);
   });
 }
@@ -147,9 +152,10 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   const int32_t n = static_cast<int32_t>(
       std::min<size_t>(static_cast<size_t>(atomCount), frame.positions.size() / 3));
   const int team = BuildThreads(threads, n);
-  GrowDiscarding(bonds.counts, static_cast<size_t>(atomCount));
-  ZeroCounts(team, bonds.counts.data(), static_cast<size_t>(atomCount));
-  GrowDiscarding(bonds.entries, 4 * static_cast<size_t>(n));
+  const bool freshCounts = GrowDiscarding(bonds.counts, static_cast<size_t>(atomCount));
+  ZeroCounts(team, bonds.counts.data(), static_cast<size_t>(atomCount), freshCounts);
+  // Whether the list's array is new in this build: only then are its pages mapped ahead.
+  bool freshEntries = GrowDiscarding(bonds.entries, 4 * static_cast<size_t>(n));
   bonds.bondCount = 0;
   if (stats) *stats = BondBuildStats{};
   if (n == 0 || !std::isfinite(cutoff) || cutoff < 0) return 0;
@@ -733,7 +739,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   auto needHelperCounts = [&] {
     if (team < 2 || !helperCounts.empty()) return;
     helperCounts.resize(static_cast<size_t>(n));
-    ZeroCounts(team, helperCounts.data(), helperCounts.size());
+    ZeroCounts(team, helperCounts.data(), helperCounts.size(), true);
   };
   auto countsOf = [&](size_t k) { return k == 0 ? counts : helperCounts.data(); };
   auto addHelperCounts = [&] {
@@ -827,7 +833,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
         perAtom = static_cast<double>(found[0] + found[1]) / static_cast<double>(sampled[0] + sampled[1]);
         const double estimate = 1.05 * perAtom * n + 1024;
         if (estimate > static_cast<double>(bonds.entries.size()))
-          GrowDiscarding(bonds.entries, static_cast<size_t>(std::min(estimate, static_cast<double>(kMaxEntries))));
+          freshEntries |=
+              GrowDiscarding(bonds.entries, static_cast<size_t>(std::min(estimate, static_cast<double>(kMaxEntries))));
       }
     }
     // Walks atoms [from, to) into out[0, room), counting into cnt; stops before the first
@@ -1009,7 +1016,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       qv::RunParallel(2, 2, [&](size_t k) {
         // The pages the sample says the stretch fills.
         const size_t expected = static_cast<size_t>(rate[k] * static_cast<double>(k == 0 ? mid : n - mid));
-        Prefault(entries + (k == 0 ? 0 : seam), std::min(expected, k == 0 ? seam : capacity - seam) * sizeof(BOND_ENTRY));
+        if (freshEntries)
+          Prefault(entries + (k == 0 ? 0 : seam), std::min(expected, k == 0 ? seam : capacity - seam) * sizeof(BOND_ENTRY));
         stop[k] = k == 0 ? walkIndex(0, mid, entries, seam, counts, written[0])
                          : walkIndex(mid, n, entries + seam, capacity - seam, helperCounts.data(), written[1]);
       });
