@@ -393,14 +393,9 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       c[2] = cell / (nc[0] * nc[1]);
     }
   };
-  auto visitHalf = [&](int32_t s, int32_t cell, double limit2, auto&& hit) {
-    const double* ps = P + 3 * static_cast<size_t>(s);
-    double u[3];
-    int32_t c[3];
-    coordinatesOf(ps, cell, u, c);
-    // Per axis and step: the cell coordinate reached (-1: no such cell) and its image digit.
-    int32_t reach[3][3];
-    int digit[3][3];
+  // Per axis and step (-1, 0, +1 stored as 0, 1, 2) from the cell at coordinates c: the cell
+  // coordinate reached (-1: no such cell) and its image digit.
+  auto neighbourSteps = [&](const int32_t c[3], int32_t reach[3][3], int digit[3][3]) {
     for (int k = 0; k < 3; ++k) {
       const bool low = c[k] == 0, high = c[k] == nc[k] - 1;
       reach[k][0] = low ? (images ? nc[k] - 1 : -1) : c[k] - 1;
@@ -410,6 +405,15 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       reach[k][2] = high ? (images ? 0 : -1) : c[k] + 1;
       digit[k][2] = high ? 1 : 0;
     }
+  };
+  auto visitHalf = [&](int32_t s, int32_t cell, double limit2, auto&& hit) {
+    const double* ps = P + 3 * static_cast<size_t>(s);
+    double u[3];
+    int32_t c[3];
+    coordinatesOf(ps, cell, u, c);
+    int32_t reach[3][3];
+    int digit[3][3];
+    neighbourSteps(c, reach, digit);
     const double xi = ps[0], yi = ps[1], zi = ps[2];
     // Per axis and step: how far the atom lies from that side's face, squared. A cell
     // farther from the atom than the cut-off holds none of its bonds and is skipped, which
@@ -489,14 +493,9 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     int32_t reach[3][3];
     int digit[3][3], lift[3][3];
     double gap[3][3];
+    neighbourSteps(c, reach, digit);
     for (int k = 0; k < 3; ++k) {
       const bool low = c[k] == 0, high = c[k] == nc[k] - 1;
-      reach[k][0] = low ? (images ? nc[k] - 1 : -1) : c[k] - 1;
-      digit[k][0] = low ? 2 : 0;
-      reach[k][1] = c[k];
-      digit[k][1] = 0;
-      reach[k][2] = high ? (images ? 0 : -1) : c[k] + 1;
-      digit[k][2] = high ? 1 : 0;
       const int own = ownCode >> (2 * k) & 3;
       lift[k][0] = ((low ? -ncF[k] : 0) - own) & 3;
       lift[k][1] = -own & 3;
@@ -627,15 +626,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     if (first == last) return;
     int32_t reach[3][3];
     int digit[3][3];
-    for (int k = 0; k < 3; ++k) {
-      const bool low = c[k] == 0, high = c[k] == nc[k] - 1;
-      reach[k][0] = low ? (images ? nc[k] - 1 : -1) : c[k] - 1;
-      digit[k][0] = low ? 2 : 0;
-      reach[k][1] = c[k];
-      digit[k][1] = 0;
-      reach[k][2] = high ? (images ? 0 : -1) : c[k] + 1;
-      digit[k][2] = high ? 1 : 0;
-    }
+    neighbourSteps(c, reach, digit);
     // The ranges first, then the room they need.
     int32_t ranges[14][3];
     int count = 0;
