@@ -605,8 +605,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     });
   };
   // Float copies of the working positions (one array per axis, see ScanLanes) and the float
-  // test that no pair within faceReach fails: the coordinates and the shifted positions are
-  // rounded to float once each, by at most lanesMagnitude * 2^-24.
+  // test that no pair within faceReach fails (set where the copies are made).
   const float* laneX = nullptr;
   const float* laneY = nullptr;
   const float* laneZ = nullptr;
@@ -898,9 +897,9 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       double shiftMagnitude = 0;
       for (const auto& shift : part.imageShift)
         for (double v : shift) shiftMagnitude = std::max(shiftMagnitude, std::fabs(v));
-      // Each float coordinate lies within lanesMagnitude * 2^-24 of its double, and so does
-      // each shifted query; the margin is many times their sum, and the float limit is
-      // rounded up past its own rounding.
+      // Each float coordinate lies within lanesMagnitude * 2^-24 of its double, and so do
+      // each float shift and each shifted coordinate the gather adds up; the margin is many
+      // times their sum, and the float limit is rounded up past its own rounding.
       const double lanesMagnitude = std::max(magnitude[0], magnitude[1]) + shiftMagnitude;
       const double loose = faceReach * (1 + 0x1p-20) + lanesMagnitude * 0x1p-19;
       laneX = lanes.data();
