@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -65,8 +64,8 @@ constexpr int32_t kParallelAtoms = 1 << 15;
 // Calls hit(t, dx, dy, dz) in slot order for every slot t in [from, to) whose position (xyz
 // side by side in p) lies within sqrt(cut2) of q, (dx, dy, dz) = p[t] - q. Two slots a step:
 // the lanes compute exactly what the scalar tail does, in the same order of operations.
+// Always inlined: it is the walks' inner loop.
 template <class Hit>
-// Always inlined: called from the walk, it is the walk's inner loop.
 [[gnu::always_inline]] inline void ScanSlots(const double* p, int32_t from, int32_t to, double qx,
                                              double qy, double qz, double cut2, Hit&& hit) {
   int32_t t = from;
@@ -293,7 +292,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   std::vector<OrderTally> tally(pieces);
   qv::RunParallel(team, pieces, [&](size_t k) {
     OrderTally t;
-    Prefault(cellOf.data() + pieceBegin(n, k), static_cast<size_t>(pieceBegin(n, k + 1) - pieceBegin(n, k)) * sizeof(int32_t));
+    Prefault(cellOf.data() + pieceBegin(n, k),
+             static_cast<size_t>(pieceBegin(n, k + 1) - pieceBegin(n, k)) * sizeof(int32_t));
     for (int32_t i = pieceBegin(n, k), end = pieceBegin(n, k + 1); i < end; ++i) {
       double w[3];
       int32_t c[3];
@@ -572,7 +572,9 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // dz) from s) makes in the cut-off grid's list.
   auto ownedEntry = [&](int32_t s, int32_t t, double dx, double dy, double dz, int image, auto&& emit) {
     // The first pass flags slots while the other thread reads their codes (masked off).
-    auto codeOf = [&](int32_t slot) { return std::atomic_ref<uint8_t>(fineCode[slot]).load(std::memory_order_relaxed); };
+    auto codeOf = [&](int32_t slot) {
+      return std::atomic_ref<uint8_t>(fineCode[slot]).load(std::memory_order_relaxed);
+    };
     const int own = codeOf(s);
     const int32_t i = orig[s];
     const int code = codeOf(t);
@@ -645,13 +647,15 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       if (inner) {
         // The centre's row holds just the cell before the centre.
         const int32_t x = k + c[0] - 1;
-        range(start[x], start[row == 12 ? x + 1 : x + 3], CellPartition::ImageIndex(0, digit[1][step[1]], digit[2][step[2]]));
+        range(start[x], start[row == 12 ? x + 1 : x + 3],
+              CellPartition::ImageIndex(0, digit[1][step[1]], digit[2][step[2]]));
         continue;
       }
       for (int sx = 0; sx < (row == 12 ? 1 : 3); ++sx) {
         const int32_t rx = reach[0][sx];
         if (rx >= 0)
-          range(start[k + rx], start[k + rx + 1], CellPartition::ImageIndex(digit[0][sx], digit[1][step[1]], digit[2][step[2]]));
+          range(start[k + rx], start[k + rx + 1],
+                CellPartition::ImageIndex(digit[0][sx], digit[1][step[1]], digit[2][step[2]]));
       }
     }
     range(first, last, 0);
@@ -878,7 +882,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       qv::PodVector<float> lanes(3 * stride);
       qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
         for (int a = 0; a < 3; ++a)
-          Prefault(lanes.data() + a * stride + stride * k / static_cast<size_t>(team), stride / static_cast<size_t>(team) * sizeof(float));
+          Prefault(lanes.data() + a * stride + stride * k / static_cast<size_t>(team),
+                   stride / static_cast<size_t>(team) * sizeof(float));
       });
       double magnitude[2] = {0, 0};
       forPieces(placed, [&](int32_t from, int32_t to, int thread) {
@@ -1007,7 +1012,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
         // The pages the sample says the stretch fills.
         const size_t expected = static_cast<size_t>(rate[k] * static_cast<double>(k == 0 ? mid : n - mid));
         if (freshEntries)
-          Prefault(entries + (k == 0 ? 0 : seam), std::min(expected, k == 0 ? seam : capacity - seam) * sizeof(BOND_ENTRY));
+          Prefault(entries + (k == 0 ? 0 : seam),
+                   std::min(expected, k == 0 ? seam : capacity - seam) * sizeof(BOND_ENTRY));
         stop[k] = k == 0 ? walkIndex(0, mid, entries, seam, counts, written[0])
                          : walkIndex(mid, n, entries + seam, capacity - seam, helperCounts.data(), written[1]);
       });

@@ -7,6 +7,7 @@
 
 #if defined(__linux__)
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 namespace qv {
@@ -14,7 +15,9 @@ namespace qv {
 inline void Prefault(void* p, size_t bytes) {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
   if (bytes == 0) return;
-  const uintptr_t page = 4096, from = reinterpret_cast<uintptr_t>(p) & ~(page - 1);
+  // madvise wants a page-aligned start; pages need not be 4 KiB.
+  static const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  const uintptr_t from = reinterpret_cast<uintptr_t>(p) & ~(page - 1);
   const uintptr_t to = reinterpret_cast<uintptr_t>(p) + bytes;
   madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
 #else
