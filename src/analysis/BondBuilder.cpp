@@ -18,6 +18,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -125,6 +128,10 @@ template <class Near>
 
 using qv::Prefault;
 
+std::atomic<bool> wideLanesAllowed{true};
+
+bool WideLanesAllowed() { return wideLanesAllowed.load(std::memory_order_relaxed); }
+
 int BuildThreads(int requested, int32_t n) {
   if (requested > 0) return std::min(requested, 2);
   if (n < kParallelAtoms) return 1;
@@ -143,6 +150,8 @@ void ZeroCounts(int team, int32_t* p, size_t count, bool fresh) {
 }
 
 }  // namespace
+
+void AllowWideBondLanes(bool allowed) { wideLanesAllowed.store(allowed, std::memory_order_relaxed); }
 
 int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int periodic,
                    BondBuildStats* stats, BondWalk walk, int threads) {
@@ -210,6 +219,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     part.SetOrthogonalBox(len[0], len[1], len[2]);
   }
   const int32_t ncF[3] = {fine.nx, fine.ny, fine.nz};
+  const double ncFd[3] = {static_cast<double>(ncF[0]), static_cast<double>(ncF[1]), static_cast<double>(ncF[2])};
   // The coarser grid's full walk measures about twice the distances of the cut-off grid's
   // half walk and puts the entries in order; it pays off only where most of the cut-off
   // grid's cells are empty.
@@ -218,6 +228,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   if (!emulate) part = fine;
   const int32_t nc[3] = {part.nx, part.ny, part.nz};
   const int32_t cells = part.cellTotal;
+  const CellPartition::UnitMap fineUnits = fine.Units(), partUnits = part.Units();
 
   // Working data, all released at the end of the build: the working positions (relative to
   // the origin, wrapped in periodic mode) sorted by cell so that a cell's atoms lie side by
@@ -225,6 +236,9 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // x, y, z side by side: a neighbour's coordinates arrive in one cache line.
   qv::PodVector<double> sorted(3 * static_cast<size_t>(n));
   qv::PodVector<int32_t> cellOf(static_cast<size_t>(n));
+  // Per atom until the scatter, what locate gave besides the cell: the scatter then works
+  // out again only the positions of the atoms it wrapped.
+  qv::PodVector<uint8_t> codeOf(static_cast<size_t>(n));
   qv::PodVector<int32_t> original(static_cast<size_t>(n));
   // Per slot, when the walk runs on the coarser grid: the atom's cut-off-grid cell
   // coordinates modulo 4, two bits each (x lowest), which tell the step between two bonded
@@ -232,32 +246,40 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   qv::PodVector<uint8_t> fineCode(emulate ? static_cast<size_t>(n) : 0);
   std::vector<int32_t> cellStart(static_cast<size_t>(cells) + 1, 0);
 
-  // Working position, cell coordinates and cell of atom i (and its cut-off-grid code); -1
-  // for an atom that cannot be placed. Run twice per atom (cell, then scatter), which costs
-  // less than holding the positions twice. The wrap is always the cut-off grid's, so both
-  // grids see the very same working positions.
+  // Working position, cell coordinates and cell of atom i (and its cut-off-grid code, with
+  // kWrapped set when the position was brought into the box); -1 for an atom that cannot be
+  // placed. The wrap is always the cut-off grid's, so both grids see the very same working
+  // positions.
+  constexpr uint8_t kWrapped = 0x80;
   auto locate = [&](int32_t i, double w[3], int32_t c[3], uint8_t& code) -> int32_t {
     const float* p = pos + 3 * static_cast<size_t>(i);
     w[0] = static_cast<double>(p[0]) - origin[0];
     w[1] = static_cast<double>(p[1]) - origin[1];
     w[2] = static_cast<double>(p[2]) - origin[2];
     double u[3];
-    fine.CellUnits(w, u);
-    for (int k = 0; k < 3; ++k) {
-      if (!std::isfinite(u[k])) return -1;
-      if (images && !(u[k] >= 0 && u[k] < ncF[k])) {
-        // Whole box vectors: an atom any distance outside comes back inside.
-        const double m = std::floor(u[k] / ncF[k]);
-        for (int d = 0; d < 3; ++d) w[d] -= m * fine.box[k][d];
-        u[k] -= m * ncF[k];
+    fineUnits.Apply(w, u);
+    code = 0;
+    if (u[0] >= 0 && u[0] < ncFd[0] && u[1] >= 0 && u[1] < ncFd[1] && u[2] >= 0 && u[2] < ncFd[2]) {
+      // Inside the grid, as most atoms are: nothing to wrap or clamp.
+      for (int k = 0; k < 3; ++k) c[k] = static_cast<int32_t>(u[k]);
+    } else {
+      for (int k = 0; k < 3; ++k) {
+        if (!std::isfinite(u[k])) return -1;
+        if (images && !(u[k] >= 0 && u[k] < ncF[k])) {
+          code = kWrapped;
+          // Whole box vectors: an atom any distance outside comes back inside.
+          const double m = std::floor(u[k] / ncF[k]);
+          for (int d = 0; d < 3; ++d) w[d] -= m * fine.box[k][d];
+          u[k] -= m * ncF[k];
+        }
+        // Clamped first, the truncation is the floor (and no library call).
+        c[k] = static_cast<int32_t>(std::min(std::max(u[k], 0.0), static_cast<double>(ncF[k] - 1)));
       }
-      // Clamped first, the truncation is the floor (and no library call).
-      c[k] = static_cast<int32_t>(std::min(std::max(u[k], 0.0), static_cast<double>(ncF[k] - 1)));
     }
     if (!std::isfinite(w[0]) || !std::isfinite(w[1]) || !std::isfinite(w[2])) return -1;
     if (emulate) {
-      code = static_cast<uint8_t>((c[0] & 3) | (c[1] & 3) << 2 | (c[2] & 3) << 4);
-      part.CellUnits(w, u);
+      code |= static_cast<uint8_t>((c[0] & 3) | (c[1] & 3) << 2 | (c[2] & 3) << 4);
+      partUnits.Apply(w, u);
       for (int k = 0; k < 3; ++k) {
         if (!std::isfinite(u[k])) return -1;
         c[k] = static_cast<int32_t>(std::min(std::max(u[k], 0.0), static_cast<double>(nc[k] - 1)));
@@ -292,8 +314,9 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   std::vector<OrderTally> tally(pieces);
   qv::RunParallel(team, pieces, [&](size_t k) {
     OrderTally t;
-    Prefault(cellOf.data() + pieceBegin(n, k),
-             static_cast<size_t>(pieceBegin(n, k + 1) - pieceBegin(n, k)) * sizeof(int32_t));
+    const size_t first = static_cast<size_t>(pieceBegin(n, k)), count = static_cast<size_t>(pieceBegin(n, k + 1)) - first;
+    Prefault(cellOf.data() + first, count * sizeof(int32_t));
+    Prefault(codeOf.data() + first, count);
     for (int32_t i = pieceBegin(n, k), end = pieceBegin(n, k + 1); i < end; ++i) {
       double w[3];
       int32_t c[3];
@@ -301,6 +324,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       const int32_t cell = locate(i, w, c, code);
       cellOf[i] = cell;
       if (cell < 0) continue;
+      codeOf[i] = code;
       if (t.any) {
         ++t.pairs;
         if (FarCells(t.last, c)) ++t.far;
@@ -352,11 +376,20 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       const int32_t cell = cellOf[i];
       if (cell < lo || cell >= hi) continue;
       double w[3];
-      int32_t c[3];
-      uint8_t code = 0;
-      locate(i, w, c, code);
+      const uint8_t code = codeOf[i];
+      if (code & kWrapped) {
+        int32_t c[3];
+        uint8_t again;
+        locate(i, w, c, again);
+      } else {
+        // As locate works it out for an atom inside the box.
+        const float* p = pos + 3 * static_cast<size_t>(i);
+        w[0] = static_cast<double>(p[0]) - origin[0];
+        w[1] = static_cast<double>(p[1]) - origin[1];
+        w[2] = static_cast<double>(p[2]) - origin[2];
+      }
       const int32_t s = cellStart[cell]++;
-      if (emulate) fineCode[s] = code;
+      if (emulate) fineCode[s] = static_cast<uint8_t>(code & ~kWrapped);
       double* q = &sorted[3 * static_cast<size_t>(s)];
       q[0] = w[0];
       q[1] = w[1];
@@ -366,6 +399,9 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   });
   for (int32_t c = cells; c > 0; --c) cellStart[c] = cellStart[c - 1];
   cellStart[0] = 0;
+  const size_t scatterBytes = sorted.size() * sizeof(double) + (cellOf.size() + original.size()) * sizeof(int32_t) +
+                              fineCode.size() + codeOf.size() + cellStart.size() * sizeof(int32_t);
+  codeOf = qv::PodVector<uint8_t>();
 
   const double rc2 = cutoff * cutoff;
   const double* P = sorted.data();
@@ -385,7 +421,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // spares three integer divisions; an atom wrapped into the box may round to the next cell,
   // and then they come from the index. u receives the position in cell units.
   auto coordinatesOf = [&](const double* ps, int32_t cell, double u[3], int32_t c[3]) {
-    part.CellUnits(ps, u);
+    partUnits.Apply(ps, u);
     for (int k = 0; k < 3; ++k) c[k] = static_cast<int32_t>(std::min(std::max(u[k], 0.0), static_cast<double>(nc[k] - 1)));
     if ((c[2] * nc[1] + c[1]) * nc[0] + c[0] != cell) {
       c[0] = cell % nc[0];
@@ -617,19 +653,23 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // another order. Without the faces' pruning it measures more distances, but the set-up is
   // paid once per cell: the neighbour cells' float positions, shifted to their images, are
   // gathered once into `near` (the cell's own last), and each atom scans them in one run.
+  // Loads and stores run up to kLanePad - 1 values past a range: the copies and `near` are
+  // padded.
+  constexpr int32_t kLanePad = 8;
   struct NearCells {
     qv::PodVector<float> x, y, z;
     qv::PodVector<int32_t> slot;
     qv::PodVector<uint8_t> image;
   };
-  auto visitCellHalf = [&](int32_t cell, const int32_t c[3], NearCells& near, auto&& hit) {
-    const int32_t first = start[cell], last = start[cell + 1];
-    if (first == last) return;
+  float floatShift[27][3];
+  for (int m = 0; m < 27; ++m)
+    for (int k = 0; k < 3; ++k) floatShift[m][k] = static_cast<float>(part.imageShift[m][k]);
+  // The ranges of slots the cell's atoms scan (from, to, image), the cell's own last; makes
+  // room for them in `near` and returns their count.
+  auto nearRanges = [&](int32_t cell, const int32_t c[3], NearCells& near, int32_t ranges[14][3]) {
     int32_t reach[3][3];
     int digit[3][3];
     neighbourSteps(c, reach, digit);
-    // The ranges first, then the room they need.
-    int32_t ranges[14][3];
     int count = 0;
     auto range = [&](int32_t from, int32_t to, int image) {
       if (from >= to) return;
@@ -658,8 +698,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
                 CellPartition::ImageIndex(digit[0][sx], digit[1][step[1]], digit[2][step[2]]));
       }
     }
-    range(first, last, 0);
-    size_t room = 8;  // whole loads and stores past the end
+    range(start[cell], start[cell + 1], 0);
+    size_t room = 2 * kLanePad;
     for (int r = 0; r < count; ++r) room += static_cast<size_t>(ranges[r][1] - ranges[r][0]);
     if (near.x.size() < room) {
       for (auto* v : {&near.x, &near.y, &near.z}) {
@@ -669,6 +709,22 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       near.slot.resize(2 * room);
       near.image.resize(2 * room);
     }
+    return count;
+  };
+  // As ScanSlots measures it: the pair of slot s and the image of slot t within faceReach.
+  auto measure = [&](int32_t s, int32_t t, int image, auto&& hit) {
+    const double* ps = P + 3 * static_cast<size_t>(s);
+    const double* shift = part.imageShift[image];
+    const double qx = ps[0] - shift[0], qy = ps[1] - shift[1], qz = ps[2] - shift[2];
+    const double* pt = P + 3 * static_cast<size_t>(t);
+    const double dx = pt[0] - qx, dy = pt[1] - qy, dz = pt[2] - qz;
+    if (dx * dx + dy * dy + dz * dz <= faceReach2) hit(s, t, dx, dy, dz, image);
+  };
+  auto visitCellHalf = [&](int32_t cell, const int32_t c[3], NearCells& near, auto&& hit) {
+    const int32_t first = start[cell], last = start[cell + 1];
+    if (first == last) return;
+    int32_t ranges[14][3];
+    const int count = nearRanges(cell, c, near, ranges);
     // Locals, so that the stores below cannot be taken to change them.
     float* const nx = near.x.data();
     float* const ny = near.y.data();
@@ -681,12 +737,10 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     size_t m = 0;
     for (int r = 0; r < count; ++r) {
       const int32_t from = ranges[r][0], length = ranges[r][1] - from;
-      const double* shift = part.imageShift[ranges[r][2]];
-      const float sx = static_cast<float>(shift[0]), sy = static_cast<float>(shift[1]), sz = static_cast<float>(shift[2]);
+      const float* shift = floatShift[ranges[r][2]];
 #if defined(__SSE2__)
-      // Four at a time: up to three values past the range are read (the copies are padded)
-      // and written (the next range, or the padding, overwrites them).
-      const __m128 vx = _mm_set1_ps(sx), vy = _mm_set1_ps(sy), vz = _mm_set1_ps(sz);
+      // Four at a time: the next range, or the padding, overwrites what is written past this.
+      const __m128 vx = _mm_set1_ps(shift[0]), vy = _mm_set1_ps(shift[1]), vz = _mm_set1_ps(shift[2]);
       __m128i index = _mm_add_epi32(_mm_set1_epi32(from), _mm_set_epi32(3, 2, 1, 0));
       for (int32_t e = 0; e < length; e += 4) {
         _mm_storeu_ps(nx + m + e, _mm_add_ps(_mm_loadu_ps(lx + from + e), vx));
@@ -697,31 +751,77 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       }
 #else
       for (int32_t e = 0; e < length; ++e) {
-        nx[m + e] = lx[from + e] + sx;
-        ny[m + e] = ly[from + e] + sy;
-        nz[m + e] = lz[from + e] + sz;
+        nx[m + e] = lx[from + e] + shift[0];
+        ny[m + e] = ly[from + e] + shift[1];
+        nz[m + e] = lz[from + e] + shift[2];
         ns[m + e] = from + e;
       }
 #endif
       std::memset(ni + m, ranges[r][2], static_cast<size_t>(length));
       m += static_cast<size_t>(length);
     }
-    for (size_t e = m; e < m + 3; ++e) nx[e] = ny[e] = nz[e] = 0;
+    for (size_t e = m; e < m + kLanePad; ++e) nx[e] = ny[e] = nz[e] = 0;
     const int32_t own = static_cast<int32_t>(m) - (last - first);
+    for (int32_t s = first; s < last; ++s)
+      ScanLanes(nx, ny, nz, 0, own + (s - first), laneX[s], laneY[s], laneZ[s], laneLimit2,
+                [&](int32_t e) { measure(s, ns[e], ni[e], hit); });
+  };
+#if defined(__x86_64__) && defined(__GNUC__)
+  // The same with eight lanes, where the processor has them: the gather and the scans take
+  // half the steps.
+  auto visitCellHalfWide = [&](int32_t cell, const int32_t c[3], NearCells& near, auto&& hit)
+                               __attribute__((target("avx2"))) {
+    const int32_t first = start[cell], last = start[cell + 1];
+    if (first == last) return;
+    int32_t ranges[14][3];
+    const int count = nearRanges(cell, c, near, ranges);
+    float* const nx = near.x.data();
+    float* const ny = near.y.data();
+    float* const nz = near.z.data();
+    int32_t* const ns = near.slot.data();
+    uint8_t* const ni = near.image.data();
+    const float* const lx = laneX;
+    const float* const ly = laneY;
+    const float* const lz = laneZ;
+    size_t m = 0;
+    for (int r = 0; r < count; ++r) {
+      const int32_t from = ranges[r][0], length = ranges[r][1] - from;
+      const float* shift = floatShift[ranges[r][2]];
+      const __m256 vx = _mm256_set1_ps(shift[0]), vy = _mm256_set1_ps(shift[1]), vz = _mm256_set1_ps(shift[2]);
+      __m256i index = _mm256_add_epi32(_mm256_set1_epi32(from), _mm256_set_epi32(7, 6, 5, 4, 3, 2, 1, 0));
+      for (int32_t e = 0; e < length; e += 8) {
+        _mm256_storeu_ps(nx + m + e, _mm256_add_ps(_mm256_loadu_ps(lx + from + e), vx));
+        _mm256_storeu_ps(ny + m + e, _mm256_add_ps(_mm256_loadu_ps(ly + from + e), vy));
+        _mm256_storeu_ps(nz + m + e, _mm256_add_ps(_mm256_loadu_ps(lz + from + e), vz));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(ns + m + e), index);
+        index = _mm256_add_epi32(index, _mm256_set1_epi32(8));
+      }
+      std::memset(ni + m, ranges[r][2], static_cast<size_t>(length));
+      m += static_cast<size_t>(length);
+    }
+    for (size_t e = m; e < m + kLanePad; ++e) nx[e] = ny[e] = nz[e] = 0;
+    const int32_t own = static_cast<int32_t>(m) - (last - first);
+    const __m256 limit = _mm256_set1_ps(laneLimit2);
     for (int32_t s = first; s < last; ++s) {
-      const double* ps = P + 3 * static_cast<size_t>(s);
-      ScanLanes(nx, ny, nz, 0, own + (s - first), laneX[s], laneY[s], laneZ[s], laneLimit2, [&](int32_t e) {
-        // As ScanSlots measures it.
-        const int32_t t = ns[e];
-        const int image = ni[e];
-        const double* shift = part.imageShift[image];
-        const double qx = ps[0] - shift[0], qy = ps[1] - shift[1], qz = ps[2] - shift[2];
-        const double* pt = P + 3 * static_cast<size_t>(t);
-        const double dx = pt[0] - qx, dy = pt[1] - qy, dz = pt[2] - qz;
-        if (dx * dx + dy * dy + dz * dz <= faceReach2) hit(s, t, dx, dy, dz, image);
-      });
+      const __m256 qx = _mm256_set1_ps(lx[s]), qy = _mm256_set1_ps(ly[s]), qz = _mm256_set1_ps(lz[s]);
+      // The same operations in the same order as the four lanes' test, so the same pairs pass.
+      for (int32_t t = 0, to = own + (s - first); t < to; t += 8) {
+        const __m256 dx = _mm256_sub_ps(_mm256_loadu_ps(nx + t), qx), dy = _mm256_sub_ps(_mm256_loadu_ps(ny + t), qy),
+                     dz = _mm256_sub_ps(_mm256_loadu_ps(nz + t), qz);
+        const __m256 d2 =
+            _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(dx, dx), _mm256_mul_ps(dy, dy)), _mm256_mul_ps(dz, dz));
+        const int mask = _mm256_movemask_ps(_mm256_cmp_ps(d2, limit, _CMP_LE_OQ));
+        if (mask == 0) continue;
+        for (int lane = 0; lane < 8 && t + lane < to; ++lane)
+          if (mask >> lane & 1) measure(s, ns[t + lane], ni[t + lane], hit);
+      }
     }
   };
+  const bool wideLanes = WideLanesAllowed() && __builtin_cpu_supports("avx2");
+#else
+  auto visitCellHalfWide = visitCellHalf;
+  constexpr bool wideLanes = false;
+#endif
 
   // Bond counts are int32; a list longer than that could not be held anyway.
   constexpr size_t kMaxEntries = static_cast<size_t>(std::numeric_limits<int32_t>::max());
@@ -741,6 +841,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   };
   qv::PodVector<int32_t> place(byCell ? static_cast<size_t>(n) : 0);
   size_t shortListBytes = 0, passOneBytes = 0;
+  int passOneLanes = 0;
   if (byCell) {
     needHelperCounts();
     // Atoms listed in no spatial order: walking them by index would fetch every neighbour
@@ -878,7 +979,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       // The index walk's cell of each atom is not needed unless the pass proves the sample
       // wrong; its room goes to the float copies meanwhile.
       cellOf = qv::PodVector<int32_t>();
-      const size_t stride = static_cast<size_t>(n) + 4;
+      const size_t stride = static_cast<size_t>(n) + kLanePad;
       qv::PodVector<float> lanes(3 * stride);
       qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
         for (int a = 0; a < 3; ++a)
@@ -918,6 +1019,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       int32_t findsFrom[2] = {cells, cells}, findsTo[2] = {0, 0};
       // Far beyond any box, floats would overflow: there the walk per atom finds the pairs.
       const bool floats = lanesMagnitude < 1e30;
+      passOneLanes = !floats ? 0 : wideLanes ? 8 : 4;
       forPieces(cells, [&](int32_t from, int32_t to, int thread) {
         size_t mine = 0;
         NearCells near;
@@ -931,7 +1033,9 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
             });
           };
           const size_t before = mine;
-          if (floats) {
+          if (floats && wideLanes) {
+            visitCellHalfWide(cell, c, near, found);
+          } else if (floats) {
             visitCellHalf(cell, c, near, found);
           } else {
             for (int32_t s = start[cell]; s < start[cell + 1]; ++s)
@@ -989,7 +1093,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
         listed = true;
       }
     }
-    if (cellOf.empty()) {
+    if (!listed && cellOf.empty()) {
       // The pass proved the sample wrong: the index walk below needs each atom's cell again.
       cellOf.resize(static_cast<size_t>(n));
       std::fill(cellOf.begin(), cellOf.end(), -1);
@@ -1065,8 +1169,9 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
                           (cellOf.size() + original.size() + helperCounts.size() + place.size()) * sizeof(int32_t) +
                           fineCode.size() * sizeof(uint8_t) + shortListBytes +
                           cellStart.size() * sizeof(int32_t);
-    stats->workingBytes = std::max(stats->workingBytes, passOneBytes);
+    stats->workingBytes = std::max({stats->workingBytes, passOneBytes, scatterBytes});
     stats->threads = team;
+    stats->lanes = passOneLanes;
     stats->walkedByCell = byCell;
     stats->cells[0] = nc[0];
     stats->cells[1] = nc[1];

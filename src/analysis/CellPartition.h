@@ -22,16 +22,32 @@ class CellPartition {
   // outside the box give coordinates outside the grid; non-finite points give INT32_MIN.
   void CellCoordinates(int32_t count, const double* points, int32_t* cells) const;
 
-  // Position of a point in cell units along the three axes (floor gives the cell).
-  void CellUnits(const double p[3], double u[3]) const {
-    if (orthogonal) {
-      u[0] = nx * invLx * p[0];
-      u[1] = ny * invLy * p[1];
-      u[2] = nz * invLz * p[2];
-      return;
+  // The map from a position to cell units, as a value. A caller's own copy stays in
+  // registers in a loop whose stores the compiler would otherwise take to change the
+  // partition's members, which it then reads again for every point.
+  struct UnitMap {
+    int32_t orthogonal;
+    double scale[3];    // orthogonal: cell units per length along each axis
+    double rows[3][3];  // triclinic: u = p * rows (p as a row vector)
+    void Apply(const double p[3], double u[3]) const {
+      if (orthogonal) {
+        u[0] = scale[0] * p[0];
+        u[1] = scale[1] * p[1];
+        u[2] = scale[2] * p[2];
+        return;
+      }
+      for (int k = 0; k < 3; ++k) u[k] = p[0] * rows[0][k] + p[1] * rows[1][k] + p[2] * rows[2][k];
     }
-    for (int k = 0; k < 3; ++k) u[k] = p[0] * toCells_[0][k] + p[1] * toCells_[1][k] + p[2] * toCells_[2][k];
+  };
+  UnitMap Units() const {
+    UnitMap m{orthogonal, {nx * invLx, ny * invLy, nz * invLz}, {}};
+    for (int r = 0; r < 3; ++r)
+      for (int k = 0; k < 3; ++k) m.rows[r][k] = toCells_[r][k];
+    return m;
   }
+
+  // Position of a point in cell units along the three axes (floor gives the cell).
+  void CellUnits(const double p[3], double u[3]) const { Units().Apply(p, u); }
 
   // Distance between a cell's two faces across the axis (0 for an unusable box).
   double CellWidth(int axis) const {

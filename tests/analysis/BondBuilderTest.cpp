@@ -304,16 +304,29 @@ TEST(BuildBonds, ShortListOnTheCoarserGridIsTheFullWalksList) {
     for (int a = 0; a < kAtoms; ++a) {
       const int lead = a % 97 < 4 ? a - a % 97 : a;  // the first four of every 97 atoms: a cluster
       const int at[3] = {lead % kSide, lead / kSide % kSide, lead / (kSide * kSide)};
-      for (int k = 0; k < 3; ++k) f.positions[3 * a + k] = 2.5f * static_cast<float>(at[k]) + 0.2f + offset[a - lead][k];
+      // On the box's own lattice, so that wrapping into the sheared box brings no atoms close.
+      for (int k = 0; k < 3; ++k) {
+        double x = offset[a - lead][k];
+        for (int r = 0; r < 3; ++r) x += (at[r] + 0.08) / kSide * box[3 * r + k];
+        f.positions[3 * a + k] = static_cast<float>(x);
+      }
     }
     ATOMS_DATA full = f;
     BondBuildStats stats;
     BuildBonds(full, full.bonds, 1.0, 3, &stats, BondWalk::kByCell, 1);
     ASSERT_LT(int64_t{stats.cells[0]} * stats.cells[1] * stats.cells[2], 40 * 40 * 40);  // the coarser grid
     ASSERT_GT(full.bonds.bondCount, 200);
-    for (int threads : {1, 2}) {
+    // Four lanes and, where the processor has them, eight.
+    for (const auto& [threads, wide] : {std::pair{1, false}, std::pair{2, false}, std::pair{1, true}, std::pair{2, true}}) {
+      SCOPED_TRACE(::testing::Message() << "threads " << threads << " wide " << wide);
       ATOMS_DATA g = f;
-      BuildBonds(g, g.bonds, 1.0, 3, nullptr, BondWalk::kByIndex, threads);
+      AllowWideBondLanes(wide);
+      BuildBonds(g, g.bonds, 1.0, 3, &stats, BondWalk::kByIndex, threads);
+      AllowWideBondLanes(true);
+      if (wide)
+        EXPECT_TRUE(stats.lanes == 4 || stats.lanes == 8) << stats.lanes;
+      else
+        EXPECT_EQ(stats.lanes, 4);
       ASSERT_EQ(g.bonds.bondCount, full.bonds.bondCount);
       for (int e = 0; e < g.bonds.bondCount; ++e) {
         const BOND_ENTRY &x = g.bonds.entries[e], &y = full.bonds.entries[e];
