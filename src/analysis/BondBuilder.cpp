@@ -233,17 +233,33 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // Working data, all released at the end of the build: the working positions (relative to
   // the origin, wrapped in periodic mode) sorted by cell so that a cell's atoms lie side by
   // side, each cell's atoms in ascending index order, and the atom of each slot.
-  // x, y, z side by side: a neighbour's coordinates arrive in one cache line.
-  qv::PodVector<double> sorted(3 * static_cast<size_t>(n));
+  // x, y, z side by side: a neighbour's coordinates arrive in one cache line. On the
+  // coarser grid (a cut-off below the atoms' spacing) the search runs on float copies
+  // instead (`lanes`), and works out the exact positions of the pairs they show.
+  qv::PodVector<double> sorted;
   qv::PodVector<int32_t> cellOf(static_cast<size_t>(n));
-  // Per atom until the scatter, what locate gave besides the cell: the scatter then works
-  // out again only the positions of the atoms it wrapped.
+  // Per atom, what locate gave besides the cell: the cut-off-grid code, and whether the
+  // position was wrapped. Its exact position can then be worked out again from the frame
+  // at little cost (and only the wrapped atoms need locate again).
   qv::PodVector<uint8_t> codeOf(static_cast<size_t>(n));
   qv::PodVector<int32_t> original(static_cast<size_t>(n));
-  // Per slot, when the walk runs on the coarser grid: the atom's cut-off-grid cell
-  // coordinates modulo 4, two bits each (x lowest), which tell the step between two bonded
-  // atoms' cells on that grid.
-  qv::PodVector<uint8_t> fineCode(emulate ? static_cast<size_t>(n) : 0);
+  // Per slot, when the walk runs on the coarser grid with doubles: the atom's cut-off-grid
+  // cell coordinates modulo 4, two bits each (x lowest), which tell the step between two
+  // bonded atoms' cells on that grid.
+  qv::PodVector<uint8_t> fineCode;
+  // The float copies of the working positions by slot, one array per axis (see ScanLanes),
+  // padded for whole loads past the end.
+  constexpr int32_t kLanePad = 8;
+  const size_t stride = static_cast<size_t>(n) + kLanePad;
+  qv::PodVector<float> lanes;
+  // Per slot, for atoms listed in no spatial order: what works out the exact position
+  // without fetching from far away in the frame.
+  struct SlotRecord {
+    float p[3];      // the frame's position
+    int8_t wrap[3];  // as wraps
+    uint8_t code;    // as codeOf
+  };
+  qv::PodVector<SlotRecord> records;
   std::vector<int32_t> cellStart(static_cast<size_t>(cells) + 1, 0);
 
   // Working position, cell coordinates and cell of atom i (and its cut-off-grid code, with
@@ -251,7 +267,12 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // placed. The wrap is always the cut-off grid's, so both grids see the very same working
   // positions.
   constexpr uint8_t kWrapped = 0x80;
-  auto locate = [&](int32_t i, double w[3], int32_t c[3], uint8_t& code) -> int32_t {
+  // Per atom and axis, the whole box vectors locate took off; kFarWrap where that does not
+  // fit, and locate runs again. Held only while the search runs on the float copies, for
+  // atoms listed in space order.
+  constexpr int8_t kFarWrap = std::numeric_limits<int8_t>::min();
+  qv::PodVector<int8_t> wraps;
+  auto locate = [&](int32_t i, double w[3], int32_t c[3], uint8_t& code, int8_t* wrap = nullptr) -> int32_t {
     const float* p = pos + 3 * static_cast<size_t>(i);
     w[0] = static_cast<double>(p[0]) - origin[0];
     w[1] = static_cast<double>(p[1]) - origin[1];
@@ -263,12 +284,14 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       // Inside the grid, as most atoms are: nothing to wrap or clamp.
       for (int k = 0; k < 3; ++k) c[k] = static_cast<int32_t>(u[k]);
     } else {
+      if (wrap) wrap[0] = wrap[1] = wrap[2] = 0;
       for (int k = 0; k < 3; ++k) {
         if (!std::isfinite(u[k])) return -1;
         if (images && !(u[k] >= 0 && u[k] < ncF[k])) {
           code = kWrapped;
           // Whole box vectors: an atom any distance outside comes back inside.
           const double m = std::floor(u[k] / ncF[k]);
+          if (wrap) wrap[k] = std::fabs(m) < 128 ? static_cast<int8_t>(m) : kFarWrap;
           for (int d = 0; d < 3; ++d) w[d] -= m * fine.box[k][d];
           u[k] -= m * ncF[k];
         }
@@ -310,6 +333,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     int32_t far = 0, pairs = 0;
     bool any = false;
     int32_t first[3] = {0, 0, 0}, last[3] = {0, 0, 0};
+    double magnitude = 0;  // the largest working coordinate
   };
   std::vector<OrderTally> tally(pieces);
   qv::RunParallel(team, pieces, [&](size_t k) {
@@ -325,6 +349,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       cellOf[i] = cell;
       if (cell < 0) continue;
       codeOf[i] = code;
+      t.magnitude = std::max({t.magnitude, std::fabs(w[0]), std::fabs(w[1]), std::fabs(w[2])});
       if (t.any) {
         ++t.pairs;
         if (FarCells(t.last, c)) ++t.far;
@@ -366,47 +391,147 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // Each part's first slot, read before the parts' counters move.
   std::vector<size_t> slotCut(static_cast<size_t>(team) + 1);
   for (int k = 0; k <= team; ++k) slotCut[k] = static_cast<size_t>(cellStart[cellCut[k]]);
+  // The exact working position of a placed atom i, as locate gives it.
+  // The exact working position of placed atom i from its frame position p, code and
+  // wraps (m, or null), as locate gives it: the same operations in the same order.
+  auto exactFrom = [&](int32_t i, const float* p, uint8_t code, const int8_t* m, double w[3]) {
+    const bool wrapped = code & kWrapped;
+    if (wrapped && (!m || m[0] == kFarWrap || m[1] == kFarWrap || m[2] == kFarWrap)) {
+      int32_t c[3];
+      uint8_t again;
+      locate(i, w, c, again);
+      return;
+    }
+    w[0] = static_cast<double>(p[0]) - origin[0];
+    w[1] = static_cast<double>(p[1]) - origin[1];
+    w[2] = static_cast<double>(p[2]) - origin[2];
+    if (!wrapped) return;
+    for (int k = 0; k < 3; ++k)
+      if (m[k] != 0)
+        for (int d = 0; d < 3; ++d) w[d] -= static_cast<double>(m[k]) * fine.box[k][d];
+  };
+  auto exactPosition = [&](int32_t i, double w[3]) {
+    exactFrom(i, pos + 3 * static_cast<size_t>(i), codeOf[i], wraps.empty() ? nullptr : &wraps[3 * static_cast<size_t>(i)],
+              w);
+  };
+  double shiftMagnitude = 0;
+  for (const auto& shift : part.imageShift)
+    for (double v : shift) shiftMagnitude = std::max(shiftMagnitude, std::fabs(v));
+  double magnitude = 0;
+  for (const OrderTally& t : tally) magnitude = std::max(magnitude, t.magnitude);
+  // The largest value a float copy or a shifted one in the search holds, near enough.
+  const double lanesMagnitude = magnitude + shiftMagnitude;
+  // Far beyond any box, floats would overflow: there the doubles are made after all.
+  const bool floatPath = emulate && lanesMagnitude < 1e30;
+  if (floatPath) {
+    lanes.resize(3 * stride);
+    if (byCell)
+      records.resize(static_cast<size_t>(n));
+    else if (images)
+      wraps.resize(3 * static_cast<size_t>(n));  // written for the wrapped atoms only
+  } else {
+    sorted.resize(3 * static_cast<size_t>(n));
+    if (emulate) fineCode.resize(static_cast<size_t>(n));
+  }
   qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
     const int32_t lo = cellCut[k], hi = cellCut[k + 1];
     const size_t first = slotCut[k], slots = slotCut[k + 1] - first;
-    Prefault(sorted.data() + 3 * first, 3 * slots * sizeof(double));
+    float* const lx = lanes.data();
+    float* const ly = lx + stride;
+    float* const lz = ly + stride;
+    if (!records.empty()) {
+      Prefault(records.data() + first, slots * sizeof(SlotRecord));
+    } else if (floatPath) {
+      for (float* l : {lx, ly, lz}) Prefault(l + first, slots * sizeof(float));
+    } else {
+      Prefault(sorted.data() + 3 * first, 3 * slots * sizeof(double));
+      if (emulate) Prefault(fineCode.data() + first, slots);
+    }
     Prefault(original.data() + first, slots * sizeof(int32_t));
-    if (emulate) Prefault(fineCode.data() + first, slots);
     for (int32_t i = 0; i < n; ++i) {
       const int32_t cell = cellOf[i];
       if (cell < lo || cell >= hi) continue;
-      double w[3];
+      const int32_t s = cellStart[cell]++;
+      original[s] = i;
+      const float* p = pos + 3 * static_cast<size_t>(i);
       const uint8_t code = codeOf[i];
+      // Where the search needs the wraps again: the slot's record, or the atom's own.
+      int8_t* wrap = !records.empty() ? records[s].wrap : !wraps.empty() ? &wraps[3 * static_cast<size_t>(i)] : nullptr;
+      if (!records.empty()) {
+        // The float copies follow from the records, in slot order.
+        SlotRecord& r = records[s];
+        std::copy(p, p + 3, r.p);
+        r.code = code;
+        if (code & kWrapped) {
+          double w[3];
+          int32_t c[3];
+          uint8_t again;
+          locate(i, w, c, again, wrap);
+        }
+        continue;
+      }
+      double w[3];
       if (code & kWrapped) {
         int32_t c[3];
         uint8_t again;
-        locate(i, w, c, again);
+        locate(i, w, c, again, wrap);
       } else {
-        // As locate works it out for an atom inside the box.
-        const float* p = pos + 3 * static_cast<size_t>(i);
-        w[0] = static_cast<double>(p[0]) - origin[0];
-        w[1] = static_cast<double>(p[1]) - origin[1];
-        w[2] = static_cast<double>(p[2]) - origin[2];
+        exactFrom(i, p, code, nullptr, w);
       }
-      const int32_t s = cellStart[cell]++;
-      if (emulate) fineCode[s] = static_cast<uint8_t>(code & ~kWrapped);
-      double* q = &sorted[3 * static_cast<size_t>(s)];
-      q[0] = w[0];
-      q[1] = w[1];
-      q[2] = w[2];
-      original[s] = i;
+      if (floatPath) {
+        lx[s] = static_cast<float>(w[0]);
+        ly[s] = static_cast<float>(w[1]);
+        lz[s] = static_cast<float>(w[2]);
+      } else {
+        double* q = &sorted[3 * static_cast<size_t>(s)];
+        q[0] = w[0];
+        q[1] = w[1];
+        q[2] = w[2];
+        if (emulate) fineCode[s] = static_cast<uint8_t>(code & ~kWrapped);
+      }
     }
   });
   for (int32_t c = cells; c > 0; --c) cellStart[c] = cellStart[c - 1];
   cellStart[0] = 0;
-  const size_t scatterBytes = sorted.size() * sizeof(double) + (cellOf.size() + original.size()) * sizeof(int32_t) +
-                              fineCode.size() + codeOf.size() + cellStart.size() * sizeof(int32_t);
-  codeOf = qv::PodVector<uint8_t>();
-
+  if (!records.empty()) {
+    forPieces(placed, [&](int32_t from, int32_t to, int) {
+      for (float* l : {lanes.data(), lanes.data() + stride, lanes.data() + 2 * stride})
+        Prefault(l + from, static_cast<size_t>(to - from) * sizeof(float));
+      for (int32_t s = from; s < to; ++s) {
+        const SlotRecord& r = records[s];
+        double w[3];
+        exactFrom(original[s], r.p, r.code, r.wrap, w);
+        for (int k = 0; k < 3; ++k) lanes[k * stride + static_cast<size_t>(s)] = static_cast<float>(w[k]);
+      }
+    });
+  }
+  for (int k = 0; k < 3 && floatPath; ++k)
+    std::fill(lanes.data() + k * stride + placed, lanes.data() + (k + 1) * stride, 0.0f);
+  // What the working arrays hold at a time.
+  auto liveBytes = [&] {
+    return sorted.size() * sizeof(double) + lanes.size() * sizeof(float) + records.size() * sizeof(SlotRecord) +
+           fineCode.size() + (cellOf.size() + original.size() + cellStart.size()) * sizeof(int32_t) + codeOf.size() +
+           wraps.size();
+  };
+  const size_t scatterBytes = liveBytes();
+  if (!floatPath || !records.empty()) {
+    // What the rest of the build needs per atom is in the slots now.
+    codeOf = qv::PodVector<uint8_t>();
+    wraps = qv::PodVector<int8_t>();
+  }
+  if (!records.empty()) cellOf = qv::PodVector<int32_t>();
   const double rc2 = cutoff * cutoff;
-  const double* P = sorted.data();
+  const double* P = sorted.data();  // set again should the doubles be made later
   const int32_t* orig = original.data();
   const int32_t* start = cellStart.data();
+  // The exact working position and the code of the atom at slot s, on the float path.
+  auto exactSlot = [&](int32_t s, double w[3]) {
+    if (records.empty()) return exactPosition(orig[s], w);
+    const SlotRecord& r = records[s];
+    exactFrom(orig[s], r.p, r.code, r.wrap, w);
+  };
+  auto codeOfSlot = [&](int32_t s) -> int { return (records.empty() ? codeOf[orig[s]] : records[s].code) & ~kWrapped; };
+
 
   // Calls hit(t, dx, dy, dz) for every atom or image within the cut-off that the half list
   // holds under the atom at slot s (in cell `cell`): those in the 13 cells visited before
@@ -604,16 +729,14 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // test is looser by the rounding margin, so that no pair within the cut-off from the
   // owner's side is missed.
   static constexpr int kBackDigit[3] = {0, 2, 1};
-  // The entry, if any, that the pair of slots s and t (t's image `image`, reached at (dx, dy,
-  // dz) from s) makes in the cut-off grid's list.
-  auto ownedEntry = [&](int32_t s, int32_t t, double dx, double dy, double dz, int image, auto&& emit) {
-    // The first pass flags slots while the other thread reads their codes (masked off).
-    auto codeOf = [&](int32_t slot) {
-      return std::atomic_ref<uint8_t>(fineCode[slot]).load(std::memory_order_relaxed);
-    };
-    const int own = codeOf(s);
+  // The entry, if any, that the pair of slots s and t (exact positions ps and pt; t's image
+  // `image`, reached at (dx, dy, dz) from s) makes in the cut-off grid's list.
+  auto ownedEntry = [&](int32_t s, int32_t t, const double ps[3], const double pt[3], double dx, double dy,
+                        double dz, int image, auto&& emit) {
     const int32_t i = orig[s];
-    const int code = codeOf(t);
+    const int32_t j = orig[t];
+    const int own = codeOfSlot(s);
+    const int code = codeOfSlot(t);
     const int digits[3] = {image % 3, image / 3 % 3, image / 9};
     int step[3];
     for (int k = 0; k < 3; ++k) {
@@ -622,7 +745,6 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     }
     if ((step[0] | step[1] | step[2]) < 0) return;
     const int rank = 9 * step[2] + 3 * step[1] + step[0];
-    const int32_t j = orig[t];
     if (rank < 13 || (rank == 13 && j < i)) {
       if (dx * dx + dy * dy + dz * dz <= rc2) emit(i, j, rank, dx, dy, dz);
       return;
@@ -631,22 +753,14 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     if (!(backRank < 13 || (backRank == 13 && i < j))) return;
     const double* back =
         part.imageShift[CellPartition::ImageIndex(kBackDigit[digits[0]], kBackDigit[digits[1]], kBackDigit[digits[2]])];
-    const double* ps = P + 3 * static_cast<size_t>(s);
-    const double* pt = P + 3 * static_cast<size_t>(t);
     const double qx = pt[0] - back[0], qy = pt[1] - back[1], qz = pt[2] - back[2];
     const double bx = ps[0] - qx, by = ps[1] - qy, bz = ps[2] - qz;
     if (bx * bx + by * by + bz * bz <= rc2) emit(j, i, backRank, bx, by, bz);
   };
-  auto visitOwned = [&](int32_t s, int32_t cell, auto&& emit) {
-    visitHalf(s, cell, faceReach2, [&](int32_t t, double dx, double dy, double dz, int image) {
-      ownedEntry(s, t, dx, dy, dz, image, emit);
-    });
-  };
-  // Float copies of the working positions (one array per axis, see ScanLanes) and the float
-  // test that no pair within faceReach fails (set where the copies are made).
-  const float* laneX = nullptr;
-  const float* laneY = nullptr;
-  const float* laneZ = nullptr;
+  // The float copies by axis and the float test that no pair within faceReach fails.
+  const float* const laneX = lanes.data();
+  const float* const laneY = laneX + stride;
+  const float* const laneZ = laneY + stride;
   float laneLimit2 = 0;
   // The pairs visitHalf meets from the slots of a cell (coordinates c), all slots at once:
   // hit(s, t, dx, dy, dz, image) for each pair within faceReach, with the same vector, in
@@ -655,7 +769,6 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // gathered once into `near` (the cell's own last), and each atom scans them in one run.
   // Loads and stores run up to kLanePad - 1 values past a range: the copies and `near` are
   // padded.
-  constexpr int32_t kLanePad = 8;
   struct NearCells {
     qv::PodVector<float> x, y, z;
     qv::PodVector<int32_t> slot;
@@ -711,14 +824,16 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     }
     return count;
   };
-  // As ScanSlots measures it: the pair of slot s and the image of slot t within faceReach.
+  // As ScanSlots measures it, from the exact positions: the pair of slot s and the image of
+  // slot t, if within faceReach.
   auto measure = [&](int32_t s, int32_t t, int image, auto&& hit) {
-    const double* ps = P + 3 * static_cast<size_t>(s);
+    double ps[3], pt[3];
+    exactSlot(s, ps);
+    exactSlot(t, pt);
     const double* shift = part.imageShift[image];
     const double qx = ps[0] - shift[0], qy = ps[1] - shift[1], qz = ps[2] - shift[2];
-    const double* pt = P + 3 * static_cast<size_t>(t);
     const double dx = pt[0] - qx, dy = pt[1] - qy, dz = pt[2] - qz;
-    if (dx * dx + dy * dy + dz * dz <= faceReach2) hit(s, t, dx, dy, dz, image);
+    if (dx * dx + dy * dy + dz * dz <= faceReach2) hit(s, t, ps, pt, dx, dy, dz, image);
   };
   auto visitCellHalf = [&](int32_t cell, const int32_t c[3], NearCells& near, auto&& hit) {
     const int32_t first = start[cell], last = start[cell + 1];
@@ -839,10 +954,208 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   auto addHelperCounts = [&] {
     for (size_t i = 0; i < helperCounts.size(); ++i) counts[i] += helperCounts[i];
   };
-  qv::PodVector<int32_t> place(byCell ? static_cast<size_t>(n) : 0);
-  size_t shortListBytes = 0, passOneBytes = 0;
+  size_t passOneBytes = 0;
   int passOneLanes = 0;
-  if (byCell) {
+  // On the coarser grid the float copies are searched with the half stencil. A short list
+  // (at most one entry in kShortList atoms) is kept as found and put in order after. Past
+  // that the pass counts each atom's entries instead, and a second pass writes them at their
+  // places; each atom's few are then put in order.
+  // Far beyond any box, floats would overflow: there the doubles are made after all.
+  const bool listed = floatPath;
+  if (floatPath) {
+    // Each float coordinate lies within lanesMagnitude * 2^-24 of its double, and so do
+    // each float shift and each shifted coordinate the gather adds up; the margin is many
+    // times their sum, and the float limit is rounded up past its own rounding.
+    const double loose = faceReach * (1 + 0x1p-20) + lanesMagnitude * 0x1p-19;
+    laneLimit2 = static_cast<float>(loose * loose * (1 + 0x1p-20));
+    passOneLanes = wideLanes ? 8 : 4;
+    // Calls emit(owner, other, rank, dx, dy, dz) for every entry the pairs found in cells
+    // [from, to) make, and afterCell() after each cell.
+    auto walkCells = [&](int32_t from, int32_t to, auto&& emit, auto&& afterCell) {
+      NearCells near;
+      int32_t c[3] = {from % nc[0], from / nc[0] % nc[1], from / (nc[0] * nc[1])};
+      auto found = [&](int32_t s, int32_t t, const double* ps, const double* pt, double dx, double dy, double dz,
+                       int image) { ownedEntry(s, t, ps, pt, dx, dy, dz, image, emit); };
+      for (int32_t cell = from; cell < to; ++cell) {
+        if (wideLanes)
+          visitCellHalfWide(cell, c, near, found);
+        else
+          visitCellHalf(cell, c, near, found);
+        afterCell();
+        if (++c[0] == nc[0]) {
+          c[0] = 0;
+          if (++c[1] == nc[1]) {
+            c[1] = 0;
+            ++c[2];
+          }
+        }
+      }
+    };
+    // An entry (its owner i) and its rank: an atom's entries go in order of rank, then of
+    // neighbour index, as the walk lists them.
+    struct Owned {
+      BOND_ENTRY entry;
+      uint8_t rank;
+    };
+    // Room for a short list; past it the pass counts. A cell's entries go into the room
+    // together, at the place the cell reserves; the first reservation past the end marks
+    // where the entries kept end.
+    const size_t limit = static_cast<size_t>(n / kShortList);
+    qv::PodVector<Owned> kept(limit);
+    std::atomic<size_t> reserved{0}, keptEnd{limit};
+    std::atomic<bool> counting{false};
+    // Once counting, each thread's entries per owner: the caller's in `counts` (zero so
+    // far), the helper's in its own array.
+    qv::PodVector<int32_t> partOneCounts;
+    int32_t* ownerCounts[2] = {nullptr, nullptr};
+    auto startCounting = [&](size_t k) {
+      if (ownerCounts[k]) return;
+      if (k == 0) {
+        ownerCounts[0] = counts;
+        return;
+      }
+      partOneCounts.resize(static_cast<size_t>(n));
+      Prefault(partOneCounts.data(), partOneCounts.size() * sizeof(int32_t));
+      std::fill(partOneCounts.begin(), partOneCounts.end(), 0);
+      ownerCounts[1] = partOneCounts.data();
+    };
+    forPieces(cells, [&](int32_t from, int32_t to, int thread) {
+      const size_t k = static_cast<size_t>(thread);
+      std::vector<Owned> cell;  // the entries of the cell being walked
+      walkCells(
+          from, to,
+          [&](int32_t owner, int32_t other, int rank, double dx, double dy, double dz) {
+            if (ownerCounts[k]) {
+              ++ownerCounts[k][owner];
+              return;
+            }
+            cell.push_back(Owned{BOND_ENTRY{owner, other, static_cast<float>(dx), static_cast<float>(dy),
+                                            static_cast<float>(dz)},
+                                 static_cast<uint8_t>(rank)});
+          },
+          [&] {
+            if (!cell.empty() && !counting.load(std::memory_order_relaxed)) {
+              const size_t at = reserved.fetch_add(cell.size(), std::memory_order_relaxed);
+              if (at + cell.size() <= limit) {
+                std::copy(cell.begin(), cell.end(), kept.begin() + static_cast<std::ptrdiff_t>(at));
+                cell.clear();
+                return;
+              }
+              size_t end = keptEnd.load(std::memory_order_relaxed);
+              while (at < end && !keptEnd.compare_exchange_weak(end, at, std::memory_order_relaxed)) {
+              }
+              counting.store(true, std::memory_order_relaxed);
+            }
+            if (!counting.load(std::memory_order_relaxed)) return;
+            startCounting(k);
+            for (const Owned& o : cell) ++ownerCounts[k][o.entry.i];
+            cell.clear();
+          });
+    });
+    passOneBytes = liveBytes() + kept.size() * sizeof(Owned) + partOneCounts.size() * sizeof(int32_t);
+    if (!counting.load()) {
+      // In order, into the list.
+      count = reserved.load();
+      std::sort(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(count), [](const Owned& a, const Owned& b) {
+        if (a.entry.i != b.entry.i) return a.entry.i < b.entry.i;
+        return a.rank != b.rank ? a.rank < b.rank : a.entry.j < b.entry.j;
+      });
+      if (bonds.entries.size() < count) GrowDiscarding(bonds.entries, count);
+      for (size_t e = 0; e < count; ++e) {
+        const BOND_ENTRY& entry = kept[e].entry;
+        bonds.entries[e] = entry;
+        ++counts[entry.i];
+        ++counts[entry.j];
+      }
+    } else {
+      for (size_t k = 0; k < static_cast<size_t>(team); ++k) startCounting(k);
+      for (size_t e = 0, end = keptEnd.load(); e < end; ++e) ++counts[kept[e].entry.i];
+      kept = qv::PodVector<Owned>();
+      // Each owner's entries in one run: the counts become its run's next write position.
+      // Past the longest list an int32 count can describe, owners are left out.
+      int32_t* const place = ownerCounts[0];
+      int32_t* const part1 = ownerCounts[1];
+      size_t total = 0;
+      for (int32_t i = 0; i < n; ++i) {
+        const size_t c = static_cast<size_t>(place[i]) + (part1 ? static_cast<size_t>(part1[i]) : 0);
+        if (total + c > kMaxEntries) {
+          place[i] = -1;
+          continue;
+        }
+        place[i] = static_cast<int32_t>(total);
+        total += c;
+      }
+      count = total;
+      if (bonds.entries.size() < count) freshEntries |= GrowDiscarding(bonds.entries, count);
+      BOND_ENTRY* const entries = bonds.entries.data();
+      // The rank of each entry, by which an owner's entries are put in order.
+      qv::PodVector<uint8_t> rankOf(count);
+      qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
+        const size_t from = count * k / static_cast<size_t>(team), to = count * (k + 1) / static_cast<size_t>(team);
+        if (freshEntries) Prefault(entries + from, (to - from) * sizeof(BOND_ENTRY));
+        Prefault(rankOf.data() + from, to - from);
+      });
+      // Both threads may write entries of one owner: its position moves atomically.
+      forPieces(cells, [&](int32_t from, int32_t to, int) {
+        walkCells(
+            from, to,
+            [&](int32_t owner, int32_t other, int rank, double dx, double dy, double dz) {
+              std::atomic_ref<int32_t> next(place[owner]);
+              if (next.load(std::memory_order_relaxed) < 0) return;
+              const int32_t e = next.fetch_add(1, std::memory_order_relaxed);
+              entries[e] = BOND_ENTRY{owner, other, static_cast<float>(dx), static_cast<float>(dy), static_cast<float>(dz)};
+              rankOf[static_cast<size_t>(e)] = static_cast<uint8_t>(rank);
+            },
+            [] {});
+      });
+      passOneBytes = std::max(passOneBytes, liveBytes() + partOneCounts.size() * sizeof(int32_t) + rankOf.size());
+      // Now each owner's write position is the end of its run; the runs are put in order
+      // (rank, then neighbour index) and the counts made again from the list.
+      const int32_t* const ends = place;
+      const int32_t mid = partBegin(n, 1);
+      qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
+        const int32_t first = k == 0 ? 0 : mid, last = k == 0 ? mid : n;
+        int32_t from = 0;
+        for (int32_t i = first - 1; i >= 0; --i)
+          if (ends[i] >= 0) {
+            from = ends[i];
+            break;
+          }
+        for (int32_t i = first; i < last; ++i) {
+          const int32_t to = ends[i];
+          if (to < 0) continue;
+          for (int32_t e = from + 1; e < to; ++e) {
+            const BOND_ENTRY entry = entries[e];
+            const uint8_t rank = rankOf[static_cast<size_t>(e)];
+            int32_t d = e;
+            for (; d > from && (rankOf[static_cast<size_t>(d - 1)] > rank ||
+                                (rankOf[static_cast<size_t>(d - 1)] == rank && entries[d - 1].j > entry.j));
+                 --d) {
+              entries[d] = entries[d - 1];
+              rankOf[static_cast<size_t>(d)] = rankOf[static_cast<size_t>(d - 1)];
+            }
+            entries[d] = entry;
+            rankOf[static_cast<size_t>(d)] = rank;
+          }
+          from = to;
+        }
+      });
+      const size_t halves = part1 ? 2 : 1;
+      std::fill(counts, counts + n, 0);
+      if (part1) std::fill(part1, part1 + n, 0);
+      qv::RunParallel(team, halves, [&](size_t k) {
+        int32_t* const cnt = k == 0 ? counts : part1;
+        for (size_t e = count * k / halves, end = count * (k + 1) / halves; e < end; ++e) {
+          ++cnt[entries[e].i];
+          ++cnt[entries[e].j];
+        }
+      });
+      if (part1)
+        for (int32_t i = 0; i < n; ++i) counts[i] += part1[i];
+    }
+  }
+  qv::PodVector<int32_t> place(byCell && !listed ? static_cast<size_t>(n) : 0);
+  if (!listed && byCell) {
     needHelperCounts();
     // Atoms listed in no spatial order: walking them by index would fetch every neighbour
     // cell from far away in memory. Walk the cells instead, twice: count each atom's half
@@ -894,7 +1207,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
         }
       }
     });
-  } else {
+  } else if (!listed) {
     // In index order: consecutive atoms share their neighbour cells in the cache. A list
     // longer than the capacity would be copied on every growth; a sample of the atoms tells
     // its length beforehand, so a first build of a dense frame sizes the array once (and
@@ -968,140 +1281,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       written = w;
       return to;
     };
-    // On the coarser grid a sample of at most one entry in kShortList atoms takes the half
-    // stencil: a first pass counts the entries and marks the slots that find any (a bit
-    // above their codes, which every reader masks off), a second collects those slots'
-    // entries and puts them in order. Should the count prove the sample wrong, the walk
-    // below runs after all.
-    bool listed = false;
-    if (emulate && perAtom >= 0 && perAtom * kShortList <= 1) {
-      constexpr uint8_t kFinds = 0x40;
-      // The index walk's cell of each atom is not needed unless the pass proves the sample
-      // wrong; its room goes to the float copies meanwhile.
-      cellOf = qv::PodVector<int32_t>();
-      const size_t stride = static_cast<size_t>(n) + kLanePad;
-      qv::PodVector<float> lanes(3 * stride);
-      qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
-        for (int a = 0; a < 3; ++a)
-          Prefault(lanes.data() + a * stride + stride * k / static_cast<size_t>(team),
-                   stride / static_cast<size_t>(team) * sizeof(float));
-      });
-      double magnitude[2] = {0, 0};
-      forPieces(placed, [&](int32_t from, int32_t to, int thread) {
-        double m = 0;
-        for (int32_t t = from; t < to; ++t) {
-          const double* pt = P + 3 * static_cast<size_t>(t);
-          for (int k = 0; k < 3; ++k) {
-            lanes[k * stride + static_cast<size_t>(t)] = static_cast<float>(pt[k]);
-            m = std::max(m, std::fabs(pt[k]));
-          }
-        }
-        magnitude[thread] = std::max(magnitude[thread], m);
-      });
-      for (int k = 0; k < 3; ++k)
-        for (size_t t = static_cast<size_t>(placed); t < stride; ++t) lanes[k * stride + t] = 0;
-      double shiftMagnitude = 0;
-      for (const auto& shift : part.imageShift)
-        for (double v : shift) shiftMagnitude = std::max(shiftMagnitude, std::fabs(v));
-      // Each float coordinate lies within lanesMagnitude * 2^-24 of its double, and so do
-      // each float shift and each shifted coordinate the gather adds up; the margin is many
-      // times their sum, and the float limit is rounded up past its own rounding.
-      const double lanesMagnitude = std::max(magnitude[0], magnitude[1]) + shiftMagnitude;
-      const double loose = faceReach * (1 + 0x1p-20) + lanesMagnitude * 0x1p-19;
-      laneX = lanes.data();
-      laneY = laneX + stride;
-      laneZ = laneY + stride;
-      laneLimit2 = static_cast<float>(loose * loose * (1 + 0x1p-20));
-      passOneBytes = sorted.size() * sizeof(double) + original.size() * sizeof(int32_t) + fineCode.size() +
-                     cellStart.size() * sizeof(int32_t) + lanes.size() * sizeof(float);
-      size_t total[2] = {0, 0};
-      // The first and past the last cell with a find, so that the collection skips the rest.
-      int32_t findsFrom[2] = {cells, cells}, findsTo[2] = {0, 0};
-      // Far beyond any box, floats would overflow: there the walk per atom finds the pairs.
-      const bool floats = lanesMagnitude < 1e30;
-      passOneLanes = !floats ? 0 : wideLanes ? 8 : 4;
-      forPieces(cells, [&](int32_t from, int32_t to, int thread) {
-        size_t mine = 0;
-        NearCells near;
-        int32_t c[3] = {from % nc[0], from / nc[0] % nc[1], from / (nc[0] * nc[1])};
-        for (int32_t cell = from; cell < to; ++cell) {
-          auto found = [&](int32_t s, int32_t t, double dx, double dy, double dz, int image) {
-            ownedEntry(s, t, dx, dy, dz, image, [&](int32_t, int32_t, int, double, double, double) {
-              std::atomic_ref<uint8_t>(fineCode[s]).store(static_cast<uint8_t>(fineCode[s] | kFinds),
-                                                          std::memory_order_relaxed);
-              ++mine;
-            });
-          };
-          const size_t before = mine;
-          if (floats && wideLanes) {
-            visitCellHalfWide(cell, c, near, found);
-          } else if (floats) {
-            visitCellHalf(cell, c, near, found);
-          } else {
-            for (int32_t s = start[cell]; s < start[cell + 1]; ++s)
-              visitHalf(s, cell, faceReach2, [&](int32_t t, double dx, double dy, double dz, int image) {
-                found(s, t, dx, dy, dz, image);
-              });
-          }
-          if (mine != before) {
-            findsFrom[thread] = std::min(findsFrom[thread], cell);
-            findsTo[thread] = std::max(findsTo[thread], cell + 1);
-          }
-          if (++c[0] == nc[0]) {
-            c[0] = 0;
-            if (++c[1] == nc[1]) {
-              c[1] = 0;
-              ++c[2];
-            }
-          }
-        }
-        total[thread] += mine;
-      });
-      laneX = laneY = laneZ = nullptr;
-      lanes = qv::PodVector<float>();
-      const size_t entries = total[0] + total[1];
-      if (entries <= static_cast<size_t>(n / kShortList) + 1024) {
-        struct Owned {
-          int32_t owner;
-          uint64_t key;  // rank, then neighbour index, as the walk orders an atom's entries
-          BOND_ENTRY entry;
-        };
-        std::vector<Owned> list;
-        list.reserve(entries);
-        for (int32_t cell = std::min(findsFrom[0], findsFrom[1]), end = std::max(findsTo[0], findsTo[1]); cell < end;
-             ++cell) {
-          for (int32_t s = start[cell]; s < start[cell + 1]; ++s) {
-            if (!(fineCode[s] & kFinds)) continue;
-            visitOwned(s, cell, [&](int32_t owner, int32_t other, int rank, double dx, double dy, double dz) {
-              list.push_back(Owned{owner, static_cast<uint64_t>(rank) << 32 | static_cast<uint32_t>(other),
-                                   BOND_ENTRY{owner, other, static_cast<float>(dx), static_cast<float>(dy),
-                                              static_cast<float>(dz)}});
-            });
-          }
-        }
-        std::sort(list.begin(), list.end(), [](const Owned& a, const Owned& b) {
-          return a.owner != b.owner ? a.owner < b.owner : a.key < b.key;
-        });
-        if (bonds.entries.size() < list.size()) GrowDiscarding(bonds.entries, list.size());
-        for (size_t e = 0; e < list.size(); ++e) {
-          bonds.entries[e] = list[e].entry;
-          ++counts[list[e].entry.i];
-          ++counts[list[e].entry.j];
-        }
-        count = list.size();
-        shortListBytes = list.capacity() * sizeof(Owned);
-        listed = true;
-      }
-    }
-    if (!listed && cellOf.empty()) {
-      // The pass proved the sample wrong: the index walk below needs each atom's cell again.
-      cellOf.resize(static_cast<size_t>(n));
-      std::fill(cellOf.begin(), cellOf.end(), -1);
-      for (int32_t cell = 0; cell < cells; ++cell)
-        for (int32_t s = start[cell]; s < start[cell + 1]; ++s) cellOf[orig[s]] = cell;
-    }
-    int32_t next = listed ? n : 0;
-    if (team > 1 && !listed) {
+    int32_t next = 0;
+    if (team > 1) {
       needHelperCounts();
       // The first stretch is sized by the sample with a small margin only: the pages
       // between the halves are touched when the second moves up, so a wide gap would cost
@@ -1153,7 +1334,32 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   }
   bonds.bondCount = static_cast<int32_t>(count);
 
-  if (images) {
+  if (images && floatPath && records.empty()) {
+    // No doubles were made: each atom's exact position again, in index order.
+    forPieces(n, [&](int32_t from, int32_t to, int) {
+      for (int32_t i = from; i < to; ++i) {
+        if (cellOf[i] < 0) continue;
+        double w[3];
+        exactPosition(i, w);
+        float* p = pos + 3 * static_cast<size_t>(i);
+        p[0] = static_cast<float>(w[0] + origin[0]);
+        p[1] = static_cast<float>(w[1] + origin[1]);
+        p[2] = static_cast<float>(w[2] + origin[2]);
+      }
+    });
+  } else if (images && floatPath) {
+    // From the slots' records; each atom is written once.
+    forPieces(placed, [&](int32_t from, int32_t to, int) {
+      for (int32_t s = from; s < to; ++s) {
+        double w[3];
+        exactSlot(s, w);
+        float* p = pos + 3 * static_cast<size_t>(orig[s]);
+        p[0] = static_cast<float>(w[0] + origin[0]);
+        p[1] = static_cast<float>(w[1] + origin[1]);
+        p[2] = static_cast<float>(w[2] + origin[2]);
+      }
+    });
+  } else if (images) {
     forPieces(placed, [&](int32_t from, int32_t to, int) {
       for (int32_t s = from; s < to; ++s) {
         float* p = pos + 3 * static_cast<size_t>(orig[s]);
@@ -1165,10 +1371,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     });
   }
   if (stats) {
-    stats->workingBytes = sorted.size() * sizeof(double) +
-                          (cellOf.size() + original.size() + helperCounts.size() + place.size()) * sizeof(int32_t) +
-                          fineCode.size() * sizeof(uint8_t) + shortListBytes +
-                          cellStart.size() * sizeof(int32_t);
+    stats->workingBytes = liveBytes() + (helperCounts.size() + place.size()) * sizeof(int32_t);
     stats->workingBytes = std::max({stats->workingBytes, passOneBytes, scatterBytes});
     stats->threads = team;
     stats->lanes = passOneLanes;
