@@ -56,9 +56,9 @@ constexpr int64_t kAtomsPerCell = 3;
 // atom.
 constexpr double kSparseCellsPerAtom = 1.0;
 
-// On the coarser grid, a list of at most one entry in this many atoms is found with the half
-// stencil and put in order after; its entries are held twice for that while, at most about
-// 5 bytes per atom.
+// On the coarser grid, a list of at most one entry in this many atoms is kept as the search
+// finds it (24 bytes an entry, 3 bytes per atom of room) and put in order after; a longer
+// one is counted first and written in a second pass.
 constexpr int32_t kShortList = 8;
 
 // Below this many atoms a second thread costs more to start than it saves.
@@ -391,7 +391,6 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // Each part's first slot, read before the parts' counters move.
   std::vector<size_t> slotCut(static_cast<size_t>(team) + 1);
   for (int k = 0; k <= team; ++k) slotCut[k] = static_cast<size_t>(cellStart[cellCut[k]]);
-  // The exact working position of a placed atom i, as locate gives it.
   // The exact working position of placed atom i from its frame position p, code and
   // wraps (m, or null), as locate gives it: the same operations in the same order.
   auto exactFrom = [&](int32_t i, const float* p, uint8_t code, const int8_t* m, double w[3]) {
@@ -521,7 +520,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   }
   if (!records.empty()) cellOf = qv::PodVector<int32_t>();
   const double rc2 = cutoff * cutoff;
-  const double* P = sorted.data();  // set again should the doubles be made later
+  const double* const P = sorted.data();
   const int32_t* orig = original.data();
   const int32_t* start = cellStart.data();
   // The exact working position and the code of the atom at slot s, on the float path.
@@ -531,7 +530,6 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     exactFrom(orig[s], r.p, r.code, r.wrap, w);
   };
   auto codeOfSlot = [&](int32_t s) -> int { return (records.empty() ? codeOf[orig[s]] : records[s].code) & ~kWrapped; };
-
 
   // Calls hit(t, dx, dy, dz) for every atom or image within the cut-off that the half list
   // holds under the atom at slot s (in cell `cell`): those in the 13 cells visited before

@@ -95,6 +95,7 @@ struct GridCase {
   int atoms;
   double cutoff;
   bool coarser;
+  double spread = 0.2;  // how many boxes the atoms reach beyond each face
 };
 
 class BuildBondsGrid : public ::testing::TestWithParam<GridCase> {};
@@ -103,7 +104,7 @@ TEST_P(BuildBondsGrid, GivesTheCutoffGridsListWithEveryWalkAndThreadCount) {
   const GridCase& c = GetParam();
   ATOMS_DATA f;
   std::copy(c.box.begin(), c.box.end(), f.box);
-  FillRandom(f, c.atoms, static_cast<unsigned>(c.atoms), -0.2, 1.2);
+  FillRandom(f, c.atoms, static_cast<unsigned>(c.atoms), -c.spread, 1 + c.spread);
   ExpectMatchesReference(f, c.cutoff);
   const reftest::HalfList want = reftest::FinderList(f, c.cutoff);
   const int64_t cutoffGridCells = [&] {
@@ -137,6 +138,9 @@ INSTANTIATE_TEST_SUITE_P(
                       GridCase{"SparseLongCutoff", {100, 0, 0, 0, 100, 0, 0, 0, 100}, 150, 20.0, false},
                       GridCase{"Dense", {4, 0, 0, 0, 4, 0, 0, 0, 4}, 300, 1.5, false},
                       GridCase{"DenseShortCutoff", {5, 0, 0, 0, 6, 0, 0, 0, 9}, 900, 0.5, true},
+                      // Most atoms more than 127 boxes away, the rest nearer.
+                      GridCase{"DenseShortCutoffFarOutside", {5, 0, 0, 0, 6, 0, 0, 0, 9}, 900, 0.5, true, 250},
+                      GridCase{"ShearedFarOutside", {10, 0, 0, 4, 9, 0, -3, 2, 11}, 200, 0.9, true, 250},
                       GridCase{"DenseFewerCellsThanAtoms", {6, 0, 0, 0, 6, 0, 0, 0, 6}, 1500, 0.7, false},
                       GridCase{"DenseOnTheCutoffGrid", {12, 0, 0, 0, 12, 0, 0, 0, 12}, 700, 2.0, false},
                       GridCase{"ShearedShortCutoff", {10, 0, 0, 4, 9, 0, -3, 2, 11}, 200, 0.9, true},
