@@ -272,7 +272,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // atoms listed in space order.
   constexpr int8_t kFarWrap = std::numeric_limits<int8_t>::min();
   qv::PodVector<int8_t> wraps;
-  auto locate = [&](int32_t i, double w[3], int32_t c[3], uint8_t& code, int8_t* wrap = nullptr) -> int32_t {
+  auto locate = [&](int32_t i, double w[3], int32_t c[3], uint8_t& code, int8_t* wrap = nullptr)
+                    __attribute__((always_inline)) -> int32_t {
     const float* p = pos + 3 * static_cast<size_t>(i);
     w[0] = static_cast<double>(p[0]) - origin[0];
     w[1] = static_cast<double>(p[1]) - origin[1];
@@ -393,7 +394,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   for (int k = 0; k <= team; ++k) slotCut[k] = static_cast<size_t>(cellStart[cellCut[k]]);
   // The exact working position of placed atom i from its frame position p, code and
   // wraps (m, or null), as locate gives it: the same operations in the same order.
-  auto exactFrom = [&](int32_t i, const float* p, uint8_t code, const int8_t* m, double w[3]) {
+  auto exactFrom = [&](int32_t i, const float* p, uint8_t code, const int8_t* m, double w[3])
+                       __attribute__((always_inline)) {
     const bool wrapped = code & kWrapped;
     if (wrapped && (!m || m[0] == kFarWrap || m[1] == kFarWrap || m[2] == kFarWrap)) {
       int32_t c[3];
