@@ -433,7 +433,7 @@ TEST(BuildBonds, EmptyOrShortFramesAndBadCutoffsGiveNoBonds) {
 }
 
 // Measured through the allocator: a second build (the bond arrays already large enough)
-// holds at most about 100 bytes per atom at its peak, and the report matches.
+// holds at most 44 bytes per atom at its peak, and the report matches.
 TEST(BuildBonds, WorkingMemoryStaysWithinABudgetPerAtom) {
   constexpr int kAtoms = 200000;
   ATOMS_DATA scattered;
