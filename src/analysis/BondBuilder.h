@@ -12,14 +12,16 @@ struct BondBuildStats {
   size_t workingBytes = 0;  // memory held during the build beyond the frame and its bonds
   int32_t cells[3] = {0, 0, 0};
   bool periodicImages = false;  // false: the search saw no periodic images
-  bool walkedByCell = false;    // atoms in no spatial order: walked cell by cell in two passes
+  bool walkedByCell = false;    // taken for atoms in no spatial order (see BondWalk)
   int threads = 1;
   int lanes = 0;  // float lanes of a short list's first pass (4 or 8); 0: no such pass
 };
 
 // How the build walks the atoms; both give the same list in the same order. By index suits
-// atoms listed in space order, by cell (two passes) atoms listed at random. kAuto looks at
-// the order of the atoms.
+// atoms listed in space order, by cell (two passes) atoms listed at random; below the atoms'
+// spacing, where the search runs cell by cell on float copies anyway, by cell keeps a record
+// per slot so that no pair's exact positions are fetched from far away. kAuto looks at the
+// order of the atoms.
 enum class BondWalk { kAuto, kByIndex, kByCell };
 
 // Determines the bonds of one frame into `bonds` (usually frame.bonds): a half list, each
