@@ -777,9 +777,17 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   float floatShift[27][3];
   for (int m = 0; m < 27; ++m)
     for (int k = 0; k < 3; ++k) floatShift[m][k] = static_cast<float>(part.imageShift[m][k]);
+  // Where a cell's gather writes: plain pointers, so that its stores cannot be taken to
+  // change them.
+  struct NearView {
+    float *x, *y, *z;
+    int32_t* slot;
+    uint8_t* image;
+    int count;  // ranges
+  };
   // The ranges of slots the cell's atoms scan (from, to, image), the cell's own last; makes
-  // room for them in `near` and returns their count.
-  auto nearRanges = [&](int32_t cell, const int32_t c[3], NearCells& near, int32_t ranges[14][3]) {
+  // room for them in `near`.
+  auto nearRanges = [&](int32_t cell, const int32_t c[3], NearCells& near, int32_t ranges[14][3]) -> NearView {
     int32_t reach[3][3];
     int digit[3][3];
     neighbourSteps(c, reach, digit);
@@ -822,7 +830,13 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       near.slot.resize(2 * room);
       near.image.resize(2 * room);
     }
-    return count;
+    return NearView{near.x.data(), near.y.data(), near.z.data(), near.slot.data(), near.image.data(), count};
+  };
+  // After the gather's m values: zeros for the whole loads past them. Returns where the
+  // cell's own atoms start.
+  auto padNear = [&](float* x, float* y, float* z, size_t m, int32_t cell) {
+    for (size_t e = m; e < m + kLanePad; ++e) x[e] = y[e] = z[e] = 0;
+    return static_cast<int32_t>(m) - (start[cell + 1] - start[cell]);
   };
   // As ScanSlots measures it, from the exact positions: the pair of slot s and the image of
   // slot t, if within faceReach.
@@ -839,18 +853,13 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     const int32_t first = start[cell], last = start[cell + 1];
     if (first == last) return;
     int32_t ranges[14][3];
-    const int count = nearRanges(cell, c, near, ranges);
-    // Locals, so that the stores below cannot be taken to change them.
-    float* const nx = near.x.data();
-    float* const ny = near.y.data();
-    float* const nz = near.z.data();
-    int32_t* const ns = near.slot.data();
-    uint8_t* const ni = near.image.data();
-    const float* const lx = laneX;
-    const float* const ly = laneY;
-    const float* const lz = laneZ;
+    const NearView v = nearRanges(cell, c, near, ranges);
+    float *const nx = v.x, *const ny = v.y, *const nz = v.z;
+    int32_t* const ns = v.slot;
+    uint8_t* const ni = v.image;
+    const float *const lx = laneX, *const ly = laneY, *const lz = laneZ;
     size_t m = 0;
-    for (int r = 0; r < count; ++r) {
+    for (int r = 0; r < v.count; ++r) {
       const int32_t from = ranges[r][0], length = ranges[r][1] - from;
       const float* shift = floatShift[ranges[r][2]];
 #if defined(__SSE2__)
@@ -875,8 +884,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       std::memset(ni + m, ranges[r][2], static_cast<size_t>(length));
       m += static_cast<size_t>(length);
     }
-    for (size_t e = m; e < m + kLanePad; ++e) nx[e] = ny[e] = nz[e] = 0;
-    const int32_t own = static_cast<int32_t>(m) - (last - first);
+    const int32_t own = padNear(nx, ny, nz, m, cell);
     for (int32_t s = first; s < last; ++s)
       ScanLanes(nx, ny, nz, 0, own + (s - first), laneX[s], laneY[s], laneZ[s], laneLimit2,
                 [&](int32_t e) { measure(s, ns[e], ni[e], hit); });
@@ -889,17 +897,13 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     const int32_t first = start[cell], last = start[cell + 1];
     if (first == last) return;
     int32_t ranges[14][3];
-    const int count = nearRanges(cell, c, near, ranges);
-    float* const nx = near.x.data();
-    float* const ny = near.y.data();
-    float* const nz = near.z.data();
-    int32_t* const ns = near.slot.data();
-    uint8_t* const ni = near.image.data();
-    const float* const lx = laneX;
-    const float* const ly = laneY;
-    const float* const lz = laneZ;
+    const NearView v = nearRanges(cell, c, near, ranges);
+    float *const nx = v.x, *const ny = v.y, *const nz = v.z;
+    int32_t* const ns = v.slot;
+    uint8_t* const ni = v.image;
+    const float *const lx = laneX, *const ly = laneY, *const lz = laneZ;
     size_t m = 0;
-    for (int r = 0; r < count; ++r) {
+    for (int r = 0; r < v.count; ++r) {
       const int32_t from = ranges[r][0], length = ranges[r][1] - from;
       const float* shift = floatShift[ranges[r][2]];
       const __m256 vx = _mm256_set1_ps(shift[0]), vy = _mm256_set1_ps(shift[1]), vz = _mm256_set1_ps(shift[2]);
@@ -914,8 +918,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       std::memset(ni + m, ranges[r][2], static_cast<size_t>(length));
       m += static_cast<size_t>(length);
     }
-    for (size_t e = m; e < m + kLanePad; ++e) nx[e] = ny[e] = nz[e] = 0;
-    const int32_t own = static_cast<int32_t>(m) - (last - first);
+    const int32_t own = padNear(nx, ny, nz, m, cell);
     const __m256 limit = _mm256_set1_ps(laneLimit2);
     for (int32_t s = first; s < last; ++s) {
       const __m256 qx = _mm256_set1_ps(lx[s]), qy = _mm256_set1_ps(ly[s]), qz = _mm256_set1_ps(lz[s]);
