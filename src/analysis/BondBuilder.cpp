@@ -567,7 +567,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       digit[k][2] = high ? 1 : 0;
     }
   };
-  auto visitHalf = [&](int32_t s, int32_t cell, double limit2, auto&& hit) {
+  auto visitHalf = [&](int32_t s, int32_t cell, auto&& hit) {
     const double* ps = P + 3 * static_cast<size_t>(s);
     double u[3];
     int32_t c[3];
@@ -589,9 +589,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       gap[k][1] = 0.0;
       gap[k][2] = part.orthogonal ? high * high : (high <= faceReach ? 0.0 : kFar);
     }
-    auto scan = [&](int32_t from, int32_t to, int image, double qx, double qy, double qz) {
-      ScanSlots(P, from, to, qx, qy, qz, limit2,
-                [&](int32_t t, double dx, double dy, double dz) { hit(t, dx, dy, dz, image); });
+    auto scan = [&](int32_t from, int32_t to, double qx, double qy, double qz) {
+      ScanSlots(P, from, to, qx, qy, qz, rc2, hit);
     };
     if (c[0] > 0 && c[0] < nc[0] - 1) {
       // Away from the x faces the three cells of a row (x steps -1, 0, +1) lie side by side
@@ -602,12 +601,11 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
         const double rowGap = gap[1][step[1]] + gap[2][step[2]];
         if (ry < 0 || rz < 0 || rowGap > faceReach2) continue;
         const int32_t k = (rz * nc[1] + ry) * nc[0] + c[0] - 1;
-        const int image = CellPartition::ImageIndex(0, digit[1][step[1]], digit[2][step[2]]);
-        const double* shift = part.imageShift[image];
+        const double* shift = part.imageShift[CellPartition::ImageIndex(0, digit[1][step[1]], digit[2][step[2]])];
         // The last row is the centre's: the cell before it, then the centre up to the atom.
         const int32_t from = rowGap + gap[0][0] <= faceReach2 ? start[k] : start[k + 1];
         const int32_t to = row == 12 ? s : start[rowGap + gap[0][2] <= faceReach2 ? k + 3 : k + 2];
-        scan(from, to, image, xi - shift[0], yi - shift[1], zi - shift[2]);
+        scan(from, to, xi - shift[0], yi - shift[1], zi - shift[2]);
       }
       return;
     }
@@ -615,11 +613,11 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       const int32_t rx = reach[0][step[0]], ry = reach[1][step[1]], rz = reach[2][step[2]];
       if (rx < 0 || ry < 0 || rz < 0 || gap[0][step[0]] + gap[1][step[1]] + gap[2][step[2]] > faceReach2) continue;
       const int32_t k = (rz * nc[1] + ry) * nc[0] + rx;
-      const int image = CellPartition::ImageIndex(digit[0][step[0]], digit[1][step[1]], digit[2][step[2]]);
-      const double* shift = part.imageShift[image];
-      scan(start[k], start[k + 1], image, xi - shift[0], yi - shift[1], zi - shift[2]);
+      const double* shift =
+          part.imageShift[CellPartition::ImageIndex(digit[0][step[0]], digit[1][step[1]], digit[2][step[2]])];
+      scan(start[k], start[k + 1], xi - shift[0], yi - shift[1], zi - shift[2]);
     }
-    scan(start[cell], s, 0, xi, yi, zi);
+    scan(start[cell], s, xi, yi, zi);
   };
 
   // On the coarser grid: every atom or image within the cut-off in all 27 neighbour cells,
@@ -718,10 +716,10 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     if (emulate)
       visitFull(s, cell, buf, hit);
     else
-      visitHalf(s, cell, rc2, [&](int32_t t, double dx, double dy, double dz, int) { hit(t, dx, dy, dz); });
+      visitHalf(s, cell, hit);
   };
 
-  // A short list on the coarser grid (a cut-off below the atoms' spacing) is found with the
+  // On the coarser grid (a cut-off below the atoms' spacing) the list is found with the
   // half stencil, which meets every pair once instead of twice: emit(owner, other, rank, dx,
   // dy, dz) receives each entry of the cut-off grid's list that the pairs found from slot s
   // make, under whichever of the two atoms that list files it, with the vector and the
@@ -957,21 +955,20 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   auto addHelperCounts = [&] {
     for (size_t i = 0; i < helperCounts.size(); ++i) counts[i] += helperCounts[i];
   };
-  size_t passOneBytes = 0;
-  int passOneLanes = 0;
+  size_t floatSearchBytes = 0;
+  int floatSearchLanes = 0;
   // On the coarser grid the float copies are searched with the half stencil. A short list
   // (at most one entry in kShortList atoms) is kept as found and put in order after. Past
   // that the pass counts each atom's entries instead, and a second pass writes them at their
   // places; each atom's few are then put in order.
   // Far beyond any box, floats would overflow: there the doubles are made after all.
-  const bool listed = floatPath;
   if (floatPath) {
     // Each float coordinate lies within lanesMagnitude * 2^-24 of its double, and so do
     // each float shift and each shifted coordinate the gather adds up; the margin is many
     // times their sum, and the float limit is rounded up past its own rounding.
     const double loose = faceReach * (1 + 0x1p-20) + lanesMagnitude * 0x1p-19;
     laneLimit2 = static_cast<float>(loose * loose * (1 + 0x1p-20));
-    passOneLanes = wideLanes ? 8 : 4;
+    floatSearchLanes = wideLanes ? 8 : 4;
     // Calls emit(owner, other, rank, dx, dy, dz) for every entry the pairs found in cells
     // [from, to) make, and afterCell() after each cell.
     auto walkCells = [&](int32_t from, int32_t to, auto&& emit, auto&& afterCell) {
@@ -1055,7 +1052,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
             cell.clear();
           });
     });
-    passOneBytes = liveBytes() + kept.size() * sizeof(Owned) + partOneCounts.size() * sizeof(int32_t);
+    floatSearchBytes = liveBytes() + kept.size() * sizeof(Owned) + partOneCounts.size() * sizeof(int32_t);
     if (!counting.load()) {
       // In order, into the list.
       count = reserved.load();
@@ -1111,7 +1108,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
             },
             [] {});
       });
-      passOneBytes = std::max(passOneBytes, liveBytes() + partOneCounts.size() * sizeof(int32_t) + rankOf.size());
+      floatSearchBytes = std::max(floatSearchBytes, liveBytes() + partOneCounts.size() * sizeof(int32_t) + rankOf.size());
       // Now each owner's write position is the end of its run; the runs are put in order
       // (rank, then neighbour index) and the counts made again from the list.
       const int32_t* const ends = place;
@@ -1157,8 +1154,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
         for (int32_t i = 0; i < n; ++i) counts[i] += part1[i];
     }
   }
-  qv::PodVector<int32_t> place(byCell && !listed ? static_cast<size_t>(n) : 0);
-  if (!listed && byCell) {
+  qv::PodVector<int32_t> place(byCell && !floatPath ? static_cast<size_t>(n) : 0);
+  if (!floatPath && byCell) {
     needHelperCounts();
     // Atoms listed in no spatial order: walking them by index would fetch every neighbour
     // cell from far away in memory. Walk the cells instead, twice: count each atom's half
@@ -1210,7 +1207,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
         }
       }
     });
-  } else if (!listed) {
+  } else if (!floatPath) {
     // In index order: consecutive atoms share their neighbour cells in the cache. A list
     // longer than the capacity would be copied on every growth; a sample of the atoms tells
     // its length beforehand, so a first build of a dense frame sizes the array once (and
@@ -1375,9 +1372,9 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   }
   if (stats) {
     stats->workingBytes = liveBytes() + (helperCounts.size() + place.size()) * sizeof(int32_t);
-    stats->workingBytes = std::max({stats->workingBytes, passOneBytes, scatterBytes});
+    stats->workingBytes = std::max({stats->workingBytes, floatSearchBytes, scatterBytes});
     stats->threads = team;
-    stats->lanes = passOneLanes;
+    stats->lanes = floatSearchLanes;
     stats->walkedByCell = byCell;
     stats->cells[0] = nc[0];
     stats->cells[1] = nc[1];

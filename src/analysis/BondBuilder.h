@@ -14,7 +14,7 @@ struct BondBuildStats {
   bool periodicImages = false;  // false: the search saw no periodic images
   bool walkedByCell = false;    // taken for atoms in no spatial order (see BondWalk)
   int threads = 1;
-  int lanes = 0;  // float lanes of a short list's first pass (4 or 8); 0: no such pass
+  int lanes = 0;  // float lanes of the search below the atoms' spacing (4 or 8); 0: not taken
 };
 
 // How the build walks the atoms; both give the same list in the same order. By index suits
@@ -35,8 +35,8 @@ enum class BondWalk { kAuto, kByIndex, kByCell };
 int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int periodic,
                    BondBuildStats* stats = nullptr, BondWalk walk = BondWalk::kAuto, int threads = 0);
 
-// A short list's first pass compares eight float lanes at a time on a processor that has
-// them, else four, with the same result. false keeps it at four (tests of that path).
+// The search below the atoms' spacing compares eight float lanes at a time on a processor
+// that has them, else four, with the same result. false keeps it at four (tests of that path).
 void AllowWideBondLanes(bool allowed);
 
 // Builds the bonds of the current frame of every trajectory data set with the given

@@ -151,11 +151,12 @@ void CellPartition::RebuildShifts() {
 }
 
 void CellPartition::CellCoordinates(int32_t count, const double* points, int32_t* cells) const {
+  const UnitMap units = Units();
   for (int32_t i = 0; i < count; ++i) {
     const double* p = points + 3 * static_cast<size_t>(i);
     int32_t* c = cells + 3 * static_cast<size_t>(i);
     double u[3];
-    CellUnits(p, u);
+    units.Apply(p, u);
     for (int k = 0; k < 3; ++k) {
       if (!std::isfinite(u[k])) {
         c[0] = c[1] = c[2] = INT32_MIN;
