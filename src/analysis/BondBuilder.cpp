@@ -769,66 +769,94 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // padded.
   struct NearCells {
     qv::PodVector<float> x, y, z;
-    qv::PodVector<int32_t> slot;
-    qv::PodVector<uint8_t> image;
   };
   float floatShift[27][3];
   for (int m = 0; m < 27; ++m)
     for (int k = 0; k < 3; ++k) floatShift[m][k] = static_cast<float>(part.imageShift[m][k]);
-  // Where a cell's gather writes: plain pointers, so that its stores cannot be taken to
-  // change them.
-  struct NearView {
-    float *x, *y, *z;
-    int32_t* slot;
-    uint8_t* image;
-    int count;  // ranges
+  // The ranges of slots a cell's atoms scan, the cell's own last: (from, to, image, where
+  // the range starts in `near`), and after the last the end of `near`. A range holds a few
+  // atoms, so a pair the float test passes finds its slot and image among them, rather than
+  // every gathered value carrying its own.
+  using NearRanges = int32_t[15][4];
+  // For a row of cells (the same y and z): the first cell of each row the half stencil
+  // reaches besides the centre's (-1: none) and its image. Away from the x faces a cell's
+  // ranges follow from it at the cost of a few loads.
+  struct RowPlan {
+    int32_t base[4];
+    int image[4];
   };
-  // The ranges of slots the cell's atoms scan (from, to, image), the cell's own last; makes
-  // room for them in `near`.
-  auto nearRanges = [&](int32_t cell, const int32_t c[3], NearCells& near, int32_t ranges[14][3]) -> NearView {
+  auto rowPlan = [&](const int32_t c[3], RowPlan& plan) {
     int32_t reach[3][3];
     int digit[3][3];
     neighbourSteps(c, reach, digit);
+    for (int r = 0; r < 4; ++r) {
+      const int* step = kHalfSteps[3 * r];
+      const int32_t ry = reach[1][step[1]], rz = reach[2][step[2]];
+      plan.base[r] = ry < 0 || rz < 0 ? -1 : (rz * nc[1] + ry) * nc[0];
+      plan.image[r] = CellPartition::ImageIndex(0, digit[1][step[1]], digit[2][step[2]]);
+    }
+  };
+  // Fills the ranges of the cell at coordinates c (in the row of `plan`); returns how many.
+  auto nearRanges = [&](int32_t cell, const int32_t c[3], const RowPlan& plan, NearRanges& ranges) -> int {
     int count = 0;
+    int32_t at = 0;
     auto range = [&](int32_t from, int32_t to, int image) {
       if (from >= to) return;
       ranges[count][0] = from;
       ranges[count][1] = to;
       ranges[count][2] = image;
+      ranges[count][3] = at;
+      at += to - from;
       ++count;
     };
-    const bool inner = c[0] > 0 && c[0] < nc[0] - 1;
-    for (int row = 0; row < 13; row += 3) {
-      const int* step = kHalfSteps[row];
-      const int32_t ry = reach[1][step[1]], rz = reach[2][step[2]];
-      if (ry < 0 || rz < 0) continue;
-      const int32_t k = (rz * nc[1] + ry) * nc[0];
-      if (inner) {
-        // The centre's row holds just the cell before the centre.
-        const int32_t x = k + c[0] - 1;
-        range(start[x], start[row == 12 ? x + 1 : x + 3],
-              CellPartition::ImageIndex(0, digit[1][step[1]], digit[2][step[2]]));
-        continue;
+    if (c[0] > 0 && c[0] < nc[0] - 1) {
+      // A row's three cells (x steps -1, 0, +1) lie side by side with one image shift; in
+      // the centre's row the cell before the centre and the centre itself.
+      for (int r = 0; r < 4; ++r)
+        if (plan.base[r] >= 0) range(start[plan.base[r] + c[0] - 1], start[plan.base[r] + c[0] + 2], plan.image[r]);
+      range(start[cell - 1], start[cell + 1], 0);
+    } else {
+      int32_t reach[3][3];
+      int digit[3][3];
+      neighbourSteps(c, reach, digit);
+      for (int row = 0; row < 13; row += 3) {
+        const int* step = kHalfSteps[row];
+        const int32_t ry = reach[1][step[1]], rz = reach[2][step[2]];
+        if (ry < 0 || rz < 0) continue;
+        const int32_t k = (rz * nc[1] + ry) * nc[0];
+        for (int sx = 0; sx < (row == 12 ? 1 : 3); ++sx) {
+          const int32_t rx = reach[0][sx];
+          if (rx >= 0)
+            range(start[k + rx], start[k + rx + 1],
+                  CellPartition::ImageIndex(digit[0][sx], digit[1][step[1]], digit[2][step[2]]));
+        }
       }
-      for (int sx = 0; sx < (row == 12 ? 1 : 3); ++sx) {
-        const int32_t rx = reach[0][sx];
-        if (rx >= 0)
-          range(start[k + rx], start[k + rx + 1],
-                CellPartition::ImageIndex(digit[0][sx], digit[1][step[1]], digit[2][step[2]]));
-      }
+      range(start[cell], start[cell + 1], 0);
     }
-    range(start[cell], start[cell + 1], 0);
-    size_t room = 2 * kLanePad;
-    for (int r = 0; r < count; ++r) room += static_cast<size_t>(ranges[r][1] - ranges[r][0]);
+    ranges[count][3] = at;
+    return count;
+  };
+  // Room in `near` for the ranges' values and the padding; plain pointers to it, so that
+  // the gather's stores cannot be taken to change them.
+  struct NearView {
+    float *x, *y, *z;
+  };
+  auto nearRoom = [&](NearCells& near, int32_t values) {
+    const size_t room = static_cast<size_t>(values) + 2 * kLanePad;
     if (near.x.size() < room) {
       for (auto* v : {&near.x, &near.y, &near.z}) {
         *v = qv::PodVector<float>();
         v->resize(2 * room);
       }
-      near.slot.resize(2 * room);
-      near.image.resize(2 * room);
     }
-    return NearView{near.x.data(), near.y.data(), near.z.data(), near.slot.data(), near.image.data(), count};
+    return NearView{near.x.data(), near.y.data(), near.z.data()};
+  };
+  // The slot and image of the value at e in `near`.
+  auto nearSlot = [](const NearRanges& ranges, int32_t e, int& image) {
+    int r = 0;
+    while (e >= ranges[r + 1][3]) ++r;
+    image = ranges[r][2];
+    return ranges[r][0] + (e - ranges[r][3]);
   };
   // After the gather's m values: zeros for the whole loads past them. Returns where the
   // cell's own atoms start.
@@ -847,73 +875,59 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     const double dx = pt[0] - qx, dy = pt[1] - qy, dz = pt[2] - qz;
     if (dx * dx + dy * dy + dz * dz <= faceReach2) hit(s, t, ps, pt, dx, dy, dz, image);
   };
-  auto visitCellHalf = [&](int32_t cell, const int32_t c[3], NearCells& near, auto&& hit) {
+  auto visitCellHalf = [&](int32_t cell, const NearRanges& ranges, int count, NearCells& near, auto&& hit) {
     const int32_t first = start[cell], last = start[cell + 1];
-    if (first == last) return;
-    int32_t ranges[14][3];
-    const NearView v = nearRanges(cell, c, near, ranges);
+    const NearView v = nearRoom(near, ranges[count][3]);
     float *const nx = v.x, *const ny = v.y, *const nz = v.z;
-    int32_t* const ns = v.slot;
-    uint8_t* const ni = v.image;
     const float *const lx = laneX, *const ly = laneY, *const lz = laneZ;
     size_t m = 0;
-    for (int r = 0; r < v.count; ++r) {
+    for (int r = 0; r < count; ++r) {
       const int32_t from = ranges[r][0], length = ranges[r][1] - from;
       const float* shift = floatShift[ranges[r][2]];
 #if defined(__SSE2__)
       // Four at a time: the next range, or the padding, overwrites what is written past this.
       const __m128 vx = _mm_set1_ps(shift[0]), vy = _mm_set1_ps(shift[1]), vz = _mm_set1_ps(shift[2]);
-      __m128i index = _mm_add_epi32(_mm_set1_epi32(from), _mm_set_epi32(3, 2, 1, 0));
       for (int32_t e = 0; e < length; e += 4) {
         _mm_storeu_ps(nx + m + e, _mm_add_ps(_mm_loadu_ps(lx + from + e), vx));
         _mm_storeu_ps(ny + m + e, _mm_add_ps(_mm_loadu_ps(ly + from + e), vy));
         _mm_storeu_ps(nz + m + e, _mm_add_ps(_mm_loadu_ps(lz + from + e), vz));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(ns + m + e), index);
-        index = _mm_add_epi32(index, _mm_set1_epi32(4));
       }
 #else
       for (int32_t e = 0; e < length; ++e) {
         nx[m + e] = lx[from + e] + shift[0];
         ny[m + e] = ly[from + e] + shift[1];
         nz[m + e] = lz[from + e] + shift[2];
-        ns[m + e] = from + e;
       }
 #endif
-      std::memset(ni + m, ranges[r][2], static_cast<size_t>(length));
       m += static_cast<size_t>(length);
     }
     const int32_t own = padNear(nx, ny, nz, m, cell);
     for (int32_t s = first; s < last; ++s)
-      ScanLanes(nx, ny, nz, 0, own + (s - first), laneX[s], laneY[s], laneZ[s], laneLimit2,
-                [&](int32_t e) { measure(s, ns[e], ni[e], hit); });
+      ScanLanes(nx, ny, nz, 0, own + (s - first), laneX[s], laneY[s], laneZ[s], laneLimit2, [&](int32_t e) {
+        int image;
+        const int32_t t = nearSlot(ranges, e, image);
+        measure(s, t, image, hit);
+      });
   };
 #if defined(__x86_64__) && defined(__GNUC__)
   // The same with eight lanes, where the processor has them: the gather and the scans take
   // half the steps.
-  auto visitCellHalfWide = [&](int32_t cell, const int32_t c[3], NearCells& near, auto&& hit)
+  auto visitCellHalfWide = [&](int32_t cell, const NearRanges& ranges, int count, NearCells& near, auto&& hit)
                                __attribute__((target("avx2"))) {
     const int32_t first = start[cell], last = start[cell + 1];
-    if (first == last) return;
-    int32_t ranges[14][3];
-    const NearView v = nearRanges(cell, c, near, ranges);
+    const NearView v = nearRoom(near, ranges[count][3]);
     float *const nx = v.x, *const ny = v.y, *const nz = v.z;
-    int32_t* const ns = v.slot;
-    uint8_t* const ni = v.image;
     const float *const lx = laneX, *const ly = laneY, *const lz = laneZ;
     size_t m = 0;
-    for (int r = 0; r < v.count; ++r) {
+    for (int r = 0; r < count; ++r) {
       const int32_t from = ranges[r][0], length = ranges[r][1] - from;
       const float* shift = floatShift[ranges[r][2]];
       const __m256 vx = _mm256_set1_ps(shift[0]), vy = _mm256_set1_ps(shift[1]), vz = _mm256_set1_ps(shift[2]);
-      __m256i index = _mm256_add_epi32(_mm256_set1_epi32(from), _mm256_set_epi32(7, 6, 5, 4, 3, 2, 1, 0));
       for (int32_t e = 0; e < length; e += 8) {
         _mm256_storeu_ps(nx + m + e, _mm256_add_ps(_mm256_loadu_ps(lx + from + e), vx));
         _mm256_storeu_ps(ny + m + e, _mm256_add_ps(_mm256_loadu_ps(ly + from + e), vy));
         _mm256_storeu_ps(nz + m + e, _mm256_add_ps(_mm256_loadu_ps(lz + from + e), vz));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(ns + m + e), index);
-        index = _mm256_add_epi32(index, _mm256_set1_epi32(8));
       }
-      std::memset(ni + m, ranges[r][2], static_cast<size_t>(length));
       m += static_cast<size_t>(length);
     }
     const int32_t own = padNear(nx, ny, nz, m, cell);
@@ -929,7 +943,11 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
         const int mask = _mm256_movemask_ps(_mm256_cmp_ps(d2, limit, _CMP_LE_OQ));
         if (mask == 0) continue;
         for (int lane = 0; lane < 8 && t + lane < to; ++lane)
-          if (mask >> lane & 1) measure(s, ns[t + lane], ni[t + lane], hit);
+          if (mask >> lane & 1) {
+            int image;
+            const int32_t slot = nearSlot(ranges, t + lane, image);
+            measure(s, slot, image, hit);
+          }
       }
     }
   };
@@ -974,13 +992,19 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     auto walkCells = [&](int32_t from, int32_t to, auto&& emit, auto&& afterCell) {
       NearCells near;
       int32_t c[3] = {from % nc[0], from / nc[0] % nc[1], from / (nc[0] * nc[1])};
+      RowPlan plan;
+      rowPlan(c, plan);
       auto found = [&](int32_t s, int32_t t, const double* ps, const double* pt, double dx, double dy, double dz,
                        int image) { ownedEntry(s, t, ps, pt, dx, dy, dz, image, emit); };
       for (int32_t cell = from; cell < to; ++cell) {
-        if (wideLanes)
-          visitCellHalfWide(cell, c, near, found);
-        else
-          visitCellHalf(cell, c, near, found);
+        if (start[cell] < start[cell + 1]) {
+          NearRanges ranges;
+          const int count = nearRanges(cell, c, plan, ranges);
+          if (wideLanes)
+            visitCellHalfWide(cell, ranges, count, near, found);
+          else
+            visitCellHalf(cell, ranges, count, near, found);
+        }
         afterCell();
         if (++c[0] == nc[0]) {
           c[0] = 0;
@@ -988,6 +1012,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
             c[1] = 0;
             ++c[2];
           }
+          if (c[2] < nc[2]) rowPlan(c, plan);
         }
       }
     };
