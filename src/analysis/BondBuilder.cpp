@@ -336,30 +336,124 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     int32_t first[3] = {0, 0, 0}, last[3] = {0, 0, 0};
     double magnitude = 0;  // the largest working coordinate
   };
+  auto tallyCell = [](OrderTally& t, const int32_t c[3]) __attribute__((always_inline)) {
+    if (t.any) {
+      ++t.pairs;
+      if (FarCells(t.last, c)) ++t.far;
+    } else {
+      std::copy(c, c + 3, t.first);
+      t.any = true;
+    }
+    std::copy(c, c + 3, t.last);
+  };
+  auto placeOne = [&](int32_t i, OrderTally& t) __attribute__((always_inline)) {
+    double w[3];
+    int32_t c[3];
+    uint8_t code = 0;
+    const int32_t cell = locate(i, w, c, code);
+    cellOf[i] = cell;
+    if (cell < 0) return;
+    codeOf[i] = code;
+    t.magnitude = std::max({t.magnitude, std::fabs(w[0]), std::fabs(w[1]), std::fabs(w[2])});
+    tallyCell(t, c);
+  };
+#if defined(__x86_64__) && defined(__GNUC__)
+  const bool wideLanes = WideLanesAllowed() && __builtin_cpu_supports("avx2");
+  // Four atoms at a time where the processor has AVX2, for runs of atoms inside the grid;
+  // any other atom goes through locate. Each lane does locate's operations in its order,
+  // so the cells and codes are the same.
+  auto placeWide = [&](int32_t from, int32_t end, OrderTally& t) __attribute__((target("avx2"))) {
+    const __m256d o[3] = {_mm256_set1_pd(origin[0]), _mm256_set1_pd(origin[1]), _mm256_set1_pd(origin[2])};
+    const __m256d zero = _mm256_setzero_pd();
+    const __m256d absMask = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7fffffffffffffff));
+    const __m256d infinity = _mm256_set1_pd(std::numeric_limits<double>::infinity());
+    const __m256d fineEnd[3] = {_mm256_set1_pd(ncFd[0]), _mm256_set1_pd(ncFd[1]), _mm256_set1_pd(ncFd[2])};
+    const __m256d partLast[3] = {_mm256_set1_pd(nc[0] - 1), _mm256_set1_pd(nc[1] - 1), _mm256_set1_pd(nc[2] - 1)};
+    const __m128i three = _mm_set1_epi32(3);
+    const __m128i ncx = _mm_set1_epi32(nc[0]), ncy = _mm_set1_epi32(nc[1]);
+    auto apply = [](const CellPartition::UnitMap& m, const __m256d w[3], __m256d u[3])
+                     __attribute__((always_inline, target("avx2"))) {
+      if (m.orthogonal) {
+        for (int k = 0; k < 3; ++k) u[k] = _mm256_mul_pd(_mm256_set1_pd(m.scale[k]), w[k]);
+        return;
+      }
+      for (int k = 0; k < 3; ++k)
+        u[k] = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(w[0], _mm256_set1_pd(m.rows[0][k])),
+                                           _mm256_mul_pd(w[1], _mm256_set1_pd(m.rows[1][k]))),
+                             _mm256_mul_pd(w[2], _mm256_set1_pd(m.rows[2][k])));
+    };
+    int32_t i = from;
+    while (i < end) {
+      if (i + 4 > end) {
+        placeOne(i++, t);
+        continue;
+      }
+      const float* p = pos + 3 * static_cast<size_t>(i);
+      __m256d w[3], u[3];
+      for (int k = 0; k < 3; ++k)
+        w[k] = _mm256_sub_pd(_mm256_cvtps_pd(_mm_setr_ps(p[k], p[3 + k], p[6 + k], p[9 + k])), o[k]);
+      apply(fineUnits, w, u);
+      __m256d inside = _mm256_and_pd(_mm256_cmp_pd(u[0], zero, _CMP_GE_OQ), _mm256_cmp_pd(u[0], fineEnd[0], _CMP_LT_OQ));
+      for (int k = 1; k < 3; ++k)
+        inside = _mm256_and_pd(inside, _mm256_and_pd(_mm256_cmp_pd(u[k], zero, _CMP_GE_OQ),
+                                                     _mm256_cmp_pd(u[k], fineEnd[k], _CMP_LT_OQ)));
+      if (_mm256_movemask_pd(inside) != 0xf) {
+        placeOne(i++, t);
+        continue;
+      }
+      __m128i c[3] = {_mm256_cvttpd_epi32(u[0]), _mm256_cvttpd_epi32(u[1]), _mm256_cvttpd_epi32(u[2])};
+      __m128i code = _mm_setzero_si128();
+      if (emulate) {
+        code = _mm_or_si128(_mm_and_si128(c[0], three),
+                            _mm_or_si128(_mm_slli_epi32(_mm_and_si128(c[1], three), 2),
+                                         _mm_slli_epi32(_mm_and_si128(c[2], three), 4)));
+        apply(partUnits, w, u);
+        __m256d finite = _mm256_cmp_pd(_mm256_and_pd(u[0], absMask), infinity, _CMP_LT_OQ);
+        for (int k = 1; k < 3; ++k)
+          finite = _mm256_and_pd(finite, _mm256_cmp_pd(_mm256_and_pd(u[k], absMask), infinity, _CMP_LT_OQ));
+        if (_mm256_movemask_pd(finite) != 0xf) {
+          placeOne(i++, t);
+          continue;
+        }
+        for (int k = 0; k < 3; ++k) c[k] = _mm256_cvttpd_epi32(_mm256_min_pd(_mm256_max_pd(u[k], zero), partLast[k]));
+      }
+      const __m128i cell = _mm_add_epi32(_mm_mullo_epi32(_mm_add_epi32(_mm_mullo_epi32(c[2], ncy), c[1]), ncx), c[0]);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(cellOf.data() + i), cell);
+      alignas(16) int32_t cx[4], cy[4], cz[4], codes[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(cx), c[0]);
+      _mm_store_si128(reinterpret_cast<__m128i*>(cy), c[1]);
+      _mm_store_si128(reinterpret_cast<__m128i*>(cz), c[2]);
+      _mm_store_si128(reinterpret_cast<__m128i*>(codes), code);
+      __m256d largest = _mm256_max_pd(_mm256_max_pd(_mm256_and_pd(w[0], absMask), _mm256_and_pd(w[1], absMask)),
+                                      _mm256_and_pd(w[2], absMask));
+      alignas(32) double lanesLargest[4];
+      _mm256_store_pd(lanesLargest, largest);
+      for (int l = 0; l < 4; ++l) {
+        codeOf[i + l] = static_cast<uint8_t>(codes[l]);
+        t.magnitude = std::max(t.magnitude, lanesLargest[l]);
+        const int32_t at[3] = {cx[l], cy[l], cz[l]};
+        tallyCell(t, at);
+      }
+      i += 4;
+    }
+  };
+#else
+  constexpr bool wideLanes = false;
+#endif
   std::vector<OrderTally> tally(pieces);
   qv::RunParallel(team, pieces, [&](size_t k) {
     OrderTally t;
-    const size_t first = static_cast<size_t>(pieceBegin(n, k)), count = static_cast<size_t>(pieceBegin(n, k + 1)) - first;
-    Prefault(cellOf.data() + first, count * sizeof(int32_t));
-    Prefault(codeOf.data() + first, count);
-    for (int32_t i = pieceBegin(n, k), end = pieceBegin(n, k + 1); i < end; ++i) {
-      double w[3];
-      int32_t c[3];
-      uint8_t code = 0;
-      const int32_t cell = locate(i, w, c, code);
-      cellOf[i] = cell;
-      if (cell < 0) continue;
-      codeOf[i] = code;
-      t.magnitude = std::max({t.magnitude, std::fabs(w[0]), std::fabs(w[1]), std::fabs(w[2])});
-      if (t.any) {
-        ++t.pairs;
-        if (FarCells(t.last, c)) ++t.far;
-      } else {
-        std::copy(c, c + 3, t.first);
-        t.any = true;
-      }
-      std::copy(c, c + 3, t.last);
+    const int32_t from = pieceBegin(n, k), end = pieceBegin(n, k + 1);
+    Prefault(cellOf.data() + from, static_cast<size_t>(end - from) * sizeof(int32_t));
+    Prefault(codeOf.data() + from, static_cast<size_t>(end - from));
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (wideLanes) {
+      placeWide(from, end, t);
+      tally[k] = t;
+      return;
     }
+#endif
+    for (int32_t i = from; i < end; ++i) placeOne(i, t);
     tally[k] = t;
   });
   int32_t far = 0, pairs = 0;
@@ -951,10 +1045,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       }
     }
   };
-  const bool wideLanes = WideLanesAllowed() && __builtin_cpu_supports("avx2");
 #else
   auto visitCellHalfWide = visitCellHalf;
-  constexpr bool wideLanes = false;
 #endif
 
   // Bond counts are int32; a list longer than that could not be held anyway.

@@ -35,8 +35,9 @@ enum class BondWalk { kAuto, kByIndex, kByCell };
 int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int periodic,
                    BondBuildStats* stats = nullptr, BondWalk walk = BondWalk::kAuto, int threads = 0);
 
-// The search below the atoms' spacing compares eight float lanes at a time on a processor
-// that has them, else four, with the same result. false keeps it at four (tests of that path).
+// On a processor with AVX2 the search places four atoms at a time in their cells and, below
+// the atoms' spacing, compares eight float lanes at a time; without, one atom and four
+// lanes, with the same result. false takes the narrow paths (tests of them).
 void AllowWideBondLanes(bool allowed);
 
 // Builds the bonds of the current frame of every trajectory data set with the given
