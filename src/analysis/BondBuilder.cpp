@@ -1451,11 +1451,22 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   }
   bonds.bondCount = static_cast<int32_t>(count);
 
+  // With the origin at zero, an atom that was not wrapped keeps its position but for the
+  // sign of a zero coordinate (adding the origin back makes -0 +0), and needs no more work.
+  const bool zeroOrigin = origin[0] == 0 && origin[1] == 0 && origin[2] == 0;
+  auto keepPosition = [](float* p) {
+    for (int k = 0; k < 3; ++k)
+      if (p[k] == 0) p[k] = 0;
+  };
   if (images && floatPath && records.empty()) {
     // No doubles were made: each atom's exact position again, in index order.
     forPieces(n, [&](int32_t from, int32_t to, int) {
       for (int32_t i = from; i < to; ++i) {
         if (cellOf[i] < 0) continue;
+        if (zeroOrigin && !(codeOf[i] & kWrapped)) {
+          keepPosition(pos + 3 * static_cast<size_t>(i));
+          continue;
+        }
         double w[3];
         exactPosition(i, w);
         float* p = pos + 3 * static_cast<size_t>(i);
@@ -1468,6 +1479,10 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     // From the slots' records; each atom is written once.
     forPieces(placed, [&](int32_t from, int32_t to, int) {
       for (int32_t s = from; s < to; ++s) {
+        if (zeroOrigin && !(records[s].code & kWrapped)) {
+          keepPosition(pos + 3 * static_cast<size_t>(orig[s]));
+          continue;
+        }
         double w[3];
         exactSlot(s, w);
         float* p = pos + 3 * static_cast<size_t>(orig[s]);

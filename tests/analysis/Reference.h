@@ -3,7 +3,9 @@
 // periodic image up to two box vectors away on each axis.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <random>
 #include <tuple>
 #include <vector>
@@ -216,7 +218,8 @@ inline void ExpectSameList(const HalfList& want, const ATOMS_DATA& g) {
   for (int i = 0; i < g.atomCount; ++i) {
     ASSERT_EQ(g.bonds.counts[i], want.info.counts[i]) << "atom " << i;
     for (int k = 0; k < 3; ++k)
-      ASSERT_EQ(g.positions[3 * i + k], want.wrapped[3 * i + k]) << "atom " << i;
+      ASSERT_EQ(std::bit_cast<uint32_t>(g.positions[3 * i + k]), std::bit_cast<uint32_t>(want.wrapped[3 * i + k]))
+          << "atom " << i << " axis " << k;  // bit for bit: -0 is not +0
   }
 }
 
