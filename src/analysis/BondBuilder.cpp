@@ -1026,23 +1026,57 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     }
     const int32_t own = padNear(nx, ny, nz, m, cell);
     const __m256 limit = _mm256_set1_ps(laneLimit2);
-    for (int32_t s = first; s < last; ++s) {
-      const __m256 qx = _mm256_set1_ps(lx[s]), qy = _mm256_set1_ps(ly[s]), qz = _mm256_set1_ps(lz[s]);
-      // The same operations in the same order as the four lanes' test, so the same pairs pass.
-      for (int32_t t = 0, to = own + (s - first); t < to; t += 8) {
-        const __m256 dx = _mm256_sub_ps(_mm256_loadu_ps(nx + t), qx), dy = _mm256_sub_ps(_mm256_loadu_ps(ny + t), qy),
-                     dz = _mm256_sub_ps(_mm256_loadu_ps(nz + t), qz);
-        const __m256 d2 =
-            _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(dx, dx), _mm256_mul_ps(dy, dy)), _mm256_mul_ps(dz, dz));
-        const int mask = _mm256_movemask_ps(_mm256_cmp_ps(d2, limit, _CMP_LE_OQ));
-        if (mask == 0) continue;
-        for (int lane = 0; lane < 8 && t + lane < to; ++lane)
-          if (mask >> lane & 1) {
-            int image;
-            const int32_t slot = nearSlot(ranges, t + lane, image);
-            measure(s, slot, image, hit);
-          }
+    // Up to four of the cell's atoms against each loaded stretch, its slots from s0 on:
+    // each atom scans the gathered values before its own place (own + its rank in the
+    // cell), so a stretch reaching past that place is masked per atom, and the atom's own
+    // value, which always passes, only costs a look at the masks.
+    auto scanAtoms = [&]<int M>(int32_t s0) __attribute__((always_inline, target("avx2"))) {
+      __m256 qx[M], qy[M], qz[M];
+      for (int a = 0; a < M; ++a) {
+        qx[a] = _mm256_set1_ps(lx[s0 + a]);
+        qy[a] = _mm256_set1_ps(ly[s0 + a]);
+        qz[a] = _mm256_set1_ps(lz[s0 + a]);
       }
+      const int32_t to0 = own + (s0 - first);  // the first atom's end; the others' follow
+      for (int32_t t = 0, end = to0 + M - 1; t < end; t += 8) {
+        const __m256 x = _mm256_loadu_ps(nx + t), y = _mm256_loadu_ps(ny + t), z = _mm256_loadu_ps(nz + t);
+        int mask[M];
+        int any = 0;
+        for (int a = 0; a < M; ++a) {
+          // The same operations in the same order as the four lanes' test, so the same pairs pass.
+          const __m256 dx = _mm256_sub_ps(x, qx[a]), dy = _mm256_sub_ps(y, qy[a]), dz = _mm256_sub_ps(z, qz[a]);
+          const __m256 d2 =
+              _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(dx, dx), _mm256_mul_ps(dy, dy)), _mm256_mul_ps(dz, dz));
+          mask[a] = _mm256_movemask_ps(_mm256_cmp_ps(d2, limit, _CMP_LE_OQ));
+          any |= mask[a];
+        }
+        if (any == 0) continue;
+        for (int a = 0; a < M; ++a) {
+          const int32_t to = to0 + a;
+          int bits = to - t >= 8 ? mask[a] : to > t ? mask[a] & ((1 << (to - t)) - 1) : 0;
+          for (; bits != 0; bits &= bits - 1) {
+            const int32_t e = t + __builtin_ctz(static_cast<unsigned>(bits));
+            int image;
+            const int32_t slot = nearSlot(ranges, e, image);
+            measure(s0 + a, slot, image, hit);
+          }
+        }
+      }
+    };
+    int32_t s0 = first;
+    for (; last - s0 >= 4; s0 += 4) scanAtoms.template operator()<4>(s0);
+    switch (last - s0) {
+      case 3:
+        scanAtoms.template operator()<3>(s0);
+        break;
+      case 2:
+        scanAtoms.template operator()<2>(s0);
+        break;
+      case 1:
+        scanAtoms.template operator()<1>(s0);
+        break;
+      default:
+        break;
     }
   };
 #else
