@@ -528,6 +528,9 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     sorted.resize(3 * static_cast<size_t>(n));
     if (emulate) fineCode.resize(static_cast<size_t>(n));
   }
+  // With the origin at zero, the working position of an atom that was not wrapped is its
+  // frame position.
+  const bool zeroOrigin = origin[0] == 0 && origin[1] == 0 && origin[2] == 0;
   qv::RunParallel(team, static_cast<size_t>(team), [&](size_t k) {
     const int32_t lo = cellCut[k], hi = cellCut[k + 1];
     const size_t first = slotCut[k], slots = slotCut[k + 1] - first;
@@ -543,29 +546,25 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       if (emulate) Prefault(fineCode.data() + first, slots);
     }
     Prefault(original.data() + first, slots * sizeof(int32_t));
-    for (int32_t i = 0; i < n; ++i) {
-      const int32_t cell = cellOf[i];
-      if (cell < lo || cell >= hi) continue;
-      const int32_t s = cellStart[cell]++;
-      original[s] = i;
-      const float* p = pos + 3 * static_cast<size_t>(i);
-      const uint8_t code = codeOf[i];
-      // Where the search needs the wraps again: the slot's record, or the atom's own.
-      int8_t* wrap = !records.empty() ? records[s].wrap : !wraps.empty() ? &wraps[3 * static_cast<size_t>(i)] : nullptr;
-      if (!records.empty()) {
-        // The float copies follow from the records, in slot order.
-        SlotRecord& r = records[s];
-        std::copy(p, p + 3, r.p);
-        r.code = code;
-        if (code & kWrapped) {
-          double w[3];
-          int32_t c[3];
-          uint8_t again;
-          locate(i, w, c, again, wrap);
-        }
-        continue;
+    // Plain pointers: the stores below cannot then be taken to change the arrays' places.
+    const int32_t* const cellOfAtom = cellOf.data();
+    int32_t* const next = cellStart.data();
+    int32_t* const atomOf = original.data();
+    const uint8_t* const codes = codeOf.data();
+    // body(i, s, frame position, code) for each atom of this part, in index order.
+    auto each = [&](auto&& body) __attribute__((always_inline)) {
+      for (int32_t i = 0; i < n; ++i) {
+        const int32_t cell = cellOfAtom[i];
+        if (cell < lo || cell >= hi) continue;
+        const int32_t s = next[cell]++;
+        atomOf[s] = i;
+        body(i, s, pos + 3 * static_cast<size_t>(i), codes[i]);
       }
-      double w[3];
+    };
+    // Where the search needs the wraps again: the slot's record, or the atom's own.
+    int8_t* const wrapOf = wraps.empty() ? nullptr : wraps.data();
+    auto working = [&](int32_t i, const float* p, uint8_t code, int8_t* wrap, double w[3])
+                       __attribute__((always_inline)) {
       if (code & kWrapped) {
         int32_t c[3];
         uint8_t again;
@@ -573,17 +572,44 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       } else {
         exactFrom(i, p, code, nullptr, w);
       }
-      if (floatPath) {
+    };
+    if (!records.empty()) {
+      // The float copies follow from the records, in slot order.
+      SlotRecord* const record = records.data();
+      each([&](int32_t i, int32_t s, const float* p, uint8_t code) {
+        SlotRecord& r = record[s];
+        std::copy(p, p + 3, r.p);
+        r.code = code;
+        if (code & kWrapped) {
+          double w[3];
+          int32_t c[3];
+          uint8_t again;
+          locate(i, w, c, again, r.wrap);
+        }
+      });
+    } else if (floatPath) {
+      each([&](int32_t i, int32_t s, const float* p, uint8_t code) {
+        if (zeroOrigin && !(code & kWrapped)) {
+          lx[s] = p[0];
+          ly[s] = p[1];
+          lz[s] = p[2];
+          return;
+        }
+        double w[3];
+        working(i, p, code, wrapOf ? wrapOf + 3 * static_cast<size_t>(i) : nullptr, w);
         lx[s] = static_cast<float>(w[0]);
         ly[s] = static_cast<float>(w[1]);
         lz[s] = static_cast<float>(w[2]);
-      } else {
-        double* q = &sorted[3 * static_cast<size_t>(s)];
-        q[0] = w[0];
-        q[1] = w[1];
-        q[2] = w[2];
-        if (emulate) fineCode[s] = static_cast<uint8_t>(code & ~kWrapped);
-      }
+      });
+    } else {
+      double* const q = sorted.data();
+      uint8_t* const fine = fineCode.data();
+      each([&](int32_t i, int32_t s, const float* p, uint8_t code) {
+        double w[3];
+        working(i, p, code, nullptr, w);
+        std::copy(w, w + 3, q + 3 * static_cast<size_t>(s));
+        if (emulate) fine[s] = static_cast<uint8_t>(code & ~kWrapped);
+      });
     }
   });
   for (int32_t c = cells; c > 0; --c) cellStart[c] = cellStart[c - 1];
@@ -1487,7 +1513,6 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
 
   // With the origin at zero, an atom that was not wrapped keeps its position but for the
   // sign of a zero coordinate (adding the origin back makes -0 +0), and needs no more work.
-  const bool zeroOrigin = origin[0] == 0 && origin[1] == 0 && origin[2] == 0;
   auto keepPosition = [](float* p) {
     for (int k = 0; k < 3; ++k)
       if (p[k] == 0) p[k] = 0;
