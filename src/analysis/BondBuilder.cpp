@@ -248,8 +248,8 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
   // bonded atoms' cells on that grid.
   qv::PodVector<uint8_t> fineCode;
   // The float copies of the working positions by slot, one array per axis (see ScanLanes),
-  // padded for whole loads past the end.
-  constexpr int32_t kLanePad = 8;
+  // padded for whole loads past the end (two of eight lanes: see the gather).
+  constexpr int32_t kLanePad = 16;
   const size_t stride = static_cast<size_t>(n) + kLanePad;
   qv::PodVector<float> lanes;
   // Per slot, for atoms listed in no spatial order: what works out the exact position
@@ -1043,14 +1043,26 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       const int32_t from = ranges[r][0], length = ranges[r][1] - from;
       const float* shift = floatShift[ranges[r][2]];
       const __m256 vx = _mm256_set1_ps(shift[0]), vy = _mm256_set1_ps(shift[1]), vz = _mm256_set1_ps(shift[2]);
-      for (int32_t e = 0; e < length; e += 8) {
+      auto copy = [&](int32_t e) __attribute__((always_inline, target("avx2"))) {
         _mm256_storeu_ps(nx + m + e, _mm256_add_ps(_mm256_loadu_ps(lx + from + e), vx));
         _mm256_storeu_ps(ny + m + e, _mm256_add_ps(_mm256_loadu_ps(ly + from + e), vy));
         _mm256_storeu_ps(nz + m + e, _mm256_add_ps(_mm256_loadu_ps(lz + from + e), vz));
+      };
+      // A range of a few cells fits two steps; taken always, they leave the processor no
+      // loop end to guess.
+      if (length <= 16) {
+        copy(0);
+        copy(8);
+      } else {
+        for (int32_t e = 0; e < length; e += 8) copy(e);
       }
       m += static_cast<size_t>(length);
     }
-    const int32_t own = padNear(nx, ny, nz, m, cell);
+    const __m256 zero = _mm256_setzero_ps();
+    _mm256_storeu_ps(nx + m, zero);
+    _mm256_storeu_ps(ny + m, zero);
+    _mm256_storeu_ps(nz + m, zero);
+    const int32_t own = static_cast<int32_t>(m) - (last - first);
     const __m256 limit = _mm256_set1_ps(laneLimit2);
     // Up to four of the cell's atoms against each loaded stretch, its slots from s0 on:
     // each atom scans the gathered values before its own place (own + its rank in the
