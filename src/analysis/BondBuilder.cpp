@@ -978,10 +978,10 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
     image = ranges[r][2];
     return ranges[r][0] + (e - ranges[r][3]);
   };
-  // After the gather's m values: zeros for the whole loads past them. Returns where the
-  // cell's own atoms start.
+  // After the gather's m values: zeros for the whole loads past them (eight lanes read at
+  // most seven past). Returns where the cell's own atoms start.
   auto padNear = [&](float* x, float* y, float* z, size_t m, int32_t cell) {
-    for (size_t e = m; e < m + kLanePad; ++e) x[e] = y[e] = z[e] = 0;
+    for (float* v : {x, y, z}) std::fill(v + m, v + m + 8, 0.0f);
     return static_cast<int32_t>(m) - (start[cell + 1] - start[cell]);
   };
   // As ScanSlots measures it, from the exact positions: the pair of slot s and the image of
@@ -1058,11 +1058,7 @@ int32_t BuildBonds(ATOMS_DATA& frame, BOND_INFO& bonds, double cutoff, int perio
       }
       m += static_cast<size_t>(length);
     }
-    const __m256 zero = _mm256_setzero_ps();
-    _mm256_storeu_ps(nx + m, zero);
-    _mm256_storeu_ps(ny + m, zero);
-    _mm256_storeu_ps(nz + m, zero);
-    const int32_t own = static_cast<int32_t>(m) - (last - first);
+    const int32_t own = padNear(nx, ny, nz, m, cell);
     const __m256 limit = _mm256_set1_ps(laneLimit2);
     // Up to four of the cell's atoms against each loaded stretch, its slots from s0 on:
     // each atom scans the gathered values before its own place (own + its rank in the
