@@ -63,34 +63,33 @@ OutputBuffer& OutputBuffer::Int(int64_t v) {
 
 namespace {
 
-// "index value" lines for the values [from, to) into out. The index only ever grows by one,
-// so its digits are carried on in place rather than converted for every line.
+// "index value" lines for the values [from, to) into out. Ten lines in a row share every
+// digit of the index but the last, so the index is converted once per ten lines and only
+// its last digit is written on each; the digits are not changed while they are copied,
+// which a narrow store followed by the wide copy would stall on.
 // Returns the length of the text; out is only grown (its bytes are not zeroed first).
 size_t FormatIndexValueLines(const int32_t* values, int32_t from, int32_t to, qv::PodVector<char>& out) {
   if (out.size() < static_cast<size_t>(to - from) * 24) out.resize(static_cast<size_t>(to - from) * 24);
   char* p = out.data();
   char digits[16] = {};
-  int len = static_cast<int>(std::to_chars(digits, digits + sizeof digits, from).ptr - digits);
-  for (int32_t i = from; i < to; ++i) {
-    std::memcpy(p, digits, 16);  // the unused tail is overwritten next
-    p += len;
-    *p++ = ' ';
-    const int32_t v = values[i];
-    if (v >= 0 && v < 10) {
-      *p++ = static_cast<char>('0' + v);
-    } else {
-      p = std::to_chars(p, p + 12, v).ptr;
+  for (int32_t i = from; i < to;) {
+    const int len = static_cast<int>(std::to_chars(digits, digits + sizeof digits, i).ptr - digits);
+    const int first = digits[len - 1] - '0';
+    const int32_t group = std::min<int64_t>(to - i, 10 - first);
+    for (int32_t k = 0; k < group; ++k) {
+      std::memcpy(p, digits, 16);  // the unused tail is overwritten next
+      p[len - 1] = static_cast<char>('0' + first + k);
+      p += len;
+      *p++ = ' ';
+      const int32_t v = values[i + k];
+      if (v >= 0 && v < 10) {
+        *p++ = static_cast<char>('0' + v);
+      } else {
+        p = std::to_chars(p, p + 12, v).ptr;
+      }
+      *p++ = '\n';
     }
-    *p++ = '\n';
-    int d = len - 1;
-    while (d >= 0 && digits[d] == '9') digits[d--] = '0';
-    if (d >= 0) {
-      ++digits[d];
-    } else {
-      std::memmove(digits + 1, digits, static_cast<size_t>(len));
-      digits[0] = '1';
-      ++len;
-    }
+    i += group;
   }
   return static_cast<size_t>(p - out.data());
 }
