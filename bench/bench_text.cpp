@@ -112,10 +112,10 @@ class QuietStdout {
   int saved_;
 };
 
-// One-core parse of a text held in memory, as the serial reader of `format` reads it.
-// The parse alone: one untimed parse first, so that the frames' fresh pages (paid once per
-// load, and measured by the file benchmarks) are not counted in whichever run happens to
-// be the first, as they would be when a long input gets a single timed iteration.
+// One-core parse of a text held in memory, as the serial reader of `format` reads it. One
+// untimed parse comes first: the frames' fresh pages (paid once per load, and measured by
+// the file benchmarks) would otherwise be counted in whichever run is first, which is the
+// only timed one for a long input.
 void ParseInMemory(benchmark::State& state, const std::string& text, qv::TextFormat format, int frames) {
   const float box[9] = {10, 0, 0, 0, 10, 0, 0, 0, 10};
   auto parse = [&] {
