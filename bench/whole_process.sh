@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Times the whole qvtool process (load, work, output) on generated data, one row per task:
-# medians of three runs and the peak resident memory. Not part of CI.
+# medians of three runs (RUNS=N for more; two cores sharing fresh memory make single runs
+# spread widely) and the peak resident memory. Not part of CI.
 #
-#   bench/whole_process.sh [BUILD_DIR [DATA_DIR]]
+#   [RUNS=N] bench/whole_process.sh [BUILD_DIR [DATA_DIR]]
 #
 # BUILD_DIR holds qvtool and qv_bench_data (default: build); DATA_DIR receives the inputs
 # (default: a folder under /tmp; about 400 MB, written once). hyperfine is used when it is
@@ -10,6 +11,7 @@
 set -euo pipefail
 
 build=${1:-build}
+runs=${RUNS:-3}
 data=${2:-${TMPDIR:-/tmp}/qv_bench_data}
 qvtool="$build/qvtool"
 mkdir -p "$data"
@@ -33,17 +35,17 @@ for k in "${!names[@]}"; do
   printf '%-44s' "${names[$k]}"
   peak=$(/usr/bin/time -f %M bash -c "$cmd" 2>&1 | tail -n 1)
   if command -v hyperfine > /dev/null; then
-    median=$(hyperfine --runs 3 --warmup 1 --export-json /dev/stdout --style none "$cmd" 2>/dev/null |
+    median=$(hyperfine --runs "$runs" --warmup 1 --export-json /dev/stdout --style none "$cmd" 2>/dev/null |
              awk -F: '/"median"/ { gsub(/[ ,]/, "", $2); print $2; exit }')
   else
     times=()
-    for run in 1 2 3; do
+    for ((run = 0; run < runs; run++)); do
       start=$(date +%s.%N)
       bash -c "$cmd"
       end=$(date +%s.%N)
       times+=("$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')")
     done
-    median=$(printf '%s\n' "${times[@]}" | sort -g | sed -n 2p)
+    median=$(printf '%s\n' "${times[@]}" | sort -g | sed -n "$(((runs + 1) / 2))p")
   fi
   printf '  %7.3f s  %6.0f MiB peak\n' "$median" "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')"
 done
