@@ -12,6 +12,10 @@ set -euo pipefail
 
 build=${1:-build}
 runs=${RUNS:-3}
+if ! [[ "$runs" =~ ^[1-9][0-9]{0,3}$ ]]; then
+  echo "whole_process.sh: RUNS must be a whole number from 1 to 9999, not '$runs'" >&2
+  exit 2
+fi
 data=${2:-${TMPDIR:-/tmp}/qv_bench_data}
 qvtool="$build/qvtool"
 mkdir -p "$data"

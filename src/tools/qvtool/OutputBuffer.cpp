@@ -75,7 +75,7 @@ size_t FormatIndexValueLines(const int32_t* values, int32_t from, int32_t to, qv
   for (int32_t i = from; i < to;) {
     const int len = static_cast<int>(std::to_chars(digits, digits + sizeof digits, i).ptr - digits);
     const int first = digits[len - 1] - '0';
-    const int32_t group = std::min<int64_t>(to - i, 10 - first);
+    const int32_t group = std::min(to - i, 10 - first);
     for (int32_t k = 0; k < group; ++k) {
       std::memcpy(p, digits, 16);  // the unused tail is overwritten next
       p[len - 1] = static_cast<char>('0' + first + k);
